@@ -18,8 +18,8 @@ class Thread {
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
 
-  // Starts body on a new thread. False if a thread was already started and not yet joined, or if
-  // the OS refused to create one.
+  // Starts body on a new thread. False if a previously started body is still running, or if the OS
+  // refused to create one; a previous body that has already ended is joined first.
   bool Start(std::function<void()> body);
 
   // Waits up to ms of scaled time for the body to end; true when it has ended (the thread is then

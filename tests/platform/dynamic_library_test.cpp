@@ -1,0 +1,52 @@
+#include "platform/dynamic_library.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+class PlatformFileNameTest : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(PlatformFileNameTest, MapsOnlyATrailingDllSuffix) {
+  EXPECT_EQ(DynamicLibrary::PlatformFileName(GetParam().first), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, PlatformFileNameTest,
+                         testing::Values(std::pair("QCWWAN2k.dll", "libQCWWAN2k.so"),
+                                         std::pair("QCWWAN.DLL", "libQCWWAN.so"),
+                                         std::pair("/opt/v1.dll/X.Dll", "/opt/v1.dll/libX.so"),
+                                         std::pair("X.dll.bak", "X.dll.bak"), std::pair("libX.so", "libX.so"),
+                                         std::pair(".dll", ".dll"), std::pair("/opt/.dll", "/opt/.dll"),
+                                         std::pair("Xdll", "Xdll")));
+
+// The test library lies in the bin folder, which is also this test's run path, so a bare name
+// goes through the loader's search.
+class DynamicLibraryLoadTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(DynamicLibraryLoadTest, LoadsByWindowsNameAndResolvesSymbols) {
+  DynamicLibrary library;
+  std::string error;
+  ASSERT_TRUE(library.Load(GetParam(), &error)) << error;
+  const auto answer = reinterpret_cast<int (*)()>(library.Symbol("VeskTestLibraryAnswer"));
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(), 42);
+  EXPECT_EQ(library.Symbol("NoSuchFunction"), nullptr);
+  library.Unload();
+  EXPECT_FALSE(library.IsLoaded());
+  EXPECT_EQ(library.Symbol("VeskTestLibraryAnswer"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, DynamicLibraryLoadTest,
+                         testing::Values(std::string(VESK_TEST_BIN_DIR) + "/PlatformTestLibrary.dll",
+                                         "PlatformTestLibrary.dll"));
+
+TEST(DynamicLibraryTest, MissingFileFailsWithTheLoadersReason) {
+  DynamicLibrary library;
+  std::string error;
+  EXPECT_FALSE(library.Load("NoSuchVeskLibrary.dll", &error));
+  EXPECT_FALSE(library.IsLoaded());
+  EXPECT_NE(error.find("libNoSuchVeskLibrary.so"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,63 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+struct WidenCase {
+  std::string narrow;
+  std::u16string wide;
+  bool valid;
+};
+
+class WidenTest : public testing::TestWithParam<WidenCase> {};
+
+TEST_P(WidenTest, ReplacesEachBadSequenceAndKeepsTheRest) {
+  bool valid = !GetParam().valid;
+  EXPECT_EQ(Widen(GetParam().narrow, &valid), GetParam().wide);
+  EXPECT_EQ(valid, GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Utf8, WidenTest,
+    testing::Values(WidenCase{"h\xC3\xA9", u"h\u00E9", true},
+                    WidenCase{"\xF0\x9F\x98\x80", u"\xD83D\xDE00", true},
+                    WidenCase{std::string("a\0b", 3), std::u16string(u"a\0b", 3), true},
+                    WidenCase{"\xC0\xAFz", u"\xFFFD\xFFFDz", false},                    // overlong
+                    WidenCase{"\xE0\x80\xAF", u"\xFFFD\xFFFD\xFFFD", false},            // overlong
+                    WidenCase{"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD", false},            // surrogate
+                    WidenCase{"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD", false},  // > U+10FFFF
+                    WidenCase{"a\xE2\x82", u"a\xFFFD", false},                          // truncated
+                    WidenCase{"\xF0\x9F\xC3\xA9", u"\xFFFD\u00E9", false},              // truncated
+                    WidenCase{"\x80x\xFF", u"\xFFFDx\xFFFD", false}));                  // bad lead
+
+struct NarrowCase {
+  std::u16string wide;
+  std::string narrow;
+  bool valid;
+};
+
+class NarrowTest : public testing::TestWithParam<NarrowCase> {};
+
+TEST_P(NarrowTest, ReplacesUnpairedSurrogatesAndKeepsTheRest) {
+  bool valid = !GetParam().valid;
+  EXPECT_EQ(Narrow(GetParam().wide, &valid), GetParam().narrow);
+  EXPECT_EQ(valid, GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Utf16, NarrowTest,
+                         testing::Values(NarrowCase{u"h\u20AC", "h\xE2\x82\xAC", true},
+                                         NarrowCase{u"\xD83D\xDE00", "\xF0\x9F\x98\x80", true},
+                                         NarrowCase{u"a\xD800", "a\xEF\xBF\xBD", false},
+                                         NarrowCase{u"\xDC00z", "\xEF\xBF\xBDz", false},
+                                         NarrowCase{u"\xD800z", "\xEF\xBF\xBDz", false},
+                                         NarrowCase{u"\xDC00\xD800", "\xEF\xBF\xBD\xEF\xBF\xBD", false}));
+
+TEST(TextTest, NullPointersConvertToEmptyText) {
+  EXPECT_EQ(Widen(static_cast<const char*>(nullptr)), u"");
+  EXPECT_EQ(Narrow(static_cast<const char16_t*>(nullptr)), "");
+}
+
+}  // namespace
+}  // namespace platform

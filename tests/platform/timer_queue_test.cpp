@@ -1,0 +1,221 @@
+#include "platform/timer_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "platform/event.h"
+#include "platform/posix/thread_census.h"
+#include "platform/scoped_time_scale.h"
+
+namespace platform {
+namespace {
+
+using std::chrono::milliseconds;
+
+// One timer and what its callbacks did; an optional action runs inside each callback.
+struct Probe {
+  std::mutex lock;
+  std::condition_variable changed;
+  int started = 0, returned = 0, running = 0, maxRunning = 0;
+  std::chrono::steady_clock::time_point firstStart;
+  std::function<void(Probe&)> action;
+  TimerHandle handle = 0;
+
+  bool Create(uint32_t dueMs, uint32_t periodMs) {
+    return CreateQueueTimer(
+        &handle, [](void* p, bool) { static_cast<Probe*>(p)->Fire(); }, this, dueMs, periodMs, 0);
+  }
+  void Fire() {
+    Update([&] {
+      firstStart = started++ == 0 ? std::chrono::steady_clock::now() : firstStart;
+      maxRunning = std::max(maxRunning, ++running);
+    });
+    if (action) {
+      action(*this);
+    }
+    Update([&] { --running, ++returned; });
+  }
+  void Update(const std::function<void()>& change) {
+    std::lock_guard<std::mutex> guard(lock);
+    change();
+    changed.notify_all();
+  }
+  bool WaitUntil(const std::function<bool()>& condition) {
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, kGenerousWait, condition);
+  }
+  int Started() {
+    std::lock_guard<std::mutex> guard(lock);
+    return started;
+  }
+};
+
+class TimerQueueTest : public testing::Test {
+ protected:
+  ScopedTimeScale scale_{0.05};
+};
+
+class TimerExpiryTest : public TimerQueueTest,
+                        public testing::WithParamInterface<std::tuple<uint32_t, uint32_t, int>> {};
+
+// A sentinel due well after the probe bounds the observation without a fixed sleep.
+TEST_P(TimerExpiryTest, FiresAtItsDueTimeAsOftenAsArmed) {
+  const auto [dueMs, periodMs, expectedFires] = GetParam();
+  Probe probe, sentinel;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(probe.Create(dueMs, periodMs));
+  ASSERT_TRUE(sentinel.Create(3000, 0));
+  ASSERT_TRUE(sentinel.WaitUntil([&] { return sentinel.returned == 1; }));
+  EXPECT_EQ(probe.Started(), expectedFires);
+  if (expectedFires > 0) {
+    EXPECT_GE(probe.firstStart - start, ScaledDuration(dueMs));
+  }
+  EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
+  EXPECT_TRUE(DeleteQueueTimer(sentinel.handle, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Arming, TimerExpiryTest,
+                         testing::Values(std::tuple(0u, 0u, 1), std::tuple(400u, 0u, 1),
+                                         std::tuple(kInfinite, 0u, 0), std::tuple(400u, kInfinite, 1),
+                                         std::tuple(400u, 0xFFFFFFFEu, 1)));
+
+TEST_F(TimerQueueTest, SuccessiveExpiriesOfAPeriodicTimerOverlap) {
+  Probe probe;
+  probe.action = [](Probe& p) { p.WaitUntil([&] { return p.maxRunning >= 2; }); };
+  ASSERT_TRUE(probe.Create(0, 100));
+  EXPECT_TRUE(probe.WaitUntil([&] { return probe.maxRunning >= 2; }));
+  EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
+}
+
+TEST_F(TimerQueueTest, ChangeRearmsAndDisarms) {
+  Probe probe, sentinel;
+  ASSERT_TRUE(probe.Create(kInfinite, 0));
+  ASSERT_TRUE(ChangeQueueTimer(probe.handle, 0, 0));
+  ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned == 1; }));
+  ASSERT_TRUE(ChangeQueueTimer(probe.handle, 0, 100));  // re-armed after its single expiry
+  ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 4; }));
+  ASSERT_TRUE(ChangeQueueTimer(probe.handle, kInfinite, 0));
+  const int atDisarm = probe.Started();
+  ASSERT_TRUE(sentinel.Create(2000, 0));
+  ASSERT_TRUE(sentinel.WaitUntil([&] { return sentinel.returned == 1; }));
+  EXPECT_LE(probe.Started(), atDisarm + 1);  // one may have been starting as it was disarmed
+  EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
+  EXPECT_TRUE(DeleteQueueTimer(sentinel.handle, true));
+  EXPECT_FALSE(ChangeQueueTimer(probe.handle, 0, 0));
+  EXPECT_FALSE(DeleteQueueTimer(0, false));
+}
+
+class TimerDeleteTest : public TimerQueueTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(TimerDeleteTest, WaitsForARunningCallbackOnlyWhenAsked) {
+  const bool waitForCallbacks = GetParam();
+  Event gate(Event::ResetPolicy::kManual);
+  Probe probe;
+  probe.action = [&](Probe&) { gate.Wait(kInfinite); };
+  ASSERT_TRUE(probe.Create(0, 0));
+  ASSERT_TRUE(probe.WaitUntil([&] { return probe.running == 1; }));
+  // Opening the gate a little later gives a Delete that does not wait the chance to return first.
+  std::thread opener([&] {
+    if (waitForCallbacks) {
+      std::this_thread::sleep_for(milliseconds(50));
+      gate.Set();
+    }
+  });
+  EXPECT_TRUE(DeleteQueueTimer(probe.handle, waitForCallbacks));
+  probe.Update([&] { EXPECT_EQ(probe.returned, waitForCallbacks ? 1 : 0); });
+  gate.Set();
+  opener.join();
+  EXPECT_TRUE(probe.WaitUntil([&] { return probe.returned == 1; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Waiting, TimerDeleteTest, testing::Bool());
+
+TEST_F(TimerQueueTest, DeleteFromItsOwnCallbackDoesNotWaitForItself) {
+  Probe probe, next;
+  bool deleted = false;
+  probe.action = [&](Probe& p) { deleted = DeleteQueueTimer(p.handle, true); };
+  ASSERT_TRUE(probe.Create(0, 1000000));
+  ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned == 1; }));
+  EXPECT_TRUE(deleted);
+  // The queue starts again after its last timer went away from inside a callback.
+  ASSERT_TRUE(next.Create(0, 0));
+  EXPECT_TRUE(next.WaitUntil([&] { return next.returned == 1; }));
+  EXPECT_TRUE(DeleteQueueTimer(next.handle, true));
+}
+
+TEST_F(TimerQueueTest, ChangeFromTheCallbackDuringAWaitingDeleteDoesNotDeadlock) {
+  Event deleting(Event::ResetPolicy::kManual), deleted(Event::ResetPolicy::kManual);
+  Probe probe;
+  probe.action = [&](Probe& p) {
+    deleting.Wait(kInfinite);
+    std::this_thread::sleep_for(milliseconds(20));  // let the Delete begin its wait
+    ChangeQueueTimer(p.handle, 0, 100);
+  };
+  ASSERT_TRUE(probe.Create(0, 100));
+  ASSERT_TRUE(probe.WaitUntil([&] { return probe.running >= 1; }));
+  std::thread deleter([&] {
+    deleting.Set();
+    DeleteQueueTimer(probe.handle, true);
+    deleted.Set();
+  });
+  EXPECT_TRUE(deleted.Wait(GenerousWaitMs()));
+  deleter.join();
+  EXPECT_TRUE(probe.WaitUntil([&] { return probe.running == 0; }));
+}
+
+// Threads other than those before the test; one thread is started first because a sanitizer
+// runtime adds its own helper thread on the first start.
+std::map<int, std::pair<char, uint64_t>> Baseline() {
+  std::thread([] {}).join();
+  return test::ThreadCensus();
+}
+std::vector<int> ThreadsBesides(const std::map<int, std::pair<char, uint64_t>>& baseline) {
+  std::vector<int> added;
+  for (const auto& [tid, activity] : test::ThreadCensus()) {
+    if (!baseline.contains(tid)) {
+      added.push_back(tid);
+    }
+  }
+  return added;
+}
+
+TEST_F(TimerQueueTest, IdleQueueThreadsStayBlocked) {
+  const auto baseline = Baseline();
+  Probe fired, pending;
+  ASSERT_TRUE(fired.Create(0, 0));
+  ASSERT_TRUE(pending.Create(GenerousWaitMs() * 100, 0));
+  ASSERT_TRUE(fired.WaitUntil([&] { return fired.returned == 1; }));
+  const std::vector<int> queueThreads = ThreadsBesides(baseline);
+  EXPECT_GE(queueThreads.size(), 2u);  // the dispatcher and a pool thread
+  // A polling thread switches many times over this window; a blocked one not at all.
+  std::this_thread::sleep_for(milliseconds(100));
+  const auto before = test::ThreadCensus();
+  std::this_thread::sleep_for(milliseconds(300));
+  const auto after = test::ThreadCensus();
+  for (int tid : queueThreads) {
+    EXPECT_EQ(after.at(tid).first, 'S');
+    EXPECT_EQ(after.at(tid).second, before.at(tid).second);
+  }
+  EXPECT_TRUE(DeleteQueueTimer(fired.handle, true));
+  EXPECT_TRUE(DeleteQueueTimer(pending.handle, true));
+}
+
+TEST_F(TimerQueueTest, DeletingTheLastTimerEndsTheQueueThreads) {
+  const auto baseline = Baseline();
+  for (int round = 0; round < 2; ++round) {
+    Probe probe;
+    ASSERT_TRUE(probe.Create(0, 50));
+    ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2; }));
+    EXPECT_FALSE(ThreadsBesides(baseline).empty());
+    EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
+    EXPECT_TRUE(ThreadsBesides(baseline).empty());
+  }
+}
+
+}  // namespace
+}  // namespace platform
