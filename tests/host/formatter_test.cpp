@@ -1,0 +1,122 @@
+#include "host/formatter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+
+namespace hostkit {
+namespace {
+
+struct FormatCase {
+  const char* name;
+  std::string expected;
+  std::function<std::string()> format;
+};
+
+std::string CaseName(const testing::TestParamInfo<FormatCase>& info) {
+  return info.param.name;
+}
+
+class NarrowFormatTest : public testing::TestWithParam<FormatCase> {};
+class WideFormatTest : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(NarrowFormatTest, FormatsLikeTheHost) {
+  EXPECT_EQ(GetParam().format(), GetParam().expected);
+}
+TEST_P(WideFormatTest, FormatsLikeTheHost) {
+  EXPECT_EQ(GetParam().format(), GetParam().expected);
+}
+
+constexpr uint64_t kMax64 = std::numeric_limits<uint64_t>::max();
+constexpr int64_t kMin64 = std::numeric_limits<int64_t>::min();
+constexpr const char* kNull = nullptr;
+constexpr const char16_t* kNullWide = nullptr;
+
+INSTANTIATE_TEST_SUITE_P(
+    Specifiers, NarrowFormatTest,
+    testing::Values(
+        FormatCase{"SignedAndSignFlags", "-42 7|+5| 5|-5",
+                   [] { return FormatA("%d %i|%+d|% d|%+d", -42, 7, 5, 5, -5); }},
+        FormatCase{"WidthAndAlign", "   42|42   |00042|-0042",
+                   [] { return FormatA("%5d|%-5d|%05d|%05d", 42, 42, 42, -42); }},
+        FormatCase{"StarWidth", "   7|7   |", [] { return FormatA("%*d|%*d|", 4, 7, -4, 7); }},
+        FormatCase{"StarPrecision", "3.14|abc|abc|007",
+                   [] { return FormatA("%.*f|%.*s|%.*s|%.*d", 2, 3.14159, 3, "abcdef", -1, "abc", 3, 7); }},
+        FormatCase{
+            "Long32Bits", "4294967295 ffffffff -2147483648 4294967295 -1",
+            [] { return FormatA("%lu %lx %ld %I32u %I32d", 0xFFFFFFFFu, -1, INT32_MIN, 0xFFFFFFFFu, -1); }},
+        FormatCase{"Int64",
+                   "18446744073709551615 18446744073709551615 -9223372036854775808 ffffffffffffffff 9",
+                   [] { return FormatA("%I64u %llu %I64d %I64x %d", kMax64, kMax64, kMin64, kMax64, 9); }},
+        FormatCase{"ShortAndChar", "-1 1 2345 ff",
+                   [] { return FormatA("%hd %hhu %hx %hhx", 65535, 257, 0x12345, -1); }},
+        FormatCase{"HexAndOctal", "ff FF 0xff 0XFF 10 010",
+                   [] { return FormatA("%x %X %#x %#X %o %#o", 255, 255, 255, 255, 8, 8); }},
+        FormatCase{"Characters", "A|\xC3\xA9|\xC3\xA9|\xC3\xA9|  B",
+                   [] { return FormatA("%c|%lc|%wc|%C|%3c", 'A', u'\u00e9', u'\u00e9', u'\u00e9', 'B'); }},
+        FormatCase{"Pointer", "000000000000ABCD|   0000000000000000",
+                   [] { return FormatA("%p|%19p", reinterpret_cast<void*>(uintptr_t{0xABCD}), nullptr); }},
+        FormatCase{"Floating", "1.500000 1.500000 1.500000e+00 1.500000E+00 1.5 1.5",
+                   [] { return FormatA("%f %F %e %E %g %G", 1.5, 1.5, 1.5, 1.5, 1.5, 1.5); }},
+        FormatCase{"FloatingFlags", "   3.142|2.50e+00|+0.1|2.",
+                   [] { return FormatA("%8.3f|%-8.2e|%+.1f|%#.0f", 3.14159, 2.5, 0.125, 2.0); }},
+        FormatCase{"NarrowStrings", "h\xC3\xA9llo|abc",
+                   [] { return FormatA("%s|%hs", "h\xC3\xA9llo", "abc"); }},
+        FormatCase{"WideStrings", "w\xC3\xA9|x|\xE6\x97\xA5",
+                   [] { return FormatA("%ls|%ws|%S", u"w\u00e9", u"x", u"\u65e5"); }},
+        FormatCase{"NullStrings", "(null)|(null)|(null)|(nu",
+                   [] { return FormatA("%s|%ws|%S|%.3s", kNull, kNullWide, kNullWide, kNull); }},
+        FormatCase{"WidthCountsCharacters", "h\xC3\xA9llo |    \xE6\x97\xA5\xE6\x9C\xAC|",
+                   [] { return FormatA("%-6s|%6ls|", "h\xC3\xA9llo", u"\u65e5\u672c"); }},
+        FormatCase{"PrecisionNeverSplitsCharacters", "\xC3\xA9||\xF0\x9F\x98\x80|",
+                   [] {
+                     return FormatA("%.2s|%.1s|%.2ls|%.1ls", "\xC3\xA9!", "\xC3\xA9", u"\U0001F600x",
+                                    u"\U0001F600");
+                   }},
+        FormatCase{"PercentAndUnknownKeepArgumentsInStep", "100% a%kb %q 5 %Ld",
+                   [] { return FormatA("100%% a%kb %q %d %Ld", 5); }},
+        FormatCase{"FormatEndsInsideSpecifier", "x %-5", [] { return FormatA("x %-5"); }},
+        FormatCase{"NeverWritesThroughN", "7",
+                   [] {
+                     int target = 99;
+                     std::string text = FormatA("%n%d", &target, 7);
+                     return target == 99 ? text : std::string("written");
+                   }},
+        FormatCase{"WidthClamped", std::string(9999, ' ') + "1", [] { return FormatA("%99999999999d", 1); }},
+        FormatCase{"NullFormat", "", [] { return FormatA(nullptr); }}),
+    CaseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Specifiers, WideFormatTest,
+    testing::Values(
+        FormatCase{"IndentedMessage", "    SDK is already open",
+                   [] { return FormatW(u"    SDK is %s open", u"already"); }},
+        FormatCase{"WideStrings", "a|\xC3\xA9|c",
+                   [] { return FormatW(u"%s|%ls|%ws", u"a", u"\u00e9", u"c"); }},
+        FormatCase{"NarrowStringsOtherWidth", "n\xC3\xA9|x",
+                   [] { return FormatW(u"%hs|%S", "n\xC3\xA9", "x"); }},
+        FormatCase{"Characters", "\xC3\x9F|a|b", [] { return FormatW(u"%c|%hc|%C", u'\u00df', 'a', 'b'); }},
+        FormatCase{"Integers", "-1 4294967295 18446744073709551615 -7",
+                   [] { return FormatW(u"%d %lu %I64u %lld", -1, 0xFFFFFFFFu, kMax64, int64_t{-7}); }},
+        FormatCase{"NonAsciiLiteral",
+                   "Gr\xC3\xB6\xC3\x9F"
+                   "e: 3 \xF0\x9F\x98\x80",
+                   [] { return FormatW(u"Gr\u00f6\u00dfe: %d \U0001F600", 3); }},
+        FormatCase{"LoneSurrogateLiteral",
+                   "a\xEF\xBF\xBD"
+                   "b",
+                   [] { return FormatW(u"a\xD800%s", u"b"); }},
+        FormatCase{"NullStrings", "(null)|(null)", [] { return FormatW(u"%s|%S", kNullWide, kNull); }},
+        FormatCase{"PercentAndUnknown", "50% %k 2", [] { return FormatW(u"50%% %k %d", 2); }},
+        FormatCase{"WidthCountsCharacters", "\xE6\x97\xA5\xE6\x9C\xAC      |",
+                   [] { return FormatW(u"%-8s|", u"\u65e5\u672c"); }},
+        FormatCase{"StarsAndFloating", "  3.1|  x",
+                   [] { return FormatW(u"%*.*f|%*s", 5, 1, 3.14159, 3, u"x"); }},
+        FormatCase{"NullFormat", "", [] { return FormatW(nullptr); }}),
+    CaseName);
+
+}  // namespace
+}  // namespace hostkit
