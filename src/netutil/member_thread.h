@@ -1,0 +1,79 @@
+// Runs a member function of its owner on a thread of its own, one thread at a time.
+//
+// Start copies the arguments into a parameter block held only by the new thread, so the thread never
+// reads memory of this object. The destructor waits up to kEndWaitMs for a running thread and then
+// abandons it (it is never killed); the owner must make its threads end (e.g. with an event) before
+// freeing what their member function uses.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "platform/thread.h"
+
+template <class T, class... Args>
+class CMemberThread {
+ public:
+  using Function = void (T::*)(Args...);
+
+  static constexpr uint32_t kEndWaitMs = 5000;
+
+  CMemberThread(T* target, Function function) : target_(target), function_(function) {}
+  ~CMemberThread();
+  CMemberThread(const CMemberThread&) = delete;
+  CMemberThread& operator=(const CMemberThread&) = delete;
+
+  // False while the previous thread still runs, or if no thread could be started.
+  bool Start(Args... args);
+
+ private:
+  struct ParameterBlock {
+    T* target;
+    Function function;
+    std::tuple<std::decay_t<Args>...> args;
+  };
+
+  T* const target_;
+  const Function function_;
+  std::mutex lock_;  // guards thread_
+  std::unique_ptr<platform::Thread> thread_;
+};
+
+template <class T, class... Args>
+bool CMemberThread<T, Args...>::Start(Args... args) {
+  std::lock_guard lock(lock_);
+  if (thread_ && !thread_->HasEnded()) {
+    return false;
+  }
+  auto block = std::make_shared<ParameterBlock>(
+      ParameterBlock{target_, function_, std::tuple<std::decay_t<Args>...>(std::forward<Args>(args)...)});
+  auto thread = std::make_unique<platform::Thread>();
+  const bool started = thread->Start([block]() mutable {
+    std::apply([&block](auto&... copies) { (block->target->*block->function)(copies...); }, block->args);
+    block.reset();
+  });
+  if (!started) {
+    return false;
+  }
+  thread_ = std::move(thread);  // the previous, ended thread is joined here
+  return true;
+}
+
+template <class T, class... Args>
+CMemberThread<T, Args...>::~CMemberThread() {
+  std::unique_ptr<platform::Thread> thread;
+  {
+    std::lock_guard lock(lock_);
+    thread = std::move(thread_);
+  }
+  if (!thread || thread->HasEnded()) {
+    return;
+  }
+  if (thread->IsCurrent() || !thread->Join(kEndWaitMs)) {
+    thread->Abandon();
+  }
+}

@@ -1,0 +1,118 @@
+#include "netutil/queue_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "netutil/member_timer.h"
+#include "netutil/scaled_time.h"
+
+namespace netutil_test {
+namespace {
+
+// The owner of a member timer; each test gives its callback the behaviour it needs.
+struct Owner {
+  std::unique_ptr<CMemberTimer<Owner>> timer =
+      std::make_unique<CMemberTimer<Owner>>(this, &Owner::OnTimer, true, 7);
+  std::function<void(Owner&)> onTimer;
+  std::atomic<int> fired{0};
+  EventPtr firedEvent = std::make_shared<platform::Event>(platform::Event::ResetPolicy::kAutomatic);
+
+  void OnTimer(uint32_t argument) {
+    EventPtr signal = firedEvent;  // the callback may destroy the timer, and the test then the owner
+    EXPECT_EQ(argument, 7u);
+    ++fired;
+    if (onTimer) {
+      onTimer(*this);
+    }
+    signal->Set();
+  }
+};
+
+class SingleExpiryTest : public Scaled<testing::TestWithParam<uint32_t>> {};
+
+TEST_P(SingleExpiryTest, FiresOnceAndCanBeRearmed) {
+  Owner owner;
+  ASSERT_TRUE(owner.timer->IsValid());
+  ASSERT_TRUE(owner.timer->Start(0, GetParam()));
+  ASSERT_TRUE(owner.firedEvent->Wait(kTimeoutMs));
+  ASSERT_TRUE(owner.timer->Start(400, GetParam()));
+  ASSERT_TRUE(owner.firedEvent->Wait(kTimeoutMs));
+  EXPECT_TRUE(owner.timer->Stop());
+  EXPECT_TRUE(owner.timer->Close());
+  EXPECT_EQ(owner.fired, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, SingleExpiryTest, testing::Values(0u, 0xFFFFFFFFu));
+
+class TeardownTest : public Scaled<testing::TestWithParam<bool>> {};
+
+TEST_P(TeardownTest, WaitsForRunningCallback) {
+  const bool destroy = GetParam();
+  Owner owner;
+  EventPtr entered = NewEvent();
+  std::atomic<bool> returned{false};
+  owner.onTimer = [&](Owner&) {
+    entered->Set();
+    platform::Sleep(2000);
+    returned = true;
+  };
+  ASSERT_TRUE(owner.timer->Start(0, 0));
+  ASSERT_TRUE(entered->Wait(kTimeoutMs));
+  if (destroy) {
+    owner.timer.reset();
+  } else {
+    EXPECT_TRUE(owner.timer->Close());
+    EXPECT_FALSE(owner.timer->Start(0, 0));
+  }
+  EXPECT_TRUE(returned);
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseOrDestroy, TeardownTest, testing::Bool());
+
+class QueueTimerTest : public Scaled<> {};
+
+TEST_F(QueueTimerTest, SlowExpiriesOfOnePeriodicTimerOverlap) {
+  Owner owner;
+  EventPtr overlapped = NewEvent();
+  std::atomic<int> running{0};
+  owner.onTimer = [&](Owner&) {
+    if (++running >= 2) {
+      overlapped->Set();
+    }
+    overlapped->Wait(kTimeoutMs);
+    --running;
+  };
+  ASSERT_TRUE(owner.timer->Start(0, 40));
+  EXPECT_TRUE(overlapped->Wait(kTimeoutMs));
+  EXPECT_TRUE(owner.timer->Close());
+}
+
+TEST_F(QueueTimerTest, CloseEndsACallbackThatKeepsRearmingItsTimer) {
+  Owner owner;
+  EventPtr third = NewEvent();
+  owner.onTimer = [third](Owner& self) {
+    if (self.fired == 3) {
+      third->Set();
+      platform::Sleep(2000);  // Close is now waiting for this callback, which re-arms meanwhile
+    }
+    self.timer->Start(50, 0);
+  };
+  ASSERT_TRUE(owner.timer->Start(0, 0));
+  ASSERT_TRUE(third->Wait(kTimeoutMs));
+  EXPECT_TRUE(owner.timer->Close());
+  EXPECT_EQ(owner.fired, 3);
+}
+
+TEST_F(QueueTimerTest, OwnerMayDestroyTimerFromItsCallback) {
+  Owner owner;
+  owner.onTimer = [](Owner& self) { self.timer.reset(); };
+  ASSERT_TRUE(owner.timer->Start(0, 0));
+  ASSERT_TRUE(owner.firedEvent->Wait(kTimeoutMs));
+  EXPECT_EQ(owner.timer, nullptr);
+}
+
+}  // namespace
+}  // namespace netutil_test

@@ -1,0 +1,160 @@
+#include "netutil/work_item_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "netutil/scaled_time.h"
+
+namespace netutil_test {
+namespace {
+
+struct Log {
+  std::mutex lock;
+  std::vector<int> ran;
+  std::atomic<int> deleted{0};
+  std::vector<int> Ran() {
+    std::lock_guard guard(lock);
+    return ran;
+  }
+};
+
+class Item : public CWorkItem {
+ public:
+  Item(Log& log, int id, std::function<void()> action = {})
+      : log_(log), id_(id), action_(std::move(action)) {}
+  ~Item() override { ++log_.deleted; }
+  void Execute() override {
+    if (action_) {
+      action_();
+    }
+    std::lock_guard guard(log_.lock);
+    log_.ran.push_back(id_);
+  }
+
+ private:
+  Log& log_;
+  int id_;
+  std::function<void()> action_;
+};
+
+std::vector<int> Ids(int count) {
+  std::vector<int> ids(count);
+  for (int i = 0; i < count; ++i) {
+    ids[i] = i;
+  }
+  return ids;
+}
+
+struct DrainCase {
+  int items;
+  bool beforeStart;
+};
+class WorkItemQueueDrainTest : public Scaled<testing::TestWithParam<DrainCase>> {};
+
+TEST_P(WorkItemQueueDrainTest, StopRunsEveryQueuedItemInOrder) {
+  Log log;
+  CWorkItemQueue queue;
+  ASSERT_TRUE(GetParam().beforeStart || queue.Start());
+  for (int i = 0; i < GetParam().items; ++i) {
+    ASSERT_TRUE(queue.Enqueue(new Item(log, i)));
+  }
+  ASSERT_TRUE(!GetParam().beforeStart || queue.Start());
+  EXPECT_TRUE(queue.Stop(kTimeoutMs));
+  EXPECT_EQ(log.Ran(), Ids(GetParam().items));
+  EXPECT_EQ(log.deleted, GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, WorkItemQueueDrainTest,
+                         testing::Values(DrainCase{0, false}, DrainCase{3, true}, DrainCase{100, false},
+                                         DrainCase{100, true}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.items) +
+                                  (info.param.beforeStart ? "BeforeStart" : "AfterStart");
+                         });
+
+class WorkItemQueueTest : public Scaled<> {
+ protected:
+  Log log_;
+  CWorkItemQueue queue_;
+};
+
+TEST_F(WorkItemQueueTest, RestartsAfterStopAndRunsItemsOfferedMeanwhile) {
+  EXPECT_FALSE(queue_.Stop(kTimeoutMs, new Item(log_, 9)));  // never started: deleted unrun
+  ASSERT_TRUE(queue_.Start());
+  EXPECT_FALSE(queue_.Start());
+  ASSERT_TRUE(queue_.Stop(kTimeoutMs, new Item(log_, 0)));
+  EXPECT_TRUE(queue_.Enqueue(new Item(log_, 1)));
+  ASSERT_TRUE(queue_.Start());
+  EXPECT_TRUE(queue_.Stop(kTimeoutMs));
+  EXPECT_EQ(log_.Ran(), Ids(2));
+  EXPECT_EQ(log_.deleted, 3);
+}
+
+TEST_F(WorkItemQueueTest, ItemMayEnqueueIntoItsOwnQueue) {
+  EventPtr last = NewEvent();
+  ASSERT_TRUE(queue_.Start());
+  queue_.Enqueue(new Item(log_, 0, [&] { queue_.Enqueue(new Item(log_, 1, [last] { last->Set(); })); }));
+  ASSERT_TRUE(last->Wait(kTimeoutMs));
+  EXPECT_TRUE(queue_.Stop(kTimeoutMs));
+  EXPECT_EQ(log_.Ran(), Ids(2));
+}
+
+TEST_F(WorkItemQueueTest, DrainTimeOutKeepsWorkerAndItemsButRefusesNewOnes) {
+  EventPtr gate = NewEvent();
+  ASSERT_TRUE(queue_.Start());
+  queue_.Enqueue(new Item(log_, 0, [gate] { gate->Wait(kTimeoutMs); }));
+  queue_.Enqueue(new Item(log_, 1));
+  EXPECT_FALSE(queue_.Stop(100));
+  EXPECT_FALSE(queue_.Enqueue(new Item(log_, 2)));
+  EXPECT_EQ(log_.deleted, 1);
+  gate->Set();
+  EXPECT_TRUE(queue_.Stop(kTimeoutMs));
+  EXPECT_EQ(log_.Ran(), Ids(2));
+}
+
+// The running item ends within the worker's end wait, or outlasts it (the worker is abandoned and
+// finishes the item after the queue is gone); queued items are deleted unrun either way.
+class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<bool>> {};
+
+TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
+  const bool outlastsEndWait = GetParam();
+  Log log;
+  EventPtr started = NewEvent(), gate = NewEvent();
+  auto queue = std::make_unique<CWorkItemQueue>();
+  ASSERT_TRUE(queue->Start());
+  queue->Enqueue(new Item(log, 0, [=] {
+    started->Set();
+    gate->Wait(outlastsEndWait ? kTimeoutMs : 200);
+  }));
+  queue->Enqueue(new Item(log, 1));
+  ASSERT_TRUE(started->Wait(kTimeoutMs));
+  const uint32_t before = platform::TickCount();
+  queue.reset();
+  EXPECT_EQ(platform::TickCount() - before >= CWorkItemQueue::kWorkerEndWaitMs, outlastsEndWait);
+  gate->Set();
+  EXPECT_TRUE(Eventually([&] { return log.deleted == 2; }));
+  EXPECT_EQ(log.Ran(), Ids(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(EndWait, WorkItemQueueDestructionTest, testing::Bool());
+
+TEST_F(WorkItemQueueTest, IdleWorkerIsBlockedNotSpinning) {
+  EventPtr ran = NewEvent();
+  ASSERT_TRUE(queue_.Start());
+  queue_.Enqueue(new Item(log_, 0, [ran] { ran->Set(); }));
+  ASSERT_TRUE(ran->Wait(kTimeoutMs));
+  const std::clock_t before = std::clock();
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));  // a measuring window, not a wait
+  EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 10);
+}
+
+}  // namespace
+}  // namespace netutil_test
