@@ -1,0 +1,188 @@
+#include "facade/generic_vesk_sdk.h"
+
+#include "facade/vesk_1k_sdk.h"
+#include "facade/vesk_2k_sdk.h"
+#include "trace/trace.h"
+
+namespace VeskSDKFacade {
+
+namespace {
+
+const char* ConnectionStateText(ULONG state) {
+  switch (state) {
+    case SDK_1000:
+      return "SDK_1000";
+    case SDK_2000:
+      return "SDK_2000";
+    default:
+      return "NO_SDK_CONNECTED";
+  }
+}
+
+}  // namespace
+
+class GenericVeskSDK::AllGroupsLock {
+ public:
+  explicit AllGroupsLock(GenericVeskSDK& sdk) : sdk_(sdk) {
+    for (auto& lock : sdk_.groupLocks_) {
+      lock.lock();
+    }
+  }
+  ~AllGroupsLock() {
+    for (auto lock = sdk_.groupLocks_.rbegin(); lock != sdk_.groupLocks_.rend(); ++lock) {
+      lock->unlock();
+    }
+  }
+  AllGroupsLock(const AllGroupsLock&) = delete;
+  AllGroupsLock& operator=(const AllGroupsLock&) = delete;
+
+ private:
+  GenericVeskSDK& sdk_;
+};
+
+GenericVeskSDK::GenericVeskSDK(IHostTraceLog* logger) : logger_(logger) {}
+
+GenericVeskSDK::~GenericVeskSDK() {
+  {
+    std::lock_guard group1(GroupLock(1));
+    if (Connected() != nullptr) {
+      TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning,
+                         "Deleted GenericVeskSDK without calling QCWWANDisconnect()");
+      QCWWANDisconnect();
+    }
+    {
+      std::lock_guard instance(vesk2KInstanceLock_);
+      vesk2K_.reset();
+    }
+    {
+      std::lock_guard instance(vesk1KInstanceLock_);
+      vesk1K_.reset();
+    }
+  }
+}
+
+std::unique_ptr<IVeskSDK> GenericVeskSDK::CreateVesk2KSDK() {
+  return std::make_unique<Vesk2KSDK>(logger_);
+}
+
+std::unique_ptr<IVeskSDK> GenericVeskSDK::CreateVesk1KSDK() {
+  return std::make_unique<Vesk1KSDK>(logger_);
+}
+
+IVeskSDK* GenericVeskSDK::Vesk2KInstance() {
+  std::lock_guard instance(vesk2KInstanceLock_);
+  if (vesk2K_ == nullptr) {
+    vesk2K_ = CreateVesk2KSDK();
+  }
+  return vesk2K_.get();
+}
+
+IVeskSDK* GenericVeskSDK::Vesk1KInstance() {
+  std::lock_guard instance(vesk1KInstanceLock_);
+  if (vesk1K_ == nullptr) {
+    vesk1K_ = CreateVesk1KSDK();
+  }
+  return vesk1K_.get();
+}
+
+IVeskSDK* GenericVeskSDK::Connected() {
+  std::lock_guard connected(connectedLock_);
+  return connected_;
+}
+
+void GenericVeskSDK::SetConnected(IVeskSDK* generation) {
+  std::lock_guard connected(connectedLock_);
+  connected_ = generation;
+}
+
+ULONG GenericVeskSDK::ConnectedGeneration() {
+  IVeskSDK* connected = Connected();
+  return connected == nullptr ? NO_SDK_CONNECTED : connected->GetSDKGeneration();
+}
+
+ULONG GenericVeskSDK::Connect(const char* pDeviceID, const char* pDeviceKey) {
+  AllGroupsLock allGroups(*this);
+
+  if ((pDeviceID == nullptr) != (pDeviceKey == nullptr)) {
+    TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelError,
+                       "Invalid arguments to GenericVeskSDK::Connect");
+    return INVALID_ARGUMENT;
+  }
+  const bool firstDevice = pDeviceID == nullptr;
+
+  if (IVeskSDK* connected = Connected(); connected != nullptr) {
+    return firstDevice ? connected->QCWWANConnect() : connected->QCWWAN2kConnect(pDeviceID, pDeviceKey);
+  }
+
+  IVeskSDK* candidate = nullptr;
+  IVeskSDK* vesk2K = Vesk2KInstance();
+  ULONG result = GENERAL_ERROR;
+  if (firstDevice) {
+    result = vesk2K->QCWWANConnect();
+    if (result == 0) {
+      candidate = vesk2K;
+    } else {
+      TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelInfo, "Vesk2KSDK->QCWWANConnect() = %lu",
+                         result);
+      IVeskSDK* vesk1K = Vesk1KInstance();
+      result = vesk1K->QCWWANConnect();
+      if (result == 0) {
+        candidate = vesk1K;
+      } else {
+        TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelInfo, "Vesk1KSDK->QCWWANConnect() = %lu",
+                           result);
+      }
+    }
+  } else {
+    result = vesk2K->QCWWAN2kConnect(pDeviceID, pDeviceKey);
+    if (result == 0) {
+      candidate = vesk2K;
+    } else {
+      TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelInfo,
+                         "Vesk2KSDK->QCWWAN2kConnect(pDeviceID, pDeviceKey) = %lu", result);
+    }
+  }
+
+  SetConnected(candidate);
+  TraceNarrowMessage(
+      logger_, kTraceCategory, kTraceLevelInfo, "Connected to SDK = %hs",
+      ConnectionStateText(candidate == nullptr ? NO_SDK_CONNECTED : candidate->GetSDKGeneration()));
+  return result;
+}
+
+ULONG GenericVeskSDK::QCWWANDisconnect() {
+  AllGroupsLock allGroups(*this);
+  IVeskSDK* connected = Connected();
+  const ULONG result = connected == nullptr ? NO_CONNECTION_TO_WWAN_DEVICE : connected->QCWWANDisconnect();
+  SetConnected(nullptr);
+  return result;
+}
+
+ULONG GenericVeskSDK::QCWWAN2kEnumerateDevices(BYTE* pDevicesSize, BYTE* pDevices) {
+  return Vesk2KInstance()->QCWWAN2kEnumerateDevices(pDevicesSize, pDevices);
+}
+
+template <typename Call>
+ULONG GenericVeskSDK::Forward(int group, Call call) {
+  std::lock_guard groupLock(GroupLock(group));
+  // Read under the connected-pointer lock, which is left before the library call.
+  IVeskSDK* connected = Connected();
+  if (connected == nullptr) {
+    return NO_CONNECTION_TO_WWAN_DEVICE;
+  }
+  return call(connected);
+}
+
+#define VESK_DEFINE_GENERIC_OPERATION(name, group, count)                                          \
+  ULONG GenericVeskSDK::name(VESK_PARAMS(name##_t, count)) {                                       \
+    return Forward(group, [&](IVeskSDK* connected) { return connected->name(VESK_ARGS(count)); }); \
+  }
+VESK_GENERIC_OPERATIONS(VESK_DEFINE_GENERIC_OPERATION)
+#undef VESK_DEFINE_GENERIC_OPERATION
+
+ULONG GenericVeskSDK::SetLock(ULONG state, const char* pCurrentPIN) {
+  TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning, "Calling unsupported function SetLock()");
+  return Forward(4, [&](IVeskSDK* connected) { return connected->SetLock(state, pCurrentPIN); });
+}
+
+}  // namespace VeskSDKFacade

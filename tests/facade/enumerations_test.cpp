@@ -1,0 +1,159 @@
+#include "facade/enumerations.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/text.h"
+
+namespace {
+
+using namespace VeskSDKFacade;
+
+struct TextsRow {
+  const char* label;
+  std::u16string (*text)(int64_t value);
+  std::vector<std::pair<int64_t, std::string>> texts;  // every value with a row, then fallbacks
+};
+void PrintTo(const TextsRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class TextsTest : public testing::TestWithParam<TextsRow> {};
+
+TEST_P(TextsTest, EveryValueHasItsLoggedText) {
+  for (const auto& [value, expected] : GetParam().texts) {
+    EXPECT_EQ(platform::Narrow(GetParam().text(value)), expected) << "value " << value;
+  }
+}
+
+#define TEXT_OF(Lookup, Type) [](int64_t value) { return Lookup(static_cast<Type>(value)); }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Enumerations, TextsTest, testing::Values(
+    TextsRow{"PinStatus", TEXT_OF(SIMPinStatusText, int32_t), {
+        {-1, "VeskSDKFacade::SIMPinStatus_Unknown"}, {0, "VeskSDKFacade::SIMPinStatus_Uninitialized"},
+        {1, "VeskSDKFacade::SIMPinStatus_Enabled_NotVerified"}, {2, "VeskSDKFacade::SIMPinStatus_Enabled_Verified"},
+        {3, "VeskSDKFacade::SIMPinStatus_Disabled"}, {4, "VeskSDKFacade::SIMPinStatus_Blocked"},
+        {5, "VeskSDKFacade::SIMPinStatus_PermanentlyBlocked"}, {0xFFFFFFFF, "VeskSDKFacade::SIMPinStatus_Unknown"},
+        {6, "unknown mapping: "}}},
+    TextsRow{"SimResult", TEXT_OF(SimResultText, uint32_t), {
+        {0, "VeskSDKFacade::SimSuccess"}, {1003, "VeskSDKFacade::SimMissing"},
+        {1082, "VeskSDKFacade::SimNotInitialized"}, {1, "VeskSDKFacade::SimUnknownError"},
+        {1004, "unknown mapping: 1004"}}},
+    TextsRow{"SimStatusBit", TEXT_OF(SimStatusBitText, uint32_t), {
+        {1, "NORMAL_SIM_STATUS_READY"}, {2, "NORMAL_SIM_STATUS_PIN1_LOCK_ENABLED"}, {4, "NORMAL_SIM_STATUS_PIN1_REQUIRED"},
+        {8, "NORMAL_SIM_STATUS_PUK1_REQUIRED"}, {16, "NORMAL_SIM_STATUS_PIN2_LOCK_ENABLED"},
+        {32, "NORMAL_SIM_STATUS_PIN2_REQUIRED"}, {64, "NORMAL_SIM_STATUS_PUK2_REQUIRED"},
+        {128, "NORMAL_SIM_STATUS_NOT_INITIALIZED"}, {256, "NORMAL_SIM_STATUS_OTHER"}, {512, "NORMAL_SIM_STATUS_ILLEGAL"},
+        {4096, "NORMAL_SIM_STATUS_PERMANENTLY_BLOCKED"}, {16384, "NORMAL_SIM_STATUS_UNKNOWN"},
+        {32768, "NORMAL_SIM_STATUS_NOT_EQUIP"}, {0x400, "unknown mapping: 00000400"},
+        {0x80000000, "unknown mapping: 80000000"}}},
+    TextsRow{"SimStatusShort", TEXT_OF(SimStatusShortText, uint32_t), {
+        {1, "SIM READY"}, {3, "SIM PIN1 VERIFIED"}, {17, "SIM PIN2 VERIFIED"}, {6, "SIM PIN1 LOCKED"},
+        {48, "SIM PIN2 LOCKED"}, {32768, "SIM MISSING"}, {16384, "SIM STATUS UNKNOWN"}, {7, "SIM STATUS UNKNOWN"},
+        {0, "SIM STATUS UNKNOWN"}}},
+    TextsRow{"ServiceSelection", TEXT_OF(ServiceSelectionText, int32_t), {
+        {0, "NORMAL_SERVICESELECTION_Not_Supported"}, {1, "NORMAL_SERVICESELECTION_Default"},
+        {2, "NORMAL_SERVICESELECTION_2G_ONLY"}, {3, "NORMAL_SERVICESELECTION_3G_ONLY"},
+        {4, "NORMAL_SERVICESELECTION_3G_Preferred"}, {7, "unknown mapping: 7"}, {-1, "unknown mapping: -1"}}},
+    TextsRow{"ServiceType", TEXT_OF(ServiceTypeText, int32_t), {
+        {0, "NORMAL_SERVICETYPE_Unknown"}, {1, "NORMAL_SERVICETYPE_None"}, {2, "NORMAL_SERVICETYPE_PacketSwitched"},
+        {3, "NORMAL_SERVICETYPE_CircuitSwitched"}, {4, "NORMAL_SERVICETYPE_GSM"}, {5, "NORMAL_SERVICETYPE_CDMA"},
+        {6, "NORMAL_SERVICETYPE_1xRTT"}, {7, "NORMAL_SERVICETYPE_1xEVDORev0"}, {8, "NORMAL_SERVICETYPE_1xEVDV"},
+        {9, "NORMAL_SERVICETYPE_1xEVDORevA"}, {10, "NORMAL_SERVICETYPE_GPRS"}, {11, "NORMAL_SERVICETYPE_UMTS"},
+        {12, "NORMAL_SERVICETYPE_EDGE"}, {13, "NORMAL_SERVICETYPE_HSDPA"}, {14, "NORMAL_SERVICETYPE_HSUPA"},
+        {15, "NORMAL_SERVICETYPE_HSPA"}, {18, "NORMAL_SERVICETYPE_LTE"}, {16, "unknown mapping: "},
+        {17, "unknown mapping: "}}},
+    TextsRow{"DataCaps", TEXT_OF(DataCapsText, uint32_t), {
+        {0, "VeskSDKFacade::DATACAPS_UNKNOWN"}, {1, "VeskSDKFacade::DATACAPS_GPRS"}, {2, "VeskSDKFacade::DATACAPS_EDGE"},
+        {3, "VeskSDKFacade::DATACAPS_HSDPA"}, {4, "VeskSDKFacade::DATACAPS_HSUPA"}, {5, "VeskSDKFacade::DATACAPS_WCDMA"},
+        {6, "VeskSDKFacade::DATACAPS_1xRTT"}, {7, "VeskSDKFacade::DATACAPS_1xEVDORev0"},
+        {8, "VeskSDKFacade::DATACAPS_1xEVDORevA"}, {9, "VeskSDKFacade::DATACAPS_GSM"}, {10, "unknown mapping: 10"}}},
+    TextsRow{"AutoconnectMode", TEXT_OF(AutoconnectModeText, int32_t), {
+        {0, "NORMAL_AUTOCONNECT_Disabled"}, {1, "NORMAL_AUTOCONNECT_Enabled"}, {2, "NORMAL_AUTOCONNECT_Unsupported"},
+        {3, "NORMAL_AUTOCONNECT_Unknown"}, {4, "unknown mapping: 4"}}},
+    TextsRow{"AutoconnectSetting", TEXT_OF(AutoconnectSettingText, uint32_t), {
+        {0, "VeskSDKFacade::AUTOCONNECT_Disabled"}, {1, "VeskSDKFacade::AUTOCONNECT_Enabled"},
+        {3, "VeskSDKFacade::AUTOCONNECT_Unknown"}, {2, "unknown mapping: "}}}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+std::vector<std::string> ReportLines(uint32_t status) {
+  std::vector<std::string> lines;
+  std::istringstream report(platform::Narrow(SimStatusBitsReport(status)));
+  for (std::string line; std::getline(report, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(BitsReportTest, IsALineBreakThenOneRightAlignedLinePerBit) {
+  const std::u16string report = SimStatusBitsReport(3);
+  EXPECT_EQ(report.front(), u'\n');
+  EXPECT_EQ(report.back(), u'\n');
+  const auto lines = ReportLines(3);
+  ASSERT_EQ(lines.size(), 33u);
+  EXPECT_EQ(lines[1], "                 NORMAL_SIM_STATUS_READY : ENABLED");
+  EXPECT_EQ(lines[2], "     NORMAL_SIM_STATUS_PIN1_LOCK_ENABLED : ENABLED");
+  EXPECT_EQ(lines[11], "               unknown mapping: 00000400 : DISABLED");
+  EXPECT_EQ(lines[32], "               unknown mapping: 80000000 : DISABLED");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](auto& l) { return l.ends_with(" : DISABLED"); }),
+            30);
+  const auto all = ReportLines(0xFFFFFFFF);
+  EXPECT_EQ(std::count_if(all.begin(), all.end(), [](auto& l) { return l.ends_with(" : ENABLED"); }), 32);
+}
+
+struct TranslationRow {
+  const char* label;
+  std::vector<std::pair<int64_t, std::optional<std::pair<uint32_t, uint32_t>>>> rows;  // key -> result(s)
+  std::optional<std::pair<uint32_t, uint32_t>> (*translate)(int64_t key);
+};
+void PrintTo(const TranslationRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class TranslationTest : public testing::TestWithParam<TranslationRow> {};
+
+TEST_P(TranslationTest, EveryKeyGivesItsResults) {
+  for (const auto& [key, expected] : GetParam().rows) {
+    EXPECT_EQ(GetParam().translate(key), expected) << "key " << key;
+  }
+}
+
+using Pair = std::pair<uint32_t, uint32_t>;
+std::optional<Pair> Both(std::optional<uint32_t> value) {
+  return value ? std::optional<Pair>(Pair{*value, *value}) : std::nullopt;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Tables, TranslationTest, testing::Values(
+    TranslationRow{"PinStatusToPin2AndPin1Bits",
+        {{-1, Pair{16384, 16384}}, {0, Pair{128, 128}}, {1, Pair{48, 6}}, {2, Pair{17, 3}}, {3, Pair{1, 1}},
+         {4, Pair{64, 8}}, {5, Pair{4096, 4096}}, {6, std::nullopt}},
+        [](int64_t key) -> std::optional<Pair> {
+          auto bits = SimStatusBitsForPinStatus(static_cast<int32_t>(key));
+          return bits ? std::optional<Pair>(Pair{bits->pin2Bits, bits->pin1Bits}) : std::nullopt;
+        }},
+    TranslationRow{"SimResultToBits",
+        {{0, Pair{1, 1}}, {1003, Pair{32768, 32768}}, {1082, Pair{128, 128}}, {1, Pair{16384, 16384}}, {8, std::nullopt}},
+        [](int64_t key) { return Both(SimStatusBitsForSimResult(static_cast<uint32_t>(key))); }},
+    // Both directions: the data capability of a service type, and the service type found from it.
+    TranslationRow{"ServiceTypeToDataCapsAndBack",
+        {{0, Pair{0, 0}}, {4, Pair{9, 4}}, {10, Pair{1, 10}}, {12, Pair{2, 12}}, {13, Pair{3, 13}}, {14, Pair{4, 14}},
+         {11, Pair{5, 11}}, {6, Pair{6, 6}}, {7, Pair{7, 7}}, {9, Pair{8, 9}}, {15, std::nullopt}, {18, std::nullopt}},
+        [](int64_t key) -> std::optional<Pair> {
+          auto caps = DataCapsForServiceType(static_cast<int32_t>(key));
+          if (!caps) return std::nullopt;
+          return Pair{*caps, static_cast<uint32_t>(ServiceTypeForDataCaps(*caps).value_or(-1))};
+        }},
+    TranslationRow{"ServiceSelectionToCdmaAndGsmPreference",
+        {{1, Pair{0, 0}}, {2, Pair{9, 6}}, {3, Pair{17, 10}}, {4, Pair{0, 0}}, {0, Pair{0, 0}}, {7, Pair{0, 0}}},
+        [](int64_t key) -> std::optional<Pair> {
+          auto preference = TechnologyPreferenceForServiceSelection(static_cast<int32_t>(key));
+          return Pair{preference.cdma, preference.gsm};
+        }}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+}  // namespace

@@ -1,0 +1,291 @@
+// GenericVeskSDK with fake generations supplied through its two factories.
+#include "facade/generic_vesk_sdk.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+#include "host/recording_trace_log.h"
+#include "tests/facade/fake_generation.h"
+
+namespace {
+
+using facade_test::FakeGeneration;
+using facade_test::Journal;
+using VeskSDKFacade::GenericVeskSDK;
+using VeskSDKFacade::SDK_1000;
+using VeskSDKFacade::SDK_2000;
+using Lines = std::vector<std::pair<std::string, int32_t>>;
+
+constexpr auto kGenerousTimeout = std::chrono::milliseconds(10000);
+// How long a call that must stay out of the library is given to get in anyway.
+constexpr auto kExclusionWindow = std::chrono::milliseconds(300);
+
+class TestGenericSDK : public GenericVeskSDK {
+ public:
+  TestGenericSDK(IHostTraceLog* log, Journal* journal) : GenericVeskSDK(log), journal_(journal) {}
+  std::atomic<int> created1K{0};
+  std::atomic<int> created2K{0};
+
+ protected:
+  std::unique_ptr<VeskSDKFacade::IVeskSDK> CreateVesk2KSDK() override {
+    ++created2K;
+    return std::make_unique<FakeGeneration>(SDK_2000, journal_);
+  }
+  std::unique_ptr<VeskSDKFacade::IVeskSDK> CreateVesk1KSDK() override {
+    ++created1K;
+    return std::make_unique<FakeGeneration>(SDK_1000, journal_);
+  }
+
+ private:
+  Journal* journal_;
+};
+
+class GenericVeskSDKTest : public testing::Test {
+ protected:
+  void ConnectTo(ULONG generation) {
+    journal_.SetResult("2K:QCWWANConnect", generation == SDK_1000 ? GENERAL_ERROR : 0);
+    ASSERT_EQ(sdk_->Connect(nullptr, nullptr), 0u);
+    ASSERT_EQ(sdk_->ConnectedGeneration(), generation);
+    log_.Clear();
+  }
+  Lines TraceLines() const {
+    Lines lines;
+    for (const auto& line : log_.lines()) {
+      EXPECT_EQ(line.category, 20);
+      lines.emplace_back(line.text, line.level);
+    }
+    return lines;
+  }
+
+  hostkit::RecordingTraceLog log_;
+  Journal journal_;
+  std::unique_ptr<TestGenericSDK> sdk_ = std::make_unique<TestGenericSDK>(&log_, &journal_);
+};
+
+enum class Texts { kNone, kBoth, kIdOnly, kKeyOnly };
+
+struct ConnectRow {
+  const char* label;
+  Texts texts;
+  ULONG result2K, result1K, expectedResult, expectedGeneration;
+  std::vector<std::string> expectedCalls;
+  Lines expectedLines;
+};
+void PrintTo(const ConnectRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class ConnectTest : public GenericVeskSDKTest, public testing::WithParamInterface<ConnectRow> {};
+
+TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
+  const ConnectRow& row = GetParam();
+  const char* id = "device-id";
+  const char* key = "device-key";
+  journal_.SetResult(row.texts == Texts::kBoth ? "2K:QCWWAN2kConnect" : "2K:QCWWANConnect", row.result2K);
+  journal_.SetResult("1K:QCWWANConnect", row.result1K);
+
+  EXPECT_EQ(sdk_->Connect(row.texts == Texts::kBoth || row.texts == Texts::kIdOnly ? id : nullptr,
+                          row.texts == Texts::kBoth || row.texts == Texts::kKeyOnly ? key : nullptr),
+            row.expectedResult);
+
+  EXPECT_EQ(sdk_->ConnectedGeneration(), row.expectedGeneration);
+  EXPECT_EQ(journal_.Names(), row.expectedCalls);
+  EXPECT_EQ(TraceLines(), row.expectedLines);
+  if (row.texts == Texts::kBoth) {
+    EXPECT_EQ(journal_.Entries()[0].args,
+              (std::vector{reinterpret_cast<uintptr_t>(id), reinterpret_cast<uintptr_t>(key)}));
+  }
+  // The first generation's library object is made only when that generation is tried.
+  EXPECT_EQ(sdk_->created1K.load(), row.expectedCalls.size() == 2 ? 1 : 0);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ConnectTest, testing::Values(
+    ConnectRow{"SecondGenerationFirst", Texts::kNone, 0, 0, 0, SDK_2000, {"2K:QCWWANConnect"},
+               {{"    Connected to SDK = SDK_2000", 4}}},
+    ConnectRow{"FirstGenerationWhenTheSecondFails", Texts::kNone, 1, 0, 0, SDK_1000,
+               {"2K:QCWWANConnect", "1K:QCWWANConnect"},
+               {{"    Vesk2KSDK->QCWWANConnect() = 1", 4}, {"    Connected to SDK = SDK_1000", 4}}},
+    ConnectRow{"NeitherGeneration", Texts::kNone, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"},
+               {{"    Vesk2KSDK->QCWWANConnect() = 6", 4}, {"    Vesk1KSDK->QCWWANConnect() = 8", 4},
+                {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
+    ConnectRow{"NamedDevice", Texts::kBoth, 0, 0, 0, SDK_2000, {"2K:QCWWAN2kConnect"},
+               {{"    Connected to SDK = SDK_2000", 4}}},
+    ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", Texts::kBoth, 15, 0, 15, 0, {"2K:QCWWAN2kConnect"},
+               {{"    Vesk2KSDK->QCWWAN2kConnect(pDeviceID, pDeviceKey) = 15", 4},
+                {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
+    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}},
+    ConnectRow{"KeyWithoutId", Texts::kKeyOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(GenericVeskSDKTest, ConnectWhileConnectedCallsTheConnectedGenerationAgainSilently) {
+  ConnectTo(SDK_1000);
+  const std::size_t before = journal_.Names().size();
+  journal_.SetResult("1K:QCWWANConnect", RETRY_LATER);
+
+  EXPECT_EQ(sdk_->Connect(nullptr, nullptr), RETRY_LATER);
+  EXPECT_EQ(sdk_->Connect("id", "key"), 0u);
+  EXPECT_EQ(journal_.Names(before), (std::vector<std::string>{"1K:QCWWANConnect", "1K:QCWWAN2kConnect"}));
+  EXPECT_EQ(sdk_->ConnectedGeneration(), SDK_1000);
+  EXPECT_TRUE(log_.lines().empty());
+}
+
+TEST_F(GenericVeskSDKTest, DisconnectEndsTheConnectionEvenWhenTheLibraryFails) {
+  EXPECT_EQ(sdk_->QCWWANDisconnect(), NO_CONNECTION_TO_WWAN_DEVICE);
+  EXPECT_TRUE(journal_.Entries().empty());
+
+  ConnectTo(SDK_2000);
+  journal_.SetResult("2K:QCWWANDisconnect", NO_WWAN_DEVICE);
+  EXPECT_EQ(sdk_->QCWWANDisconnect(), NO_WWAN_DEVICE);
+  EXPECT_EQ(sdk_->GetPower(nullptr), NO_CONNECTION_TO_WWAN_DEVICE);
+
+  ConnectTo(SDK_2000);  // with the library object kept from the first connection
+  EXPECT_EQ(sdk_->created2K.load(), 1);
+}
+
+TEST_F(GenericVeskSDKTest, DestroyingWhileConnectedWarnsDisconnectsAndEndsBothGenerations) {
+  ConnectTo(SDK_1000);  // both generations tried
+  const std::size_t before = journal_.Names().size();
+  sdk_.reset();
+  EXPECT_EQ(journal_.Names(before),
+            (std::vector<std::string>{"1K:QCWWANDisconnect", "2K:~destroyed", "1K:~destroyed"}));
+  EXPECT_EQ(TraceLines(), (Lines{{"    Deleted GenericVeskSDK without calling QCWWANDisconnect()", 3}}));
+}
+
+struct OperationRow {
+  std::string name;
+  std::function<ULONG(GenericVeskSDK&)> call;
+  std::vector<uintptr_t> words;
+};
+void PrintTo(const OperationRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+#define FACADE_TEST_OPERATION(name, group, count) \
+  OperationRow{#name, FACADE_TEST_CALL(GenericVeskSDK, name, name##_t), facade_test::Args<name##_t>::Words()},
+
+class ForwardingTest : public GenericVeskSDKTest, public testing::WithParamInterface<OperationRow> {
+ protected:
+  Lines ExpectedLines() const {
+    return GetParam().name == "SetLock" ? Lines{{"    Calling unsupported function SetLock()", 3}} : Lines{};
+  }
+};
+
+TEST_P(ForwardingTest, BeforeAConnectionAnswersNoConnectionWhileDevicesCanStillBeListed) {
+  EXPECT_EQ(GetParam().call(*sdk_), NO_CONNECTION_TO_WWAN_DEVICE);
+  EXPECT_TRUE(journal_.Entries().empty());
+  EXPECT_EQ(TraceLines(), ExpectedLines());
+
+  journal_.SetResult("2K:QCWWAN2kEnumerateDevices", 0x21);
+  BYTE count = 5;
+  VendorDeviceRecord devices[5];
+  EXPECT_EQ(sdk_->QCWWAN2kEnumerateDevices(&count, reinterpret_cast<BYTE*>(devices)), 0x21u);
+  EXPECT_EQ(journal_.Names(), std::vector<std::string>{"2K:QCWWAN2kEnumerateDevices"});
+}
+
+TEST_P(ForwardingTest, ReachesTheConnectedGenerationWithItsArguments) {
+  ConnectTo(SDK_1000);
+  journal_.SetResult("1K:" + GetParam().name, 0x33);
+
+  EXPECT_EQ(GetParam().call(*sdk_), 0x33u);
+  EXPECT_EQ(journal_.Entries().back().name, "1K:" + GetParam().name);
+  EXPECT_EQ(journal_.Entries().back().args, GetParam().words);
+  EXPECT_EQ(TraceLines(), ExpectedLines());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllOperations, ForwardingTest,
+                         testing::ValuesIn(std::vector<OperationRow>{
+                             VESK_GENERIC_OPERATIONS(FACADE_TEST_OPERATION)
+                                 FACADE_TEST_OPERATION(SetLock, 4, 2)}),
+                         [](const auto& info) { return info.param.name; });
+
+// Holds the first call inside the library until released, or until the second call gets in too.
+class Gate {
+ public:
+  void OnCall(const std::string& name, const std::string& first, const std::string& second) {
+    std::unique_lock lock(mutex_);
+    if (name == first) {
+      firstInside_ = true;
+      changed_.notify_all();
+      changed_.wait_for(lock, kGenerousTimeout, [this] { return released_ || secondEntered_; });
+      firstInside_ = false;
+    } else if (name == second) {
+      secondEntered_ = true;
+      secondSawFirstInside_ = firstInside_;
+      changed_.notify_all();
+    }
+  }
+  bool WaitFor(std::chrono::milliseconds timeout, bool Gate::*flag) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return this->*flag; });
+  }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool firstInside_ = false, secondEntered_ = false, secondSawFirstInside_ = false, released_ = false;
+};
+
+struct OverlapRow {
+  const char* label;
+  const char* first;  // the library call the first operation is held in
+  std::function<void(GenericVeskSDK&)> callFirst;
+  const char* second;
+  std::function<void(GenericVeskSDK&)> callSecond;
+  bool overlaps;
+};
+void PrintTo(const OverlapRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class OverlapTest : public GenericVeskSDKTest, public testing::WithParamInterface<OverlapRow> {};
+
+TEST_P(OverlapTest, GroupLocksDecideWhichCallsMayBeInTheLibraryTogether) {
+  const OverlapRow& row = GetParam();
+  ConnectTo(SDK_2000);
+  Gate gate;
+  journal_.SetOnCall([&](const std::string& name) {
+    gate.OnCall(name, std::string("2K:") + row.first, std::string("2K:") + row.second);
+  });
+
+  std::thread first([&] { row.callFirst(*sdk_); });
+  EXPECT_TRUE(gate.WaitFor(kGenerousTimeout, &Gate::firstInside_));
+  std::thread second([&] { row.callSecond(*sdk_); });
+  const bool entered =
+      gate.WaitFor(row.overlaps ? kGenerousTimeout : kExclusionWindow, &Gate::secondEntered_);
+  gate.Release();
+  first.join();
+  second.join();
+  journal_.SetOnCall(nullptr);
+
+  EXPECT_EQ(entered, row.overlaps);
+  EXPECT_EQ(gate.secondSawFirstInside_, row.overlaps);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, OverlapTest, testing::Values(
+    OverlapRow{"SameGroup", "GetSessionState", [](GenericVeskSDK& s) { s.GetSessionState(nullptr); },
+               "StopDataSession", [](GenericVeskSDK& s) { s.StopDataSession(1); }, false},
+    OverlapRow{"CallbackGroup", "SetNMEACallback", [](GenericVeskSDK& s) { s.SetNMEACallback(nullptr); },
+               "SetPowerCallback", [](GenericVeskSDK& s) { s.SetPowerCallback(nullptr); }, false},
+    OverlapRow{"DifferentGroups", "GetSessionState", [](GenericVeskSDK& s) { s.GetSessionState(nullptr); },
+               "GetSignalStrength", [](GenericVeskSDK& s) { s.GetSignalStrength(nullptr, nullptr); }, true},
+    OverlapRow{"DisconnectExcludesEveryGroup", "QCWWANDisconnect", [](GenericVeskSDK& s) { s.QCWWANDisconnect(); },
+               "GetPDSState", [](GenericVeskSDK& s) { EXPECT_EQ(s.GetPDSState(nullptr, nullptr), 8u); }, false},
+    OverlapRow{"ConnectExcludesEveryGroup", "QCWWANConnect", [](GenericVeskSDK& s) { s.Connect(nullptr, nullptr); },
+               "SetPower", [](GenericVeskSDK& s) { s.SetPower(0); }, false},
+    OverlapRow{"ListingDevicesTakesNoGroupLock", "QCWWANDisconnect", [](GenericVeskSDK& s) { s.QCWWANDisconnect(); },
+               "QCWWAN2kEnumerateDevices", [](GenericVeskSDK& s) { s.QCWWAN2kEnumerateDevices(nullptr, nullptr); }, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+}  // namespace
