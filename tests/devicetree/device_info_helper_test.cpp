@@ -1,0 +1,416 @@
+#include "netutil/device_info_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/recording_trace_log.h"
+#include "platform/composite_modem_tree.h"
+#include "platform/in_memory_device_tree.h"
+#include "platform/text.h"
+
+namespace {
+
+using NetUtilities::DeviceInfoHelper;
+using platform::CompositeModem;
+using platform::DeviceKey;
+using platform::DeviceProperty;
+using platform::InMemoryDeviceTree;
+using platform::RegistryValue;
+
+std::string N(const std::u16string& text) {
+  return platform::Narrow(text);
+}
+
+class DeviceTreeTest {
+ protected:
+  std::shared_ptr<InMemoryDeviceTree> tree_ = std::make_shared<InMemoryDeviceTree>();
+  CompositeModem modem_ = platform::AddCompositeModem(*tree_);
+  hostkit::RecordingTraceLog log_;
+  DeviceInfoHelper helper_{&log_, 20, tree_};
+
+  void ExpectLine(const char* text, int32_t level) {
+    const auto line = log_.FindLine(text);
+    ASSERT_TRUE(line.has_value()) << "missing trace line: " << text;
+    EXPECT_EQ(level, line->level) << line->text;
+    EXPECT_EQ(20, line->category);
+  }
+};
+
+// ---------------------------------------------------------------- hardware IDs
+
+struct HardwareIdCase {
+  const char* name;
+  std::vector<std::u16string> hardwareIds;
+  bool found;
+  std::u16string vid, pid;
+};
+
+void PrintTo(const HardwareIdCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class HardwareIdTest : public DeviceTreeTest, public testing::TestWithParam<HardwareIdCase> {};
+
+TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
+  std::u16string vid = u"unchanged";
+  std::u16string pid = u"unchanged";
+  EXPECT_EQ(GetParam().found, helper_.GetVIDPID(GetParam().hardwareIds, vid, pid));
+  EXPECT_EQ(N(GetParam().vid), N(vid));
+  EXPECT_EQ(N(GetParam().pid), N(pid));
+  EXPECT_TRUE(log_.AllScopesBalanced());
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lists, HardwareIdTest, testing::Values(
+    HardwareIdCase{"Function", {u"USB\\VID_12AB&PID_34CD&MI_00"}, true, u"vid_12ab", u"pid_34cd"},
+    HardwareIdCase{"OnlySecondHasBoth", {u"USB\\HUB&VID8086", u"USB\\Vid_12ab&Pid_34CD&REV_1"}, true,
+                   u"vid_12ab", u"pid_34cd"},
+    HardwareIdCase{"EndsAtUnderscore", {u"USB\\PID_34CD_X&VID_12AB"}, true, u"vid_12ab", u"pid_34cd"},
+    HardwareIdCase{"MarkersSplitAcrossIds", {u"USB\\VID_12AB", u"USB\\PID_34CD"}, false, u"unchanged",
+                   u"unchanged"}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// ---------------------------------------------------------------- interface names
+
+struct InterfaceNameCase {
+  const char* name;
+  std::u16string interfaceName;
+  bool converted;
+  std::u16string instanceId;
+};
+
+void PrintTo(const InterfaceNameCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class InterfaceNameTest : public DeviceTreeTest, public testing::TestWithParam<InterfaceNameCase> {};
+
+TEST_P(InterfaceNameTest, BecomesInstanceId) {
+  std::u16string instanceId;
+  EXPECT_EQ(GetParam().converted, helper_.InterfaceNameToInstanceId(GetParam().interfaceName, instanceId));
+  EXPECT_EQ(N(GetParam().instanceId), N(instanceId));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, InterfaceNameTest,
+    testing::Values(InterfaceNameCase{"UsbDevice", u"\\\\?\\USB#VID_12AB&PID_34CD#1234#{86e0d1e0-8089}", true,
+                                      u"USB\\VID_12AB&PID_34CD\\1234"},
+                    InterfaceNameCase{"NoClassGuid", u"\\\\?\\USB#VID_12AB&PID_34CD#1234", false, u""},
+                    InterfaceNameCase{"OnlyPrefix", u"\\\\?\\", false, u""}),
+    [](const auto& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- adapter name
+
+struct AdapterNameCase {
+  const char* name;
+  std::vector<std::pair<int32_t, std::u16string>> nodes;  // kind, friendly name
+  std::u16string adapterName;
+};
+
+void PrintTo(const AdapterNameCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AdapterNameTest : public DeviceTreeTest, public testing::TestWithParam<AdapterNameCase> {};
+
+TEST_P(AdapterNameTest, ChoosesByKind) {
+  DeviceInfoTree tree;
+  for (const auto& [kind, friendlyName] : GetParam().nodes) {
+    DeviceNode node;
+    node.kind = kind;
+    node.friendlyName = friendlyName;
+    tree.nodes.push_back(node);
+  }
+  EXPECT_EQ(N(GetParam().adapterName), N(helper_.GetAdapterName(tree)));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Trees, AdapterNameTest, testing::Values(
+    AdapterNameCase{"ModemFirst", {{1, u"usb"}, {2, u"adapter"}, {3, u"modem"}, {4, u"port"}}, u"modem"},
+    AdapterNameCase{"FirstNamedModem", {{3, u""}, {3, u"modem 1"}, {3, u"modem 2"}}, u"modem 1"},
+    AdapterNameCase{"AdapterBeforePort", {{1, u"usb"}, {3, u""}, {4, u"port"}, {2, u"adapter"}}, u"adapter"},
+    AdapterNameCase{"LastPortCounts", {{1, u"usb"}, {4, u"nmea"}, {4, u""}}, u"usb"},
+    AdapterNameCase{"NeverStorage", {{0, u""}, {6, u"cd"}, {7, u"disk"}, {5, u"wpd"}}, u""}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// ---------------------------------------------------------------- one node
+
+enum class Which { kUsb, kAdapter, kModem, kNmea };
+using Change = std::function<void(InMemoryDeviceTree&, platform::DeviceTree::Node)>;
+
+Change Value(DeviceKey key, std::u16string name, RegistryValue value) {
+  return [=](InMemoryDeviceTree& t, auto n) { t.SetKeyValue(n, key, name, value); };
+}
+Change NoValue(DeviceKey key, std::u16string name) {
+  return [=](InMemoryDeviceTree& t, auto n) { t.RemoveKeyValue(n, key, name); };
+}
+Change NoKey(DeviceKey key) {
+  return [=](InMemoryDeviceTree& t, auto n) { t.SetKeyPresent(n, key, false); };
+}
+Change Property(DeviceProperty property, RegistryValue value) {
+  return [=](InMemoryDeviceTree& t, auto n) { t.SetProperty(n, property, value); };
+}
+Change Status(uint32_t status, uint32_t problem) {
+  return [=](InMemoryDeviceTree& t, auto n) { t.SetStatus(n, status, problem); };
+}
+const Change kUnchanged = [](InMemoryDeviceTree&, auto) {};
+const Change kUnknownToInstaller = [](InMemoryDeviceTree& t, auto n) { t.SetSetupInfoPresent(n, false); };
+
+struct NodeCase {
+  const char* name;
+  Which which;
+  Change change;
+  int32_t kind;
+  std::u16string comPort;
+  bool disabled;
+  bool hasWwanDrivers;
+  std::u16string friendlyName;
+  const char* line = nullptr;  // a trace line that must be written, at level
+  int32_t level = 0;
+};
+
+void PrintTo(const NodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
+const std::u16string kModemName = u"Vesk HS-USB Modem";
+const std::u16string kNmeaName = u"Vesk NMEA Port (COM6)";
+constexpr auto kHardware = DeviceKey::kHardware;
+constexpr auto kDriver = DeviceKey::kDriver;
+constexpr auto kFriendlyName = DeviceProperty::kFriendlyName;
+
+// clang-format off
+std::vector<NodeCase> NodeCases() {
+  const auto Text = RegistryValue::Text;
+  const auto Number = RegistryValue::Number;
+  return {
+      {"ModemPortFromAttachedTo", Which::kModem, kUnchanged,
+       3, u"COM5", false, false, kModemName, "COM Port = COM5", 4},
+      {"PortFromPortName", Which::kNmea, Value(kDriver, u"AttachedTo", Text(u"COM9")),
+       4, u"COM6", false, false, kNmeaName, "COM Port = COM6", 4},
+      {"PortNameNotText", Which::kNmea, Value(kHardware, u"PortName", Number(6)),
+       4, u"", false, false, kNmeaName, "Invalid com port registry type = 4", 2},
+      {"ModemWithoutAttachedTo", Which::kModem, NoValue(kDriver, u"AttachedTo"),
+       3, u"", false, false, kModemName, "Could not get AttachedTo, 0x2", 5},
+      {"HardwareKeyMissing", Which::kNmea, NoKey(kHardware),
+       4, u"", false, false, kNmeaName, "SetupDiOpenDevRegKey1 failed", 3},
+      {"WirelessWanMedium", Which::kAdapter, kUnchanged,
+       2, u"", false, true, kAdapterName, "Has WMB drivers", 5},
+      {"EthernetMedium", Which::kAdapter, Value(kDriver, u"*MediaType", Number(0)),
+       2, u"", false, false, kAdapterName, "MediaType = 0", 6},
+      {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"),
+       2, u"", false, false, kAdapterName, "Could not get *MediaType, 0x2", 2},
+      {"MediumAsText", Which::kAdapter, Value(kDriver, u"*MediaType", Text(u"9")),
+       2, u"", false, false, kAdapterName, "Invalid media type registry type = 1", 2},
+      {"SettingIdMissing", Which::kAdapter, NoValue(kDriver, u"NetCfgInstanceId"),
+       2, u"", false, true, kAdapterName, "Could not get NetCfgInstanceId, 0x2", 2},
+      {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22),
+       3, u"COM5", true, false, kModemName, "DISABLED", 4},
+      {"ProblemWithoutFlagNotDisabled", Which::kModem, Status(0x180A, 22),
+       3, u"COM5", false, false, kModemName},
+      {"UnknownToInstaller", Which::kNmea, kUnknownToInstaller,
+       4, u"", false, false, kNmeaName, "Failed getting SetupDiDevInfo, last error = 0xe000020b", 2},
+      {"MissingPropertyThroughConfigManager", Which::kUsb, kUnknownToInstaller,
+       1, u"", false, false, u"", "Failed CM_Get_DevNode_Registry_Property 0xc 0x25", 3},
+      {"UnsupportedPropertyType", Which::kModem, Property(kFriendlyName, {RegistryValue::kBinary, {1, 2, 3}}),
+       3, u"COM5", false, false, u"", "SetupDiGetDeviceRegistryPropertyW: Unsupported type 0xc 0x3", 2},
+      {"PropertyLargerThanBuffer", Which::kModem, Property(kFriendlyName, Text(std::u16string(1024, u'x'))),
+       3, u"COM5", false, false, u"", "Failed SetupDiGetDeviceRegistryPropertyW 0xc 0x7a 0x802", 3},
+      {"Unterminated", Which::kModem, Property(kFriendlyName, {RegistryValue::kText, {'A', 0, 'B', 0, 7}}),
+       3, u"COM5", false, false, u"AB"},
+      {"ClassNameIsCaseSensitive", Which::kModem, Property(DeviceProperty::kClass, Text(u"modem")),
+       0, u"COM9", false, false, kModemName},
+  };
+}
+// clang-format on
+
+class GetNodeTest : public DeviceTreeTest, public testing::TestWithParam<NodeCase> {};
+
+TEST_P(GetNodeTest, ReadsNode) {
+  const NodeCase& c = GetParam();
+  const platform::DeviceTree::Node nodes[] = {modem_.usbDevice, modem_.networkAdapter, modem_.modem,
+                                              modem_.nmeaPort};
+  const auto devInst = nodes[static_cast<int>(c.which)];
+  // A decoy for the case where the modem is no longer seen as a modem and reads the port name instead.
+  tree_->SetKeyValue(modem_.modem, DeviceKey::kHardware, u"PortName", RegistryValue::Text(u"COM9"));
+  c.change(*tree_, devInst);
+
+  DeviceNode node;
+  node.comPort = u"stale";
+  helper_.GetNode(node, devInst);
+
+  EXPECT_EQ(c.kind, node.kind);
+  EXPECT_EQ(N(c.comPort), N(node.comPort));
+  EXPECT_EQ(c.disabled, node.disabled);
+  EXPECT_EQ(c.hasWwanDrivers, node.hasWwanDrivers);
+  EXPECT_EQ(N(c.friendlyName), N(node.friendlyName));
+  if (c.line != nullptr) {
+    ExpectLine(c.line, c.level);
+  }
+  if (!c.disabled) {
+    EXPECT_FALSE(log_.Contains("DISABLED"));
+  }
+  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetNode", 6));
+  EXPECT_TRUE(log_.AllScopesBalanced());
+}
+
+INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- whole trees
+
+class WholeTreeTest : public DeviceTreeTest, public testing::Test {};
+
+// The composite modem read from the vendor library's name for its network adapter, as the attach does.
+TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction) {
+  std::u16string instanceId;
+  ASSERT_TRUE(helper_.InterfaceNameToInstanceId(modem_.interfaceName, instanceId));
+  DeviceInfoTree tree;
+  tree.nodes.resize(3);  // stale content must go
+  ASSERT_TRUE(helper_.GetDeviceInfo(instanceId, tree));
+
+  EXPECT_EQ("vid_12ab", N(tree.vid));
+  EXPECT_EQ("pid_34cd", N(tree.pid));
+  ASSERT_EQ(5u, tree.nodes.size());
+  const int32_t kinds[] = {1, 2, 3, 4, 4};
+  const std::u16string ports[] = {u"", u"", u"COM5", u"COM6", u"COM7"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(kinds[i], tree.nodes[i].kind) << i;
+    EXPECT_EQ(N(ports[i]), N(tree.nodes[i].comPort)) << i;
+    EXPECT_EQ("pid_34cd", N(tree.nodes[i].pid)) << i;
+  }
+  EXPECT_TRUE(tree.nodes[1].hasWwanDrivers);
+  EXPECT_EQ("{6B1F0E2A-4C3D-4E5F-8A9B-0C1D2E3F4A5B}", N(tree.nodes[1].settingId));
+  EXPECT_EQ("USB\\VID_12AB&PID_34CD&REV_0001&MI_02", N(tree.nodes[3].hardwareId0));
+  EXPECT_EQ("Vesk HS-USB Modem", N(helper_.GetAdapterName(tree)));
+  ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
+  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetDeviceInfo", 6));
+  EXPECT_TRUE(log_.AllScopesBalanced());
+}
+
+using Arrange = std::function<std::u16string(InMemoryDeviceTree&, const CompositeModem&)>;
+
+struct TreeCase {
+  const char* name;
+  bool result;
+  std::u16string vid;
+  std::vector<std::u16string CompositeModem::*> nodes;  // empty: not checked
+  const char* line;
+  int32_t level;
+  Arrange arrange;  // changes the composite modem and returns the instance ID to ask for
+};
+
+void PrintTo(const TreeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+Arrange Ask(std::u16string instanceId) {
+  return [=](auto&, const CompositeModem&) { return instanceId; };
+}
+
+// The network adapter, its hardware IDs without vendor or product ID (as some class drivers report
+// them), and the USB device made by someone else when otherMaker.
+Arrange AdapterWithoutIds(bool otherMaker) {
+  return [=](InMemoryDeviceTree& t, const CompositeModem& m) {
+    t.SetProperty(m.networkAdapter, DeviceProperty::kHardwareIds,
+                  RegistryValue::MultiText({u"USB\\Class_02"}));
+    if (otherMaker) {
+      t.SetProperty(m.usbDevice, DeviceProperty::kManufacturer, RegistryValue::Text(u"Someone else"));
+    }
+    return m.networkAdapterId;
+  };
+}
+
+std::vector<TreeCase> TreeCases() {
+  using M = CompositeModem;
+  const std::vector<std::u16string M::*> all = {&M::usbDeviceId, &M::networkAdapterId, &M::modemId,
+                                                &M::nmeaPortId, &M::diagnosticsPortId};
+  const Arrange foreignHub = [](InMemoryDeviceTree& t, const M& m) {
+    t.SetProperty(m.rootHub, DeviceProperty::kHardwareIds,
+                  RegistryValue::MultiText({u"USB\\VID_05E3&PID_0610"}));
+    return m.networkAdapterId;
+  };
+  const Arrange lonelyNode = [](InMemoryDeviceTree& t, const M&) {
+    t.SetProperty(t.AddNode(0, u"ROOT\\NET\\0000"), DeviceProperty::kClass, RegistryValue::Text(u"Net"));
+    return std::u16string(u"ROOT\\NET\\0000");
+  };
+  const auto at = [](std::u16string M::*id) { return [id](auto&, const M& m) { return m.*id; }; };
+  // clang-format off
+  return {
+      {"FromAdapter", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::networkAdapterId)},
+      {"FromNmeaPort", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::nmeaPortId)},
+      {"FromUsbDevice", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::usbDeviceId)},
+      {"EmptyId", false, u"", {}, "does not support getting the whole PC device tree", 2, Ask(u"")},
+      {"UnknownId", false, u"", {}, "Failed CM_Locate_DevNode 0xd", 2, Ask(u"USB\\VID_FFFF&PID_FFFF\\1")},
+      {"ForeignHubAbove", true, u"vid_12ab", all,
+       "Stop here, not same PID/VID, PID = 'pid_0610' VID = 'vid_05e3'", 5, foreignHub},
+      {"NoIdsUsbParentSameMaker", true, u"vid_12ab", all,
+       "Found PID/VID from parent node, setting current node to parent node", 4, AdapterWithoutIds(false)},
+      {"NoIdsParentOtherMaker", true, u"", {&M::networkAdapterId},
+       "Did not find VID/PID... will try to get device subtree", 4, AdapterWithoutIds(true)},
+      {"NoIdsNoParent", true, u"", {}, "Failed CM_Get_Parent 0xd", 4, lonelyNode},
+  };
+  // clang-format on
+}
+
+class GetDeviceInfoTest : public DeviceTreeTest, public testing::TestWithParam<TreeCase> {};
+
+TEST_P(GetDeviceInfoTest, BuildsTree) {
+  const TreeCase& c = GetParam();
+  const std::u16string instanceId = c.arrange(*tree_, modem_);
+  DeviceInfoTree tree;
+  tree.vid = u"stale";
+  EXPECT_EQ(c.result, helper_.GetDeviceInfo(instanceId, tree));
+  ExpectLine(c.line, c.level);
+  EXPECT_TRUE(log_.AllScopesBalanced());
+  if (!c.result) {
+    return;
+  }
+  EXPECT_EQ(N(c.vid), N(tree.vid));
+  if (!c.nodes.empty()) {
+    ASSERT_EQ(c.nodes.size(), tree.nodes.size());
+    for (std::size_t i = 0; i < c.nodes.size(); ++i) {
+      EXPECT_EQ(N(modem_.*c.nodes[i]), N(tree.nodes[i].id));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, GetDeviceInfoTest, testing::ValuesIn(TreeCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// The simulator fills the tree while the module reads it.
+TEST(InMemoryDeviceTreeTest, ReadsWhileAnotherThreadAddsModems) {
+  auto tree = std::make_shared<InMemoryDeviceTree>();
+  const CompositeModem first = platform::AddCompositeModem(*tree);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 50; ++i) {
+      platform::CompositeModemOptions options;
+      options.serial = platform::Widen(std::to_string(5000 + i));
+      platform::AddCompositeModem(*tree, options);
+    }
+    done = true;
+  });
+  DeviceInfoHelper helper(nullptr, 20, tree);
+  int reads = 0;
+  for (; !done || reads < 3; ++reads) {
+    DeviceInfoTree info;
+    if (!helper.GetDeviceInfo(first.modemId, info) || info.nodes.size() != 5) {
+      ADD_FAILURE() << "tree of " << info.nodes.size() << " nodes";
+      break;
+    }
+  }
+  writer.join();
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+#include "nmea/nmea_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/recording_trace_log.h"
+
+namespace {
+
+// "$" + body + "*" + its checksum.
+std::string Nmea(const std::string& body, bool lowerCase = false) {
+  unsigned checksum = 0;
+  for (char c : body) {
+    checksum ^= static_cast<unsigned char>(c);
+  }
+  char digits[3];
+  std::snprintf(digits, sizeof digits, lowerCase ? "%02x" : "%02X", checksum);
+  return "$" + body + "*" + digits;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+const std::string kRmc = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+const std::string kGga = "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
+const std::string kGns = "GNGNS,014035.00,4332.69262,S,17235.48549,E,RR,13,0.9,25.63,11.24,,";
+
+using Value = std::optional<double>;
+struct Expected {
+  Value latitude, longitude, heading, speed, altitude;
+  std::optional<int> satellites;
+};
+
+constexpr double kLat = 48.1173, kLon = 11.0 + 31.0 / 60, kSpeed = 22.4 * 1.852 / 3.6;
+constexpr double kGnsLat = -(43 + 32.69262 / 60), kGnsLon = 172 + 35.48549 / 60;
+const Expected kNone{};
+const Expected kPosition{kLat, kLon, {}, {}, {}, {}};
+const Expected kRmcFix{kLat, kLon, 84.4, kSpeed, {}, {}};
+const Expected kGgaFix{kLat, kLon, {}, {}, 545.4, 8};
+const Expected kGnsFix{kGnsLat, kGnsLon, {}, {}, 25.63, 13};
+
+enum Outcome { kFix, kNoFix, kInvalid, kUnknown };
+
+struct ParseCase {
+  const char* name;
+  std::string sentence;
+  Outcome outcome;
+  int32_t type;
+  Expected fix;
+  const char* line = nullptr;  // a message that must be written, at level
+  int32_t level = 0;
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::vector<ParseCase> Cases() {
+  return {
+      {"RmcExample", Nmea(kRmc), kFix, 2, kRmcFix},
+      {"RmcLowerCaseChecksum", Nmea(kRmc, true), kInvalid, 0, kNone,
+       "invalid checksum, expected checksum '6A'", 3},
+      {"RmcStatusV", Nmea(Replace(kRmc, ",A,", ",V,")), kNoFix, 2, kNone},
+      {"RmcOtherStatusIsParsed", Nmea(Replace(kRmc, ",A,", ",X,")), kFix, 2, kRmcFix},
+      {"RmcWithoutChecksum", "$" + kRmc, kFix, 2, kRmcFix},
+      {"RmcStarNotTwoFromEnd", "$" + kRmc + "*6", kFix, 2, kRmcFix},
+      {"RmcBlanksAndLineEnd", " \t" + Nmea(kRmc) + "\r\n", kFix, 2, kRmcFix},
+      {"RmcNavigationalStatus", Nmea(kRmc + ",A,V"), kFix, 2, kRmcFix},
+      {"RmcTenFields", Nmea(Replace(kRmc, ",003.1,W", ",W")), kInvalid, 2, kNone,
+       "RMC message has invalid num parameters 10", 3},
+      {"RmcNoSpeedNoCourse", Nmea(Replace(kRmc, "022.4,084.4", ",")), kFix, 2, kPosition},
+      {"RmcBadSpeed", Nmea(Replace(kRmc, "022.4", "fast")), kInvalid, 2, kPosition,
+       "RMC Speed 'fast' has invalid format", 3},
+      {"RmcEmptyHemispheres",
+       Nmea(Replace(Replace(kRmc, ",N,", ",,"), ",E,", ",,")),
+       kFix,
+       2,
+       {-kLat, -kLon, 84.4, kSpeed, {}, {}}},
+      {"LatitudeTooSmall", Nmea(Replace(kRmc, "4807.038", "4807.")), kInvalid, 2, kNone,
+       "Latitude '4807.' is too small", 3},
+      {"LatitudeDecimalPosition", Nmea(Replace(kRmc, "4807.038", "480.7038")), kInvalid, 2, kNone,
+       "Latitude '480.7038' has invalid decimal position", 3},
+      {"LatitudeBadDegrees", Nmea(Replace(kRmc, "4807.038", "x807.038")), kInvalid, 2, kNone,
+       "Latitude 'x807.038' has invalid degrees", 3},
+      {"LongitudeTooSmall",
+       Nmea(Replace(kRmc, "01131.000", "1131.0")),
+       kInvalid,
+       2,
+       {kLat, {}, {}, {}, {}, {}},
+       "Longitude '1131.0' is too small",
+       3},
+      {"GsvUnknownType", Nmea("GPGSV,3,1,11,03,03,111,00,04,15,270,00"), kUnknown, 1, kNone,
+       "', unknown type and valid checksum", 5},
+      {"Proprietary", Nmea("PGRME,15.0,M,45.0,M,25.0,M"), kInvalid, 0, kNone, "does not start with $G", 5},
+      {"TooSmall", "$GPRM", kInvalid, 0, kNone, "NMEA sentence '$GPRM' is too small", 3},
+      {"ShortAddress", Nmea("GPRM,1,2"), kInvalid, 0, kNone, "has a type that's too small and valid checksum",
+       5},
+      {"GgaExample", Nmea(kGga), kFix, 3, kGgaFix},
+      {"GgaFifteenFields", Nmea(kGga + ","), kInvalid, 3, kNone, "GGA message has invalid num parameters 15",
+       3},
+      {"GgaFixQualityZero", Nmea(Replace(kGga, ",1,08,", ",0,08,")), kNoFix, 3, kNone},
+      {"GgaEmptyAltitude",
+       Nmea(Replace(kGga, "545.4", "")),
+       kFix,
+       3,
+       {kLat, kLon, {}, {}, {}, 8},
+       "GGA, No altitude, sometimes optional",
+       5},
+      {"GgaBadAltitude",
+       Nmea(Replace(kGga, "545.4", "high")),
+       kInvalid,
+       3,
+       {kLat, kLon, {}, {}, {}, 8},
+       "GGA Altitude 'high' has invalid format",
+       3},
+      {"Gga255Satellites", Nmea(Replace(kGga, ",08,", ",255,")), kFix, 3, {kLat, kLon, {}, {}, 545.4, 255}},
+      {"Gga300Satellites", Nmea(Replace(kGga, ",08,", ",300,")), kInvalid, 3, kPosition,
+       "GGA Number of satellites '300' too high", 3},
+      {"GnsExample", Nmea(kGns), kFix, 4, kGnsFix},
+      {"GnsNavigationalStatus", Nmea(kGns + ",V"), kFix, 4, kGnsFix},
+      {"GnsElevenFields", Nmea(Replace(kGns, "11.24,,", "11.24,")), kInvalid, 4, kNone,
+       "GNS message has invalid num parameters 11", 3},
+      {"GnsEmptyAltitude",
+       Nmea(Replace(kGns, "25.63", "")),
+       kInvalid,
+       4,
+       {kGnsLat, kGnsLon, {}, {}, {}, 13},
+       "GNS Altitude '' has invalid format",
+       3},
+      {"GnsModeNN", Nmea(Replace(kGns, ",RR,", ",NN,")), kNoFix, 4, kNone},
+      {"GnsModeNS", Nmea(Replace(kGns, ",RR,", ",NSN,")), kNoFix, 4, kNone},
+      {"GnsModeEmpty", Nmea(Replace(kGns, ",RR,", ",,")), kNoFix, 4, kNone},
+      {"GnsModeAN", Nmea(Replace(kGns, ",RR,", ",AN,")), kFix, 4, kGnsFix},
+      {"Gns300Satellites",
+       Nmea(Replace(kGns, ",13,", ",300,")),
+       kInvalid,
+       4,
+       {kGnsLat, kGnsLon, {}, {}, {}, {}},
+       "GNS Number of satellites '300' too high",
+       3},
+  };
+}
+
+class NMEAParserTest : public testing::TestWithParam<ParseCase> {
+ protected:
+  hostkit::RecordingTraceLog log_;
+  NMEAParser parser_{&log_, 20};
+};
+
+constexpr double kUntouched = -12345.0;
+
+void ExpectValue(const char* what, const Value& expected, double value, bool valid) {
+  EXPECT_EQ(expected.has_value(), valid) << what;
+  EXPECT_NEAR(expected.value_or(kUntouched), value, 1e-9) << what;
+}
+
+TEST_P(NMEAParserTest, ParsesSentence) {
+  const ParseCase& c = GetParam();
+  GpsFix fix{kUntouched, false, kUntouched, false, kUntouched, false,
+             kUntouched, false, kUntouched, false, 77,         false};
+  bool noFix = c.outcome != kNoFix;  // the parser must set both flags itself
+  bool invalid = c.outcome != kInvalid;
+  int32_t type = -1;
+
+  EXPECT_EQ(c.outcome == kFix, parser_.ParseSentence(c.sentence, fix, noFix, invalid, type));
+  EXPECT_EQ(c.type, type);
+  EXPECT_EQ(c.outcome == kNoFix, noFix);
+  EXPECT_EQ(c.outcome == kInvalid, invalid);
+  ExpectValue("latitude", c.fix.latitude, fix.latitude, fix.latitudeValid);
+  ExpectValue("longitude", c.fix.longitude, fix.longitude, fix.longitudeValid);
+  ExpectValue("heading", c.fix.heading, fix.heading, fix.headingValid);
+  ExpectValue("speed", c.fix.speed, fix.speed, fix.speedValid);
+  ExpectValue("altitude", c.fix.altitude, fix.altitude, fix.altitudeValid);
+  EXPECT_EQ(c.fix.satellites.has_value(), fix.satellitesValid);
+  EXPECT_EQ(c.fix.satellites.value_or(77), fix.satellites);
+
+  const auto lines = log_.lines();
+  const bool onlyScopes = std::all_of(lines.begin(), lines.end(), [](const hostkit::TraceLine& line) {
+    return line.level == 5 && (line.text.rfind("==> ", 0) == 0 || line.text.rfind("<== ", 0) == 0);
+  });
+  if (c.line == nullptr) {
+    EXPECT_TRUE(onlyScopes) << "a good sentence writes no message";
+  } else {
+    const auto line = log_.FindLine(c.line);
+    ASSERT_TRUE(line.has_value()) << "missing: " << c.line;
+    EXPECT_EQ(c.level, line->level) << line->text;
+    EXPECT_EQ(20, line->category);
+    EXPECT_EQ(0u, line->text.rfind("    ", 0)) << "not indented: " << line->text;
+  }
+  EXPECT_TRUE(log_.Contains("==> NMEAParser::ParseSentence", 5));
+  EXPECT_TRUE(log_.AllScopesBalanced());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sentences, NMEAParserTest, testing::ValuesIn(Cases()),
+                         [](const auto& info) { return info.param.name; });
+
+// Random bytes and mutations of good sentences (their checksum recomputed half the time, so that the
+// field parsers see them): nothing may crash, read out of bounds or break the flag rules.
+TEST(NMEAParserFuzzTest, SurvivesRandomAndMutatedSentences) {
+  hostkit::RecordingTraceLog log;
+  NMEAParser parser(&log);
+  std::mt19937 random(7);
+  const std::string seeds[] = {kRmc, kRmc + ",A,V", kGga, kGns, kGns + ",V"};
+  const std::string alphabet = "$GPNRMCAS,.*-+ 0123456789eE\r\n";
+  for (int i = 0; i < 20000; ++i) {
+    std::string body = seeds[random() % 5];
+    for (int edits = 1 + random() % 4; edits > 0 && !body.empty(); --edits) {
+      const std::size_t at = random() % body.size();
+      const int edit = random() % 3;
+      edit == 0 ? body.erase(at, 1 + random() % 6) : body.insert(at, 1, alphabet[random() % alphabet.size()]);
+    }
+    if (i % 4 == 0) {
+      body.resize(random() % 90);
+      for (char& c : body) {
+        c = static_cast<char>(random() % 256);
+      }
+    }
+    const std::string sentence = i % 2 ? Nmea(body) : "$" + body;
+    GpsFix fix;
+    bool noFix = false;
+    bool invalid = false;
+    int32_t type = -1;
+    const bool result = parser.ParseSentence(sentence, fix, noFix, invalid, type);
+    ASSERT_TRUE(type >= 0 && type <= 4) << sentence;
+    ASSERT_FALSE(noFix && invalid) << sentence;
+    ASSERT_TRUE(type != 0 || (invalid && !result)) << sentence;
+    ASSERT_TRUE(type != 1 || !(result || noFix || invalid)) << sentence;
+    ASSERT_TRUE(!result || (fix.latitudeValid && fix.longitudeValid && !noFix && !invalid)) << sentence;
+    ASSERT_TRUE(log.AllScopesBalanced()) << sentence;
+    log.Clear();
+  }
+}
+
+}  // namespace
