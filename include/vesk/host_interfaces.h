@@ -19,8 +19,8 @@ class IHostNotificationSink {
   ~IHostNotificationSink() = default;
 };
 
-// Receives every trace line. Formats follow the Windows printf conventions (see the README of the
-// host kit); calls come from any thread at any time.
+// Receives every trace line. Formats follow the Windows printf conventions (%ld and %lu read 32 bits,
+// %ws and %S read a const char16_t*, %I64u a 64-bit value); calls come from any thread at any time.
 class IHostTraceLog {
  public:
   virtual void TraceA(int32_t category, int32_t level, const char* format, ...) = 0;
@@ -95,6 +95,7 @@ class IVeskSDK : public virtual ICellularSDK {
   virtual bool IsImageSwitchingSupported() = 0;
 };
 
+// clang-format off
 extern "C" {
 #if defined(_WIN32)
 __declspec(dllexport)
@@ -104,6 +105,7 @@ __attribute__((visibility("default")))
 ICellularSDK* ConstructSDK(IHostNotificationSink* notificationSink, IHostTraceLog* traceLog,
                            IPowerStateSource* powerStateSource);
 }
+// clang-format on
 
 using ConstructSDKFn = ICellularSDK* (*)(IHostNotificationSink*, IHostTraceLog*, IPowerStateSource*);
 

@@ -1,0 +1,28 @@
+#include "host/command_table.h"
+
+#include <utility>
+
+namespace vesk_host {
+
+void CommandTable::Add(Command command) {
+  commands_.push_back(std::move(command));
+}
+
+const Command* CommandTable::Find(std::string_view name) const {
+  for (const Command& command : commands_) {
+    if (command.name == name) {
+      return &command;
+    }
+  }
+  return nullptr;
+}
+
+CommandTable BuildCommandTable() {
+  CommandTable table;
+  AddLifecycleCommands(table);
+  AddWaitCommands(table);
+  AddShellCommands(table);
+  return table;
+}
+
+}  // namespace vesk_host

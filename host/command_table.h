@@ -1,0 +1,49 @@
+// The reference host's commands, by name.
+//
+// Each group of commands lives in a file of its own and adds itself with one Add...Commands function;
+// BuildCommandTable lists the groups. A new command group is one new file and one line there.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/host_session.h"
+
+namespace vesk_host {
+
+enum class CommandResult {
+  kDone,           // the command ran (whatever the module answered); the session goes on
+  kBadArguments,   // reported with the command's usage; the session goes on
+  kScriptFailure,  // a script stops here and the host exits with a failure
+  kQuit,           // the session ends normally
+};
+
+struct Command {
+  std::string name;
+  std::string arguments;  // usage, e.g. "NOTIFICATION [MS]"
+  std::string help;       // one line
+  std::function<CommandResult(HostSession&, const std::vector<std::string>&)> run;
+};
+
+class CommandTable {
+ public:
+  void Add(Command command);
+  const Command* Find(std::string_view name) const;
+  const std::vector<Command>& commands() const { return commands_; }
+
+ private:
+  std::vector<Command> commands_;
+};
+
+// open, close, sleep, resume.
+void AddLifecycleCommands(CommandTable& table);
+// wait, wait-for.
+void AddWaitCommands(CommandTable& table);
+// help, quit.
+void AddShellCommands(CommandTable& table);
+
+CommandTable BuildCommandTable();
+
+}  // namespace vesk_host

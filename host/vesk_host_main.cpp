@@ -1,0 +1,130 @@
+// vesk-host: the reference host. Loads the plug-in module, gives it the three host objects, prints
+// every notification as it arrives and runs commands from a script or an interactive prompt.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "host/command_parser.h"
+#include "host/command_table.h"
+#include "host/console.h"
+#include "host/module_loader.h"
+#include "host/notification_printer.h"
+#include "host/recording_notification_sink.h"
+#include "host/recording_power_state_source.h"
+#include "host/script_runner.h"
+#include "host/stream_trace_log.h"
+
+namespace {
+
+constexpr int kExitFailedScript = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [SCRIPT]\n"
+    "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
+    "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
+    "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
+    "                 5 and 6 verbose (default: 6 with --trace, else 3)\n"
+    "  --module PATH  load the module from PATH (default: beside this program, then ../lib, then the\n"
+    "                 loader's search path)\n"
+    "Type 'help' at the prompt for the commands.\n";
+
+struct Options {
+  std::string script;
+  std::string traceFile;
+  std::optional<int32_t> level;
+  std::string module;
+};
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--trace" && hasValue) {
+      options.traceFile = argv[++i];
+    } else if (arg == "--level" && hasValue) {
+      const auto level = vesk_host::ParseMilliseconds(argv[++i]);
+      if (!level || *level > 100) {
+        return std::nullopt;
+      }
+      options.level = static_cast<int32_t>(*level);
+    } else if (arg == "--module" && hasValue) {
+      options.module = argv[++i];
+    } else if (!arg.starts_with("-") && options.script.empty()) {
+      options.script = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto options = ParseOptions(argc, argv);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  vesk_host::Console console;
+
+  std::FILE* traceStream = stderr;
+  if (!options->traceFile.empty()) {
+    traceStream = std::fopen(options->traceFile.c_str(), "w");
+    if (traceStream == nullptr) {
+      console.Error("cannot write the trace file " + options->traceFile);
+      return kExitUsage;
+    }
+  }
+  std::ifstream script;
+  if (!options->script.empty()) {
+    script.open(options->script);
+    if (!script) {
+      console.Error("cannot read the script " + options->script);
+      return kExitUsage;
+    }
+  }
+
+  int exitCode = kExitUsage;
+  {
+    vesk_host::StreamTraceLog traceLog(traceStream,
+                                       options->level.value_or(options->traceFile.empty() ? 3 : 6), console);
+    hostkit::RecordingNotificationSink sink;
+    sink.SetListener([&console](const hostkit::RecordedNotification& notification) {
+      console.Line(vesk_host::FormatNotification(notification, console.Elapsed()));
+    });
+    hostkit::RecordingPowerStateSource powerSource;
+
+    vesk_host::ModuleLoader loader;
+    std::string error;
+    ICellularSDK* sdk = nullptr;
+    if (!loader.Load(options->module, &error)) {
+      console.Error("cannot load the module: " + error);
+    } else if ((sdk = loader.constructSDK()(&sink, &traceLog, &powerSource)) == nullptr) {
+      console.Error("ConstructSDK returned no object");
+    } else {
+      const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
+      vesk_host::HostSession session{sdk, sink, powerSource, console, commands};
+      const bool completed = options->script.empty()
+                                 ? vesk_host::RunCommands(std::cin, isatty(0) != 0, session)
+                                 : vesk_host::RunCommands(script, false, session);
+      // The end of a session leaves nothing running: close if still open, then release.
+      if (sdk->IsOpen()) {
+        sdk->Close();
+      }
+      sdk->Release();
+      exitCode = completed ? EXIT_SUCCESS : kExitFailedScript;
+    }
+  }
+  if (traceStream != stderr) {
+    std::fclose(traceStream);
+  }
+  return exitCode;
+}

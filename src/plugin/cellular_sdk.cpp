@@ -1,0 +1,152 @@
+#include "plugin/cellular_sdk.h"
+
+#include <new>
+
+#include "plugin/cellular_sdk_event.h"
+#include "plugin/notification_names.h"
+#include "plugin/pc_power_state_observer.h"
+#include "trace/scope_trace.h"
+#include "trace/trace.h"
+#include "vesk/notifications.h"
+
+CCellularSDK::CCellularSDK(IHostNotificationSink* notificationSink, IHostTraceLog* traceLog,
+                           IPowerStateSource* powerStateSource)
+    : notificationSink_(notificationSink),
+      traceLog_(traceLog),
+      powerStateSource_(powerStateSource),
+      traceCategory_(kTraceCategory),
+      powerStateObserver_(std::make_unique<PCPowerStateObserver>(this)) {}
+
+CCellularSDK::~CCellularSDK() {
+  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::~CCellularSDK");
+  powerStateSource_->UnregisterObserver(powerStateObserver_.get());
+  std::lock_guard<std::mutex> lock(notificationQueueLock_);
+  notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
+  notificationQueue_.Clear();
+}
+
+ISmithMicroSDK* CCellularSDK::GetSmithMicroSDK() {
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Cannot cast to ISmithMicroSDK");
+  return nullptr;
+}
+
+IVeskSDK* CCellularSDK::GetVeskSDK() {
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Cannot cast to IVeskSDK");
+  return nullptr;
+}
+
+ISierraVeskSDK* CCellularSDK::GetSierraVeskSDK() {
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Cannot cast to ISierraVeskSDK");
+  return nullptr;
+}
+
+ISierraEmbVeskSDK* CCellularSDK::GetSierraEmbVeskSDK() {
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Cannot cast to ISierraEmbVeskSDK");
+  return nullptr;
+}
+
+bool CCellularSDK::Open() {
+  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::Open");
+  if (IsOpen()) {
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError, u"    SDK is already open");
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(notificationQueueLock_);
+    if (!notificationQueue_.Start()) {
+      TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError, u"    Create notification thread failed");
+      return false;
+    }
+  }
+  PostNotification(WWAN_NOTIFICATION_SDK_INITIALIZING, 0, 0);
+  if (!powerStateSource_->RegisterObserver(powerStateObserver_.get())) {
+    // The notification thread keeps running: the host still receives what was queued.
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError,
+                     u"    Register power state observer failed");
+    return false;
+  }
+  return true;
+}
+
+bool CCellularSDK::IsOpen() {
+  std::lock_guard<std::mutex> lock(openLock_);
+  return open_;
+}
+
+void CCellularSDK::SetOpenFlag(bool open) {
+  std::lock_guard<std::mutex> lock(openLock_);
+  open_ = open;
+}
+
+bool CCellularSDK::Close() {
+  bool result = true;
+  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::Close");
+  if (!powerStateSource_->UnregisterObserver(powerStateObserver_.get())) {
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo,
+                     u"    Could not unregister PC Power State Observer");
+    result = false;
+  }
+  PostNotification(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, 0, 0);
+  PostNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
+
+  bool stopped = false;
+  {
+    // The stop drains the queue, so the two notifications above reach the host before Close returns.
+    std::lock_guard<std::mutex> lock(notificationQueueLock_);
+    stopped = notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
+    notificationQueue_.Clear();
+  }
+  if (!stopped) {
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo,
+                     u"    Could not shut down notification thread");
+    result = false;
+  }
+  return result;
+}
+
+bool CCellularSDK::StartGPSTracking() {
+  return false;
+}
+
+bool CCellularSDK::StopGPSTracking() {
+  return false;
+}
+
+bool CCellularSDK::IsGPSTrackingActive() {
+  std::lock_guard<std::mutex> lock(gpsLock_);
+  return gpsTrackingActive_;
+}
+
+void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
+                   GetNotificationName(code));
+  CCellularSDKEvent* event = new (std::nothrow) CCellularSDKEvent(this, WanSdkMessage{code, param1, param2});
+  if (event != nullptr) {
+    // A stopping queue deletes the event, which frees the payload.
+    notificationQueue_.Enqueue(event);
+  } else {
+    ReleaseNotificationPayload(code, param1);
+  }
+
+  // Derived notifications are queued right behind the one that caused them.
+  const uint32_t raise = readinessTracker_.Update(code, param1);
+  if ((raise & CReadinessTracker::kRaiseInitComplete) != 0) {
+    PostNotification(WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE, 0, 0);
+  }
+  if ((raise & CReadinessTracker::kRaiseReadyToConnect) != 0) {
+    PostNotification(WWAN_NOTIFICATION_READY_TO_CONNECT, 0, 0);
+  }
+}
+
+void CCellularSDK::ProcessWanSdkMessage(const WanSdkMessage& message) {
+  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::ProcessWanSdkMessage");
+  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelVerbose,
+                   u"    sending notification across plugin boundary [%ws, %p, %p]",
+                   GetNotificationName(message.code), reinterpret_cast<void*>(message.param1),
+                   reinterpret_cast<void*>(message.param2));
+  notificationSink_->OnNotification(message.code, message.param1, message.param2);
+}
+
+void CCellularSDK::HandleEnterPCSleepMode() {}
+
+void CCellularSDK::HandleExitPCSleepMode() {}

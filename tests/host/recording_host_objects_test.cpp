@@ -1,0 +1,84 @@
+// The recording notification sink that tests and the reference host share.
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/recording_notification_sink.h"
+#include "vesk/notifications.h"
+
+namespace hostkit {
+namespace {
+
+constexpr std::chrono::milliseconds kWait{10000};
+constexpr std::chrono::milliseconds kShort{20};
+
+char16_t* TaskText(const char16_t* text) {
+  const size_t bytes = (std::char_traits<char16_t>::length(text) + 1) * sizeof(char16_t);
+  return static_cast<char16_t*>(std::memcpy(std::malloc(bytes), text, bytes));
+}
+
+// Run under AddressSanitizer, a payload not freed by the sink fails as a leak.
+TEST(RecordingNotificationSinkTest, CopiesEachPayloadKindAndFreesIt) {
+  RecordingNotificationSink sink;
+  sink.OnNotification(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED,
+                      reinterpret_cast<uintptr_t>(new char16_t[4]{u'5', u'5', u'5', 0}), 0);
+  sink.OnNotification(WWAN_NOTIFICATION_BYTES_TX_RX,
+                      reinterpret_cast<uintptr_t>(new ByteTotals{5000000000ull, 9}), 0);
+  GpsInfo* gps = new GpsInfo;
+  gps->sourceText = u"the NMEA port of a modem with a long name";
+  sink.OnNotification(WWAN_NOTIFICATION_GPS_INFO_CHANGED, reinterpret_cast<uintptr_t>(gps), 0);
+  auto* sms = static_cast<SmsEvent*>(std::malloc(sizeof(SmsEvent)));
+  *sms = SmsEvent{TaskText(u"+4912"), TaskText(u"hello"), 77};
+  sink.OnNotification(WWAN_NOTIFICATION_SMS_EVENT, reinterpret_cast<uintptr_t>(sms), 0);
+  sink.OnNotification(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0);
+
+  const auto records = sink.Notifications();
+  ASSERT_EQ(records.size(), 5u);
+  EXPECT_EQ(records[0].text, u"555");
+  EXPECT_EQ(records[1].totals.transmitted, 5000000000ull);
+  EXPECT_EQ(records[1].totals.received, 9u);
+  ASSERT_TRUE(records[2].gps.has_value());
+  EXPECT_EQ(records[2].gps->sourceText, u"the NMEA port of a modem with a long name");
+  EXPECT_EQ(records[2].gps->satellites, 255);
+  EXPECT_EQ(records[3].text, u"+4912");
+  EXPECT_EQ(records[3].body, u"hello");
+  EXPECT_EQ(records[3].timestamp, 77u);
+  EXPECT_FALSE(records[4].hasPayload);
+  EXPECT_FALSE(records[4].gps.has_value());
+}
+
+struct SequenceCase {
+  std::vector<int32_t> delivered;
+  std::vector<int32_t> wanted;
+  size_t from;
+  std::optional<size_t> found;
+};
+
+class SinkSequenceTest : public testing::TestWithParam<SequenceCase> {};
+
+TEST_P(SinkSequenceTest, FindsCodesInOrderWithOthersBetween) {
+  RecordingNotificationSink sink;
+  // Delivered from another thread, as the module does, after the wait has begun.
+  std::thread deliverer([&] {
+    for (int32_t code : GetParam().delivered) {
+      sink.OnNotification(code, 0, 0);
+    }
+  });
+  const auto timeout = GetParam().found ? kWait : kShort;
+  const auto found = sink.WaitForSequence(GetParam().wanted, timeout, GetParam().from);
+  deliverer.join();
+  EXPECT_EQ(found, GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, SinkSequenceTest,
+                         testing::Values(SequenceCase{{0, 1, 3, 1, 6}, {0, 3, 6}, 0, 4},
+                                         SequenceCase{{0, 6, 3}, {0, 3, 6}, 0, std::nullopt},
+                                         SequenceCase{{6, 0, 6}, {6}, 1, 2},
+                                         SequenceCase{{6, 0}, {6}, 1, std::nullopt},
+                                         SequenceCase{{1, 1}, {1, 1}, 0, 1}));
+
+}  // namespace
+}  // namespace hostkit

@@ -1,0 +1,179 @@
+// The reference host's command parsing, notification lines and script handling.
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/command_parser.h"
+#include "host/command_table.h"
+#include "host/notification_printer.h"
+#include "host/script_runner.h"
+#include "vesk/notifications.h"
+
+namespace vesk_host {
+namespace {
+
+struct LineCase {
+  const char* line;
+  std::optional<std::vector<std::string>> words;  // name then arguments; nothing for no command
+  bool error = false;
+};
+
+class CommandLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(CommandLineTest, SplitsWordsAndQuotes) {
+  std::string error;
+  const auto parsed = ParseCommandLine(GetParam().line, &error);
+  EXPECT_EQ(!error.empty(), GetParam().error);
+  ASSERT_EQ(parsed.has_value(), GetParam().words.has_value());
+  if (parsed) {
+    std::vector<std::string> words{parsed->name};
+    words.insert(words.end(), parsed->args.begin(), parsed->args.end());
+    EXPECT_EQ(words, *GetParam().words);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, CommandLineTest,
+                         testing::Values(LineCase{"open", std::vector<std::string>{"open"}},
+                                         LineCase{"  wait-for\tsdk_closed  100 \r",
+                                                  std::vector<std::string>{"wait-for", "sdk_closed", "100"}},
+                                         LineCase{"connect \"my apn\" \"\" pw",
+                                                  std::vector<std::string>{"connect", "my apn", "", "pw"}},
+                                         LineCase{"", std::nullopt}, LineCase{"   ", std::nullopt},
+                                         LineCase{"# open", std::nullopt},
+                                         LineCase{"connect \"my apn", std::nullopt, true}));
+
+struct CodeCase {
+  const char* text;
+  std::optional<int32_t> code;
+};
+
+class NotificationCodeTest : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(NotificationCodeTest, AcceptsNamesInAnySpellingAndNumbers) {
+  EXPECT_EQ(ParseNotificationCode(GetParam().text), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NotificationCodeTest,
+                         testing::Values(CodeCase{"sdk_closed", 6}, CodeCase{"SDK-Closed", 6},
+                                         CodeCase{"WWAN_NOTIFICATION_GPS_INFO_CHANGED", 22}, CodeCase{"0", 0},
+                                         CodeCase{"11", 11}, CodeCase{"rssi_", std::nullopt},
+                                         CodeCase{"WWAN_NOTIFICATION_", std::nullopt},
+                                         CodeCase{"", std::nullopt}));
+
+TEST(MillisecondsTest, RejectsAnythingButAPlainNumberInRange) {
+  EXPECT_EQ(ParseMilliseconds("0"), 0u);
+  EXPECT_EQ(ParseMilliseconds("4294967294"), 4294967294u);
+  for (const char* bad : {"4294967295", "-1", "10ms", " 10", ""}) {
+    EXPECT_EQ(ParseMilliseconds(bad), std::nullopt) << bad;
+  }
+}
+
+struct PrintCase {
+  hostkit::RecordedNotification notification;
+  const char* line;
+};
+
+hostkit::RecordedNotification Note(int32_t code, uintptr_t param1, uintptr_t param2) {
+  hostkit::RecordedNotification n;
+  n.code = code;
+  n.param1 = param1;
+  n.param2 = param2;
+  return n;
+}
+
+hostkit::RecordedNotification WithTotals() {
+  auto n = Note(WWAN_NOTIFICATION_BYTES_TX_RX, 1, 0);
+  n.hasPayload = true;
+  n.totals = {5000000000ull, 12};
+  return n;
+}
+
+hostkit::RecordedNotification WithSms() {
+  auto n = Note(WWAN_NOTIFICATION_SMS_EVENT, 1, 0);
+  n.hasPayload = true;
+  n.text = u"+49";
+  n.body = u"caf\u00e9";
+  n.timestamp = 3;
+  return n;
+}
+
+hostkit::RecordedNotification WithFix() {
+  auto n = Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 1, 0);
+  n.hasPayload = true;
+  n.gps = GpsInfo{};
+  n.gps->hasFix = 1;
+  n.gps->latitude = 52.5;
+  n.gps->longitude = -13.25;
+  n.gps->satellites = 7;
+  n.gps->satellitesValid = 1;
+  n.gps->sourceText = u"NMEA";
+  return n;
+}
+
+class NotificationLineTest : public testing::TestWithParam<PrintCase> {};
+
+TEST_P(NotificationLineTest, DecodesTheParameters) {
+  EXPECT_EQ(FormatNotification(GetParam().notification, 1.25), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, NotificationLineTest,
+    testing::Values(
+        PrintCase{Note(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0), "[    1.250] WWAN_NOTIFICATION_SDK_CLOSED"},
+        PrintCase{Note(WWAN_NOTIFICATION_RSSI, static_cast<uintptr_t>(-71), 55),
+                  "[    1.250] WWAN_NOTIFICATION_RSSI dBm=-71 percent=55"},
+        PrintCase{Note(WWAN_NOTIFICATION_SIM_STATUS, 2, 0),
+                  "[    1.250] WWAN_NOTIFICATION_SIM_STATUS sim=locked (2)"},
+        PrintCase{Note(WWAN_NOTIFICATION_SERVICE, 18, 0),
+                  "[    1.250] WWAN_NOTIFICATION_SERVICE service=LTE (18)"},
+        PrintCase{Note(WWAN_NOTIFICATION_CONNECTED, 0, 4),
+                  "[    1.250] WWAN_NOTIFICATION_CONNECTED capability=4"},
+        PrintCase{WithTotals(), "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
+        PrintCase{WithSms(),
+                  "[    1.250] WWAN_NOTIFICATION_SMS_EVENT time=3 from=\"+49\" text=\"caf\xC3\xA9\""},
+        PrintCase{WithFix(),
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED lat=52.500000 lon=-13.250000 satellites=7 "
+                  "source \"NMEA\""},
+        PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no data"},
+        PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
+
+// Scripts that never touch the module: parsing, waiting and the session's error handling.
+class ScriptTest : public testing::Test {
+ protected:
+  bool Run(const std::string& script, bool interactive = false) {
+    std::istringstream input(script);
+    return RunCommands(input, interactive, session_);
+  }
+
+  hostkit::RecordingNotificationSink sink_;
+  hostkit::RecordingPowerStateSource powerSource_;
+  Console console_;
+  CommandTable commands_ = BuildCommandTable();
+  HostSession session_{nullptr, sink_, powerSource_, console_, commands_};
+};
+
+TEST_F(ScriptTest, EachNotificationSatisfiesOneWaitFor) {
+  sink_.OnNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
+  EXPECT_TRUE(Run("wait-for sdk_closed 10000\n"));
+  EXPECT_FALSE(Run("wait-for sdk_closed 20\nhelp\n"));
+  sink_.OnNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
+  EXPECT_TRUE(Run("wait-for 6 10000\n"));
+}
+
+TEST_F(ScriptTest, ErrorsDoNotEndTheSession) {
+  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
+  EXPECT_TRUE(Run("bogus\nwait\nwait-for\nwait-for nothing\nhelp me\n\"open\nwait-for rssi 10000\n"));
+  EXPECT_EQ(session_.waitCursor, 1u);
+}
+
+TEST_F(ScriptTest, TimeOutEndsOnlyAScript) {
+  EXPECT_TRUE(Run("wait-for sdk_closed 1\nquit\nwait-for sdk_closed 1\n", true));
+  EXPECT_FALSE(Run("wait-for sdk_closed 1\nquit\n", false));
+}
+
+}  // namespace
+}  // namespace vesk_host

@@ -1,0 +1,149 @@
+// A minimal host of the installed module: loads it with dlopen and checks the entry contract.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "vesk/host_interfaces.h"
+#include "vesk/notifications.h"
+#include "vesk/records.h"
+#include "vesk/values.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "FAILED: %s\n", what);
+    ++failures;
+  }
+}
+
+class Sink : public IHostNotificationSink {
+ public:
+  void OnNotification(int32_t code, uintptr_t param1, uintptr_t) override {
+    ReleaseNotificationPayload(code, param1);
+    std::lock_guard<std::mutex> lock(lock_);
+    codes_.push_back(code);
+  }
+  std::vector<int32_t> Codes() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return codes_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<int32_t> codes_;
+};
+
+// Counts level-4 lines and keeps the last wide format at that level.
+class TraceLog : public IHostTraceLog {
+ public:
+  void TraceA(int32_t, int32_t level, const char*, ...) override { Note(level, nullptr); }
+  void TraceW(int32_t, int32_t level, const char16_t* format, ...) override { Note(level, format); }
+
+  int InfoLines() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return infoLines_;
+  }
+  std::u16string LastInfoFormat() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return lastInfoFormat_;
+  }
+
+ private:
+  void Note(int32_t level, const char16_t* format) {
+    if (level != 4) {
+      return;
+    }
+    std::lock_guard<std::mutex> lock(lock_);
+    ++infoLines_;
+    lastInfoFormat_ = format != nullptr ? format : u"";
+  }
+
+  std::mutex lock_;
+  int infoLines_ = 0;
+  std::u16string lastInfoFormat_;
+};
+
+class PowerSource : public IPowerStateSource {
+ public:
+  bool RegisterObserver(IPowerStateObserver*) override { return true; }
+  bool UnregisterObserver(IPowerStateObserver*) override { return true; }
+};
+
+}  // namespace
+
+int main() {
+  void* module = dlopen(VESK_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (module == nullptr) {
+    std::fprintf(stderr, "FAILED: dlopen %s: %s\n", VESK_MODULE, dlerror());
+    return 1;
+  }
+  const auto construct = reinterpret_cast<ConstructSDKFn>(dlsym(module, "ConstructSDK"));
+  if (construct == nullptr) {
+    std::fprintf(stderr, "FAILED: no ConstructSDK in %s\n", VESK_MODULE);
+    return 1;
+  }
+
+  Sink sink;
+  TraceLog traceLog;
+  PowerSource powerSource;
+  Check(construct(nullptr, &traceLog, &powerSource) == nullptr, "null sink gives null");
+  Check(construct(&sink, nullptr, &powerSource) == nullptr, "null trace log gives null");
+  Check(construct(&sink, &traceLog, nullptr) == nullptr, "null power source gives null");
+
+  ICellularSDK* sdk = construct(&sink, &traceLog, &powerSource);
+  if (sdk == nullptr) {
+    std::fprintf(stderr, "FAILED: ConstructSDK gave null\n");
+    return 1;
+  }
+  Check(sdk->GetSDKType() == 3, "GetSDKType is 3");
+
+  struct RefusedCast {
+    const char* what;
+    std::function<const void*()> cast;
+    std::u16string message;
+  };
+  const RefusedCast refused[] = {
+      {"GetSmithMicroSDK", [&] { return static_cast<const void*>(sdk->GetSmithMicroSDK()); },
+       u"    Cannot cast to ISmithMicroSDK"},
+      {"GetSierraVeskSDK", [&] { return static_cast<const void*>(sdk->GetSierraVeskSDK()); },
+       u"    Cannot cast to ISierraVeskSDK"},
+      {"GetSierraEmbVeskSDK", [&] { return static_cast<const void*>(sdk->GetSierraEmbVeskSDK()); },
+       u"    Cannot cast to ISierraEmbVeskSDK"},
+  };
+  for (const RefusedCast& cast : refused) {
+    const int before = traceLog.InfoLines();
+    Check(cast.cast() == nullptr, cast.what);
+    Check(traceLog.InfoLines() == before + 1, "one information line per refused cast");
+    Check(traceLog.LastInfoFormat() == cast.message, "refusal message");
+  }
+
+  IVeskSDK* vesk = sdk->GetVeskSDK();
+  Check(vesk != nullptr, "GetVeskSDK");
+  if (vesk != nullptr) {
+    Check(dynamic_cast<void*>(vesk) == dynamic_cast<void*>(sdk), "GetVeskSDK reaches the same object");
+  }
+
+  Check(!sdk->IsOpen(), "not open after construction");
+  Check(sdk->Open(), "Open");
+  Check(sdk->IsOpen(), "open after Open");
+  Check(vesk == nullptr || vesk->IsOpen(), "open through the extension interface");
+  Check(sdk->Close(), "Close");
+  Check(!sdk->IsOpen(), "not open after Close");
+  const std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING,
+                                      WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+  Check(sink.Codes() == expected, "open and close notifications delivered before Close returns");
+  sdk->Release();
+
+  if (failures == 0) {
+    std::printf("installed module: all checks passed\n");
+  }
+  return failures == 0 ? 0 : 1;
+}

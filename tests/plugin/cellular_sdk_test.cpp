@@ -1,0 +1,303 @@
+// The plug-in base as a host sees it: delivery, open and close, power events, payload ownership.
+#include "plugin/cellular_sdk.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <latch>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/task_allocator.h"
+#include "plugin_test_host.h"
+
+namespace plugin_test {
+namespace {
+
+using hostkit::RecordingPowerStateSource;
+
+const std::vector<int32_t> kOpenClose{WWAN_NOTIFICATION_SDK_INITIALIZING,
+                                      WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+
+using CellularSDKTest = PluginHostTest<>;
+
+TEST_F(CellularSDKTest, EachOpenAndCloseDeliversInitializingDetachedClosed) {
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    ASSERT_TRUE(sdk_->Open());
+    EXPECT_TRUE(sdk_->IsOpen());
+    ASSERT_TRUE(sdk_->Close());
+    EXPECT_FALSE(sdk_->IsOpen());
+  }
+  std::vector<int32_t> expected = kOpenClose;
+  expected.insert(expected.end(), kOpenClose.begin(), kOpenClose.end());
+  // Close drains the queue: nothing is waited for here.
+  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_TRUE(traceLog_.AllScopesBalanced());
+}
+
+TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
+  ASSERT_TRUE(sdk_->Open());
+  EXPECT_FALSE(sdk_->Open());
+  EXPECT_EQ(traceLog_.Count("    SDK is already open", 2), 1u);
+  ASSERT_TRUE(sdk_->Close());
+  EXPECT_EQ(sink_.Codes(), kOpenClose);
+}
+
+TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
+  powerSource_.RefuseRegister(true);
+  EXPECT_FALSE(sdk_->Open());
+  EXPECT_FALSE(sdk_->IsOpen());
+  EXPECT_EQ(traceLog_.Count("    Register power state observer failed", 2), 1u);
+  // The notification thread keeps running and delivers what was queued.
+  EXPECT_TRUE(sink_.WaitFor(WWAN_NOTIFICATION_SDK_INITIALIZING, kWait));
+}
+
+TEST_F(CellularSDKTest, RefusedUnregistrationStillDeliversDetachedAndClosed) {
+  ASSERT_TRUE(sdk_->Open());
+  powerSource_.RefuseUnregister(true);
+  EXPECT_FALSE(sdk_->Close());
+  EXPECT_EQ(sink_.Codes(), kOpenClose);
+  EXPECT_EQ(traceLog_.Count("    Could not unregister PC Power State Observer", 4), 1u);
+  EXPECT_FALSE(traceLog_.Contains("Could not shut down notification thread"));
+}
+
+TEST_F(CellularSDKTest, PowerEventsReachTheMostDerivedHandlersWhileRegistered) {
+  ASSERT_TRUE(sdk_->Open());
+  EXPECT_EQ(powerSource_.RaiseSleep(), 1u);
+  EXPECT_EQ(powerSource_.RaiseResume(), 1u);
+  EXPECT_EQ(sdk_->sleeps, 1);
+  EXPECT_EQ(sdk_->resumes, 1);
+  ASSERT_TRUE(sdk_->Close());
+  EXPECT_EQ(powerSource_.RaiseSleep(), 0u);
+
+  const auto calls = powerSource_.Registrations();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].call, RecordingPowerStateSource::Call::kRegister);
+  EXPECT_EQ(calls[1].call, RecordingPowerStateSource::Call::kUnregister);
+  EXPECT_EQ(calls[0].observer, calls[1].observer);
+}
+
+struct NameCase {
+  int32_t code;
+  const char* name;
+};
+
+class NotificationNameTest : public PluginHostTest<>, public testing::WithParamInterface<NameCase> {};
+
+TEST_P(NotificationNameTest, TraceLinesCarryTheCodesName) {
+  ASSERT_TRUE(sdk_->Open());
+  sdk_->PostNotification(GetParam().code, 0, 0);
+  ASSERT_TRUE(sdk_->Close());
+
+  EXPECT_EQ(traceLog_.Count("    Enqueuing cellular SDK message '" + std::string(GetParam().name) + "'", 4),
+            1u);
+  EXPECT_EQ(traceLog_.Count(
+                "    sending notification across plugin boundary [" + std::string(GetParam().name) + ", ", 5),
+            1u);
+  EXPECT_TRUE(sink_.WaitFor(GetParam().code, kWait));
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, NotificationNameTest,
+                         testing::Values(NameCase{11, ""}, NameCase{99, ""}, NameCase{-1, ""},
+                                         NameCase{WWAN_NOTIFICATION_RSSI, "WWAN_NOTIFICATION_RSSI"},
+                                         NameCase{WWAN_NOTIFICATION_GPS_INFO_CHANGED,
+                                                  "WWAN_NOTIFICATION_GPS_INFO_CHANGED"}));
+
+// A sink that checks it is never entered twice at once and notes the delivering threads.
+class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
+ public:
+  void OnNotification(int32_t code, uintptr_t param1, uintptr_t param2) override {
+    const int inside = ++inside_;
+    maxInside_ = std::max(maxInside_.load(), inside);
+    {
+      std::lock_guard<std::mutex> lock(threadsLock_);
+      threads_.push_back(std::this_thread::get_id());
+    }
+    RecordingNotificationSink::OnNotification(code, param1, param2);
+    --inside_;
+  }
+
+  std::atomic<int> inside_{0};
+  std::atomic<int> maxInside_{0};
+  std::mutex threadsLock_;
+  std::vector<std::thread::id> threads_;
+};
+
+using ConcurrentPostingTest = PluginHostTest<ConcurrencyCheckingSink>;
+
+TEST_F(ConcurrentPostingTest, EachPostersNotificationsArriveInOrderOneAtATime) {
+  constexpr int kPosters = 4;
+  constexpr int kPerPoster = 250;
+  ASSERT_TRUE(sdk_->Open());
+  std::latch start(kPosters);
+  std::vector<std::thread> posters;
+  std::vector<std::thread::id> posterIds;
+  for (int poster = 0; poster < kPosters; ++poster) {
+    posters.emplace_back([&, poster] {
+      start.arrive_and_wait();
+      for (int sequence = 0; sequence < kPerPoster; ++sequence) {
+        sdk_->PostNotification(WWAN_NOTIFICATION_RSSI, static_cast<uintptr_t>(poster),
+                               static_cast<uintptr_t>(sequence));
+      }
+    });
+    posterIds.push_back(posters.back().get_id());
+  }
+  for (std::thread& thread : posters) {
+    thread.join();
+  }
+  ASSERT_TRUE(sdk_->Close());
+
+  std::map<uintptr_t, std::vector<uintptr_t>> sequences;
+  for (const auto& record : sink_.Notifications()) {
+    if (record.code == WWAN_NOTIFICATION_RSSI) {
+      sequences[record.param1].push_back(record.param2);
+    }
+  }
+  ASSERT_EQ(sequences.size(), static_cast<size_t>(kPosters));
+  for (const auto& [poster, seen] : sequences) {
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kPerPoster)) << "poster " << poster;
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << "poster " << poster;
+  }
+  EXPECT_EQ(sink_.maxInside_, 1);
+  posterIds.push_back(std::this_thread::get_id());
+  for (std::thread::id deliverer : sink_.threads_) {
+    EXPECT_EQ(std::count(posterIds.begin(), posterIds.end(), deliverer), 0);
+  }
+}
+
+// A sink that holds the first notification until the test lets it go.
+class BlockingSink : public hostkit::RecordingNotificationSink {
+ public:
+  void OnNotification(int32_t code, uintptr_t param1, uintptr_t param2) override {
+    std::unique_lock<std::mutex> lock(lock_);
+    entered_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return released_; });
+    lock.unlock();
+    RecordingNotificationSink::OnNotification(code, param1, param2);
+  }
+  bool WaitEntered() {
+    std::unique_lock<std::mutex> lock(lock_);
+    return changed_.wait_for(lock, kWait, [this] { return entered_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(lock_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  bool entered_ = false;
+  bool released_ = false;
+};
+
+class SlowHostTest : public PluginHostTest<BlockingSink> {
+ protected:
+  // The 10 s drain and the 5 s end of the notification thread pass in 100 ms and 50 ms.
+  void SetUp() override {
+    platform::SetTimeScale(0.01);
+    PluginHostTest<BlockingSink>::SetUp();
+  }
+  void TearDown() override {
+    sink_.Release();
+    sdk_.reset();
+    platform::SetTimeScale(1.0);
+  }
+};
+
+TEST_F(SlowHostTest, CloseGivesUpOnAThreadThatDoesNotDrain) {
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sink_.WaitEntered());
+  EXPECT_FALSE(sdk_->Close());
+  EXPECT_EQ(traceLog_.Count("    Could not shut down notification thread", 4), 1u);
+  // What was still queued was discarded, not delivered later.
+  sink_.Release();
+  sdk_.reset();
+  EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{WWAN_NOTIFICATION_SDK_INITIALIZING});
+}
+
+// Payloads the module allocates, as each payload-carrying code does.
+uintptr_t NewPayload(int32_t code) {
+  switch (code) {
+    case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED: {
+      char16_t* number = new char16_t[4]{u'1', u'2', u'3', 0};
+      return reinterpret_cast<uintptr_t>(number);
+    }
+    case WWAN_NOTIFICATION_BYTES_TX_RX:
+      return reinterpret_cast<uintptr_t>(new ByteTotals{1ull << 40, 7});
+    case WWAN_NOTIFICATION_GPS_INFO_CHANGED: {
+      GpsInfo* info = new GpsInfo;
+      info->sourceText = u"a port name long enough to live on the heap";
+      info->hasFix = 1;
+      return reinterpret_cast<uintptr_t>(info);
+    }
+    case WWAN_NOTIFICATION_SMS_EVENT: {
+      auto* event = static_cast<SmsEvent*>(platform::TaskMemAlloc(sizeof(SmsEvent)));
+      event->sender = static_cast<char16_t*>(platform::TaskMemAlloc(4 * sizeof(char16_t)));
+      std::memcpy(event->sender, u"+49", 4 * sizeof(char16_t));
+      event->body = static_cast<char16_t*>(platform::TaskMemAlloc(3 * sizeof(char16_t)));
+      std::memcpy(event->body, u"hi", 3 * sizeof(char16_t));
+      event->timestamp = 42;
+      return reinterpret_cast<uintptr_t>(event);
+    }
+    default:
+      return 0;
+  }
+}
+
+enum class Fate { kDelivered, kNeverOpened, kPostedAfterClose };
+
+class PayloadTest : public PluginHostTest<>, public testing::WithParamInterface<std::tuple<int32_t, Fate>> {};
+
+// Run under AddressSanitizer: a payload freed twice or never freed fails the test.
+TEST_P(PayloadTest, EveryPayloadIsFreedExactlyOnce) {
+  const auto [code, fate] = GetParam();
+  switch (fate) {
+    case Fate::kDelivered: {
+      ASSERT_TRUE(sdk_->Open());
+      sdk_->PostNotification(code, NewPayload(code), 0);
+      ASSERT_TRUE(sdk_->Close());
+      const auto records = sink_.Notifications();
+      ASSERT_EQ(records.size(), 4u);
+      EXPECT_TRUE(records[1].hasPayload);
+      break;
+    }
+    case Fate::kNeverOpened:
+      sdk_->PostNotification(code, NewPayload(code), 0);
+      sdk_.reset();
+      EXPECT_EQ(sink_.Count(), 0u);
+      break;
+    case Fate::kPostedAfterClose:
+      ASSERT_TRUE(sdk_->Open());
+      ASSERT_TRUE(sdk_->Close());
+      sdk_->PostNotification(code, NewPayload(code), 0);
+      sdk_.reset();
+      EXPECT_EQ(sink_.Codes(), kOpenClose);
+      break;
+  }
+}
+
+std::string PayloadCaseName(const testing::TestParamInfo<std::tuple<int32_t, Fate>>& info) {
+  static const char* const kFates[] = {"Delivered", "NeverOpened", "PostedAfterClose"};
+  const std::string name = NotificationName(std::get<0>(info.param));
+  return name.substr(name.find("ION_") + 4) + kFates[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Payloads, PayloadTest,
+    testing::Combine(testing::Values(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED, WWAN_NOTIFICATION_BYTES_TX_RX,
+                                     WWAN_NOTIFICATION_GPS_INFO_CHANGED, WWAN_NOTIFICATION_SMS_EVENT),
+                     testing::Values(Fate::kDelivered, Fate::kNeverOpened, Fate::kPostedAfterClose)),
+    PayloadCaseName);
+
+}  // namespace
+}  // namespace plugin_test
