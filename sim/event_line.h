@@ -1,0 +1,22 @@
+// Event lines, written "kind = arguments", as a scenario's [events] section and VeskSimEvent take them:
+//   signal = DBM [INTERFACE]        roaming = INDICATOR        data_caps = CAP ...
+//   session = STATE [END_REASON]    power = MODE               device = removed | returned
+//   sms = sim|device HEX_PDU        nmea = SENTENCE            activation = STATE
+//   bytes = TX RX
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sim/scenario.h"
+
+namespace vesksim {
+
+// Parses one line's key and value; on failure returns nothing and says why in error.
+std::optional<Event> ParseEvent(std::string_view key, std::string_view value, std::string* error);
+
+// The same from a whole "kind = arguments" line.
+std::optional<Event> ParseEventLine(std::string_view line, std::string* error);
+
+}  // namespace vesksim

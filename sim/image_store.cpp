@@ -1,0 +1,99 @@
+#include "sim/image_store.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+
+#include "sim/scenario_text.h"
+
+namespace vesksim {
+namespace {
+
+constexpr const char* kImageFile = "image.vsk";
+
+}  // namespace
+
+ImageStore::~ImageStore() {
+  if (!temp_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(temp_, ignored);
+  }
+}
+
+bool ImageStore::Populate(const std::vector<ImageSpec>& images) {
+  std::error_code error;
+  if (temp_.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "vesksim-XXXXXX").string();
+    if (error || mkdtemp(pattern.data()) == nullptr) {
+      return false;
+    }
+    temp_ = pattern;
+    store_ = temp_ / "images";
+  }
+  std::filesystem::remove_all(store_, error);
+  if (!std::filesystem::create_directories(store_, error)) {
+    return false;
+  }
+  for (const ImageSpec& image : images) {
+    const auto folder = store_ / image.folder;
+    if (!std::filesystem::create_directories(folder, error) && error) {
+      return false;
+    }
+    if (!image.hasImage) {
+      continue;
+    }
+    std::ofstream file(folder / kImageFile);
+    file << "firmware_id = " << image.info.firmwareId << "\n"
+         << "technology = " << image.info.technology << "\n"
+         << "carrier = " << image.info.carrier << "\n"
+         << "region = " << image.info.region << "\n"
+         << "gps = " << image.info.gpsCapability << "\n";
+    if (!file) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<FirmwareInfo> ImageStore::ReadImage(const std::filesystem::path& folder) {
+  std::ifstream file(folder / kImageFile);
+  if (!file) {
+    return std::nullopt;
+  }
+  FirmwareInfo info;
+  int found = 0;
+  std::string line;
+  while (std::getline(file, line)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      continue;
+    }
+    const std::string_view key = Trim(std::string_view(line).substr(0, equals));
+    const auto value = ParseInRange(Trim(std::string_view(line).substr(equals + 1)), 0, UINT32_MAX);
+    if (!value) {
+      return std::nullopt;
+    }
+    const auto number = static_cast<uint32_t>(*value);
+    if (key == "firmware_id") {
+      info.firmwareId = number;
+    } else if (key == "technology") {
+      info.technology = number;
+    } else if (key == "carrier") {
+      info.carrier = number;
+    } else if (key == "region") {
+      info.region = number;
+    } else if (key == "gps") {
+      info.gpsCapability = number;
+    } else {
+      continue;
+    }
+    ++found;
+  }
+  if (found != 5) {
+    return std::nullopt;
+  }
+  return info;
+}
+
+}  // namespace vesksim

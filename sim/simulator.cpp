@@ -1,0 +1,222 @@
+#include "sim/simulator.h"
+
+#include <cstring>
+
+#include "sim/event_line.h"
+
+namespace vesksim {
+
+Simulator& Simulator::Get() {
+  static Simulator simulator;
+  return simulator;
+}
+
+Simulator::Simulator() {
+  Install(Scenario{});
+}
+
+Simulator::~Simulator() = default;
+
+bool Simulator::Visible(const Modem& modem) const {
+  return modem.generation == LibraryGeneration();
+}
+
+const Callbacks* Simulator::ReachableCallbacks(size_t index) const {
+  return connected_ == static_cast<int>(index) && !connectionLost_ ? &callbacks_ : nullptr;
+}
+
+std::optional<size_t> Simulator::EventTarget() const {
+  if (connected_ >= 0) {
+    return static_cast<size_t>(connected_);
+  }
+  for (size_t i = 0; i < modems_.size(); ++i) {
+    if (Visible(modems_[i])) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+void Simulator::Schedule(uint32_t ms, Action action) {
+  const uint64_t world = worldEpoch_;
+  events_.Post(DueIn(ms), [this, world, action = std::move(action)] {
+    std::unique_lock<std::mutex> lock(stateLock_);
+    if (world != worldEpoch_) {
+      return;
+    }
+    const Invocation call = action(*this);
+    if (!call) {
+      return;
+    }
+    // Disconnect waits on this flag, so a callback never outlives the connection's end.
+    callbackRunning_ = true;
+    lock.unlock();
+    call();
+    lock.lock();
+    callbackRunning_ = false;
+    callbackDone_.notify_all();
+  });
+}
+
+void Simulator::DropConnection(std::unique_lock<std::mutex>& lock) {
+  connected_ = -1;
+  connectionLost_ = false;
+  ++connectionEpoch_;
+  callbacks_ = Callbacks{};
+  // A callback that disconnects would wait for itself.
+  if (!events_.IsCurrentThread()) {
+    callbackDone_.wait(lock, [this] { return !callbackRunning_; });
+  }
+}
+
+ULONG Simulator::EnumerateDevices(BYTE* pDevicesSize, BYTE* pDevices) {
+  if (const auto fault = gate_.Enter("QCWWAN2kEnumerateDevices")) {
+    return *fault;
+  }
+  if (pDevicesSize == nullptr || (pDevices == nullptr && *pDevicesSize > 0)) {
+    return INVALID_ARGUMENT;
+  }
+  std::lock_guard<std::mutex> lock(stateLock_);
+  BYTE written = 0;
+  for (const Modem& modem : modems_) {
+    if (!Visible(modem) || !modem.present || written >= *pDevicesSize) {
+      continue;
+    }
+    VendorDeviceRecord record{};
+    std::strncpy(record.deviceID, modem.deviceId.c_str(), sizeof record.deviceID - 1);
+    std::strncpy(record.deviceKey, modem.deviceKey.c_str(), sizeof record.deviceKey - 1);
+    std::memcpy(pDevices + written * sizeof record, &record, sizeof record);
+    ++written;
+  }
+  *pDevicesSize = written;
+  return 0;
+}
+
+ULONG Simulator::Connect(const char* entryPoint, const char* deviceId, const char* deviceKey) {
+  if (const auto fault = gate_.Enter(entryPoint)) {
+    return *fault;
+  }
+  const bool byId = deviceId != nullptr || deviceKey != nullptr;
+  if (byId && (deviceId == nullptr || deviceKey == nullptr)) {
+    return INVALID_ARGUMENT;
+  }
+  std::unique_lock<std::mutex> lock(stateLock_);
+  std::optional<size_t> found;
+  for (size_t i = 0; i < modems_.size() && !found; ++i) {
+    const Modem& modem = modems_[i];
+    if (Visible(modem) && modem.present &&
+        (!byId || (modem.deviceId == deviceId && modem.deviceKey == deviceKey))) {
+      found = i;
+    }
+  }
+  if (!found) {
+    return NO_WWAN_DEVICE;
+  }
+  if (connected_ >= 0 && !connectionLost_) {
+    return connected_ == static_cast<int>(*found) ? 0 : GENERAL_ERROR;
+  }
+  if (connected_ >= 0) {
+    DropConnection(lock);  // the old modem went away; a new connect replaces that connection
+  }
+  connected_ = static_cast<int>(*found);
+  ++connectionEpoch_;
+  imageStore_.Populate(modems_[*found].images);
+  return 0;
+}
+
+ULONG Simulator::Disconnect() {
+  if (const auto fault = gate_.Enter("QCWWANDisconnect")) {
+    return *fault;
+  }
+  std::unique_lock<std::mutex> lock(stateLock_);
+  if (connected_ < 0) {
+    return NO_CONNECTION_TO_WWAN_DEVICE;
+  }
+  const bool lost = connectionLost_;
+  const auto index = static_cast<size_t>(connected_);
+  DropConnection(lock);
+  if (factoryResetPending_[index]) {
+    // A factory reset completes once the client has let go of the modem.
+    factoryResetPending_[index] = false;
+    Modem fresh = initial_.modems[index];
+    fresh.present = modems_[index].present;
+    modems_[index] = fresh;
+    Restart(index, 4, std::nullopt);
+  }
+  return lost ? NO_CONNECTION_TO_WWAN_DEVICE : 0;
+}
+
+void Simulator::Install(Scenario scenario) {
+  {
+    std::unique_lock<std::mutex> lock(stateLock_);
+    DropConnection(lock);
+    events_.Clear();
+    ++worldEpoch_;
+    modems_ = scenario.modems;
+    timing_ = scenario.timing;
+    factoryResetPending_.assign(modems_.size(), false);
+    sessionEpoch_.assign(modems_.size(), 0);
+    nmeaFeedRunning_ = false;
+    nmeaTick_ = 0;
+    lastError_.clear();
+    if (const auto target = EventTarget()) {
+      imageStore_.Populate(modems_[*target].images);
+    }
+    for (size_t i = 0; i < modems_.size(); ++i) {
+      AutoConnect(i);
+      if (modems_[i].sessionState == kSessionConnected) {
+        ScheduleByteTotals(i, sessionEpoch_[i]);
+      }
+    }
+    for (const TimedEvent& timed : scenario.timeline) {
+      Schedule(timed.atMs, [event = timed.event](Simulator& s) -> Invocation {
+        if (const auto target = s.EventTarget()) {
+          s.Apply(*target, event);
+        }
+        return {};
+      });
+    }
+  }
+  // Held callers are let go only now, so they find the old connection already ended.
+  gate_.Reset(scenario.faults, scenario.delays);
+  std::lock_guard<std::mutex> lock(stateLock_);
+  initial_ = std::move(scenario);
+}
+
+int Simulator::LoadScenario(const char* text) {
+  Scenario scenario;
+  const ParseError error =
+      text == nullptr ? ParseError{1, "no scenario text"} : ParseScenario(text, scenario);
+  if (error.line != 0) {
+    std::lock_guard<std::mutex> lock(stateLock_);
+    lastError_ = "line " + std::to_string(error.line) + ": " + error.message;
+    return error.line;
+  }
+  Install(std::move(scenario));
+  return 0;
+}
+
+void Simulator::Reset() {
+  Install(Scenario{});
+}
+
+std::string Simulator::LastError() {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  return lastError_;
+}
+
+bool Simulator::PlayEvent(const char* line) {
+  std::string error;
+  const auto event = line == nullptr ? std::nullopt : ParseEventLine(line, &error);
+  std::lock_guard<std::mutex> lock(stateLock_);
+  if (!event) {
+    lastError_ = line == nullptr ? "no event line" : error;
+    return false;
+  }
+  if (const auto target = EventTarget()) {
+    Apply(*target, *event);
+  }
+  return true;
+}
+
+}  // namespace vesksim

@@ -1,0 +1,128 @@
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <string>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+using ControlTest = SimTest;
+
+TEST_F(ControlTest, FailAnswersTheNextCallsWithoutEffectThenRunsOut) {
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  CALL(lib_, VeskSimFail, "GetModelID", QMI_ERR_RETRY_LATER, 2);
+  char model[16];
+  for (int i = 0; i < 2; ++i) {
+    std::memset(model, '#', sizeof model);
+    EXPECT_EQ(QMI_ERR_RETRY_LATER, CALL(lib_, GetModelID, sizeof model, model));
+    EXPECT_EQ('#', model[0]) << "a failed call leaves its buffer alone";
+  }
+  EXPECT_EQ(0u, CALL(lib_, GetModelID, sizeof model, model));
+  EXPECT_EQ(3u, CALL(lib_, VeskSimCallCount, "GetModelID"));
+
+  CALL(lib_, VeskSimFail, "SetAutoconnect", GENERAL_ERROR, UINT32_MAX);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(GENERAL_ERROR, CALL(lib_, SetAutoconnect, 1));
+  }
+  ULONG setting = 9;
+  ASSERT_EQ(0u, CALL(lib_, GetAutoconnect, &setting));
+  EXPECT_EQ(0u, setting) << "without effect";
+}
+
+TEST_F(ControlTest, DelayLengthensEveryCallInModemTime) {
+  lib_.SetTimeScale(1.0);
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  CALL(lib_, VeskSimDelay, "GetPower", 60);
+  ULONG mode = 9;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(0u, CALL(lib_, GetPower, &mode));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+  CALL(lib_, VeskSimDelay, "GetPower", 0);
+}
+
+TEST_F(ControlTest, BlockingDelayHoldsOnlyThatEntryPointUntilReleased) {
+  ASSERT_EQ(0, lib_.LoadScenario("[sim]\npin_status = 3\n"));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  CALL(lib_, VeskSimDelay, "StartDataSession", UINT32_MAX);
+  auto start = std::async(std::launch::async, [&] {
+    ULONG technology = 3, authentication = 2, id = 0;
+    return CALL(lib_, StartDataSession, &technology, nullptr, nullptr, nullptr, nullptr, "apn", nullptr,
+                &authentication, "", "", &id);
+  });
+  ASSERT_EQ(0, CALL(lib_, VeskSimWaitForCalls, "StartDataSession", 1, 10000));
+  ULONG state = 0;
+  EXPECT_EQ(0u, CALL(lib_, GetSessionState, &state)) << "other calls go on";
+  EXPECT_EQ(std::future_status::timeout, start.wait_for(std::chrono::milliseconds(20)));
+  CALL(lib_, VeskSimRelease, "StartDataSession");
+  EXPECT_EQ(0u, start.get());
+}
+
+TEST_F(ControlTest, ResetReleasesHeldCallersAndClearsCounters) {
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  CALL(lib_, VeskSimDelay, "GetPower", UINT32_MAX);
+  auto held = std::async(std::launch::async, [&] {
+    ULONG mode = 0;
+    return CALL(lib_, GetPower, &mode);
+  });
+  ASSERT_EQ(0, CALL(lib_, VeskSimWaitForCalls, "GetPower", 1, 10000));
+  lib_.Reset();
+  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, held.get()) << "the reset ended the connection";
+  EXPECT_EQ(0u, CALL(lib_, VeskSimCallCount, "GetPower"));
+}
+
+// A scenario error is reported with the number of the line it is on.
+struct BadScenario {
+  const char* name;
+  const char* text;
+  int line;
+};
+
+class ScenarioErrorTest : public SimTest, public ::testing::WithParamInterface<BadScenario> {};
+
+TEST_P(ScenarioErrorTest, ReportsTheLineAndKeepsTheOldState) {
+  ASSERT_EQ(0, lib_.LoadScenario("[modem]\nmodel_id = 77\n"));
+  EXPECT_EQ(GetParam().line, lib_.LoadScenario(GetParam().text));
+  EXPECT_EQ(0u, lib_.LastError().rfind("line " + std::to_string(GetParam().line) + ":", 0))
+      << lib_.LastError();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  char model[8] = {};
+  ASSERT_EQ(0u, CALL(lib_, GetModelID, sizeof model, model));
+  EXPECT_STREQ("77", model);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ScenarioErrorTest,
+                         ::testing::Values(BadScenario{"KeyOutsideSection", "model_id = 1\n", 1},
+                                           BadScenario{"UnknownSection", "# comment\n\n[modme]\n", 3},
+                                           BadScenario{"UnknownKey", "[modem]\nmodel = 12\n", 2},
+                                           BadScenario{"NoEquals", "[sim]\npin 1234\n", 2},
+                                           BadScenario{"BadGeneration", "[modem]\ngeneration = 3000\n", 2},
+                                           BadScenario{"SignalOutOfRange", "[radio]\nsignal = -200\n", 2},
+                                           BadScenario{"OddHexPdu", "[sms]\nsim = 0791F\n", 2},
+                                           BadScenario{"UnknownEntryPoint", "[faults]\nGetModelId = 1\n", 2},
+                                           BadScenario{"BadEvent", "[events]\nwait = 10\nsignal = loud\n", 3},
+                                           BadScenario{"LongDeviceKey",
+                                                       "[modem]\ndevice_key = 0123456789ABCDEF\n", 2},
+                                           BadScenario{"UnclosedHeader", "[modem\n", 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class ExampleScenarioTest : public SimTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ExampleScenarioTest, LoadsWithoutError) {
+  std::ifstream file(std::string(VESK_EXAMPLES_DIR) + "/" + GetParam());
+  ASSERT_TRUE(file) << GetParam();
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_EQ(0, lib_.LoadScenario(text.str())) << lib_.LastError();
+  EXPECT_EQ(0, SimLibrary::First().LoadScenario(text.str())) << SimLibrary::First().LastError();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ExampleScenarioTest,
+                         ::testing::Values("cdma-not-activated.scn", "first-generation.scn", "no-sim.scn",
+                                           "flaky-modem.scn"));
+
+}  // namespace
+}  // namespace simtest

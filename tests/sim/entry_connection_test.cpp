@@ -1,0 +1,122 @@
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+constexpr const char* kDefaultId =
+    "\\\\?\\USB#VID_FFFF&PID_2000&MI_00#7&1a2b3c4d&0&0000#{5c1f0e3a-7d2b-4e61-9a0f-3b8c2d4e6f70}";
+
+using ConnectionTest = SimTest;
+
+TEST_F(ConnectionTest, EnumerationListsTheModemInRecordsOf272Bytes) {
+  ASSERT_TRUE(lib_.LoadScenario("[modem]\n[modem]\ndevice_key = SECOND\n") == 0) << lib_.LastError();
+  VendorDeviceRecord records[3];
+  std::memset(records, 0x5A, sizeof records);
+  BYTE count = 3;
+  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kEnumerateDevices, &count, reinterpret_cast<BYTE*>(records)));
+  ASSERT_EQ(2, count);
+  EXPECT_STREQ(kDefaultId, records[0].deviceID);
+  EXPECT_STREQ("VSK-0001", records[0].deviceKey);
+  EXPECT_STREQ("SECOND", records[1].deviceKey);
+  EXPECT_EQ(0x5A, reinterpret_cast<unsigned char*>(&records[2])[0]) << "wrote past the devices found";
+
+  count = 1;
+  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kEnumerateDevices, &count, reinterpret_cast<BYTE*>(records)));
+  EXPECT_EQ(1, count) << "more records than room";
+}
+
+struct ConnectCase {
+  const char* name;
+  const char* id;
+  const char* key;
+  ULONG result;
+};
+
+class ConnectByIdTest : public SimTest, public ::testing::WithParamInterface<ConnectCase> {};
+
+TEST_P(ConnectByIdTest, ConnectsOnlyToTheRecordGiven) {
+  const ConnectCase& c = GetParam();
+  EXPECT_EQ(c.result, CALL(lib_, QCWWAN2kConnect, c.id, c.key));
+  char id[260] = {};
+  EXPECT_EQ(c.result == 0 ? 0u : NO_CONNECTION_TO_WWAN_DEVICE,
+            CALL(lib_, QCWWANGetConnectedDeviceID, 260, id));
+  EXPECT_STREQ(c.result == 0 ? kDefaultId : "", id);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, ConnectByIdTest,
+                         ::testing::Values(ConnectCase{"IdAndKey", kDefaultId, "VSK-0001", 0},
+                                           ConnectCase{"WrongKey", kDefaultId, "VSK-0002", NO_WWAN_DEVICE},
+                                           ConnectCase{"UnknownId", "\\\\?\\USB#other", "VSK-0001",
+                                                       NO_WWAN_DEVICE},
+                                           ConnectCase{"NoKey", kDefaultId, nullptr, INVALID_ARGUMENT}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConnectionTest, ConnectTakesTheFirstPresentModem) {
+  ASSERT_EQ(0, lib_.LoadScenario("[modem]\npresent = no\n[modem]\ndevice_key = SECOND\n"))
+      << lib_.LastError();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  char key[16] = {};
+  char id[260] = {};
+  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kGetConnectedDeviceID, sizeof id, reinterpret_cast<uintptr_t>(id),
+                     sizeof key, reinterpret_cast<uintptr_t>(key)));
+  EXPECT_STREQ("SECOND", key);
+}
+
+// Before a connect and after a disconnect every device call answers as a disconnected library would.
+struct UnconnectedCall {
+  const char* name;
+  std::function<ULONG(const SimLibrary&)> call;
+};
+
+class UnconnectedTest : public SimTest, public ::testing::WithParamInterface<UnconnectedCall> {};
+
+TEST_P(UnconnectedTest, AnswersNoConnectionBeforeConnectAndAfterDisconnect) {
+  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, GetParam().call(lib_));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANDisconnect));
+  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, GetParam().call(lib_));
+}
+
+ULONG g_out = 0;
+char g_text[100];
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, UnconnectedTest,
+    ::testing::Values(
+        UnconnectedCall{"Disconnect", [](const SimLibrary& l) { return CALL(l, QCWWANDisconnect); }},
+        UnconnectedCall{"GetSessionState",
+                        [](const SimLibrary& l) { return CALL(l, GetSessionState, &g_out); }},
+        UnconnectedCall{"GetModelID", [](const SimLibrary& l) { return CALL(l, GetModelID, 100, g_text); }},
+        UnconnectedCall{"GetPower", [](const SimLibrary& l) { return CALL(l, GetPower, &g_out); }},
+        UnconnectedCall{"Callback",
+                        [](const SimLibrary& l) { return CALL(l, SetSessionStateCallback, OnSessionState); }},
+        UnconnectedCall{"Unmodelled", [](const SimLibrary& l) { return CALL(l, GetDormancyState, 0); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConnectionTest, FirstGenerationListsNoDevicesAndConnectsOnlyItsOwnModems) {
+  const SimLibrary& first = SimLibrary::First();
+  EXPECT_EQ(nullptr, first.Symbol("QCWWAN2kEnumerateDevices"));
+  EXPECT_EQ(NO_WWAN_DEVICE, CALL(first, QCWWANConnect)) << "the default modem is of the second generation";
+
+  const std::string scenario = "[modem]\ngeneration = 1000\nmodel_id = 88\n";
+  ASSERT_EQ(0, first.LoadScenario(scenario));
+  ASSERT_EQ(0, lib_.LoadScenario(scenario));
+  EXPECT_EQ(NO_WWAN_DEVICE, CALL(lib_, QCWWANConnect));
+  BYTE count = 5;
+  VendorDeviceRecord records[5];
+  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kEnumerateDevices, &count, reinterpret_cast<BYTE*>(records)));
+  EXPECT_EQ(0, count);
+
+  ASSERT_EQ(0u, CALL(first, QCWWANConnect));
+  char model[100] = {};
+  ASSERT_EQ(0u, CALL(first, GetModelID, sizeof model, model));
+  EXPECT_STREQ("88", model);
+  EXPECT_EQ(0u, CALL(first, QCWWANDisconnect));
+}
+
+}  // namespace
+}  // namespace simtest

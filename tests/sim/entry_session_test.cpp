@@ -1,0 +1,134 @@
+#include <string>
+#include <thread>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+using SessionTest = SimTest;
+
+// The built-in SIM wants its PIN before a session can start.
+void UnlockSim(const SimLibrary& lib) {
+  ULONG retries = 0;
+  ULONG unblock = 0;
+  ASSERT_EQ(0u, CALL(lib, UIMVerifyPIN, 1, "1234", &retries, &unblock));
+}
+
+ULONG Start(const SimLibrary& lib, ULONG* sessionId) {
+  ULONG technology = 3;
+  ULONG authentication = 2;
+  return CALL(lib, StartDataSession, &technology, nullptr, nullptr, nullptr, nullptr, "internet.test",
+              nullptr, &authentication, "user", "secret", sessionId);
+}
+
+TEST_F(SessionTest, StartReportsAuthenticatingThenConnectedOnTheLibrarysThread) {
+  ConnectWithCallbacks();
+  ULONG sessionIdBeforeUnlock = 0;
+  EXPECT_EQ(GENERAL_ERROR, Start(lib_, &sessionIdBeforeUnlock)) << "SIM still locked";
+  UnlockSim(lib_);
+  ULONG sessionId = 0;
+  ASSERT_EQ(0u, Start(lib_, &sessionId));
+  EXPECT_NE(0u, sessionId);
+  ASSERT_TRUE(recorder_.WaitFor("session 2"));
+  ASSERT_TRUE(recorder_.WaitFor("bytes", 2)) << "byte totals every interval while connected";
+
+  const auto records = recorder_.Records();
+  ASSERT_GE(records.size(), 4u);
+  EXPECT_EQ("session 4 0", records[0].text);
+  EXPECT_EQ("session 2 0", records[1].text);
+  EXPECT_NE(std::this_thread::get_id(), records[0].thread);
+  ULONG state = 0;
+  ASSERT_EQ(0u, CALL(lib_, GetSessionState, &state));
+  EXPECT_EQ(2u, state);
+
+  EXPECT_EQ(QMI_ERR_NO_EFFECT, Start(lib_, &sessionId)) << "already connected";
+  ASSERT_EQ(0u, CALL(lib_, StopDataSession, sessionId));
+  ASSERT_TRUE(recorder_.WaitFor("session 1"));
+  ASSERT_EQ(0u, CALL(lib_, GetSessionState, &state));
+  EXPECT_EQ(1u, state);
+  EXPECT_EQ(QMI_ERR_NO_EFFECT, CALL(lib_, StopDataSession, sessionId));
+}
+
+TEST_F(SessionTest, ByteTotalsGrowWhileConnected) {
+  ConnectWithCallbacks();
+  UnlockSim(lib_);
+  ULONG sessionId = 0;
+  ASSERT_EQ(0u, Start(lib_, &sessionId));
+  ASSERT_TRUE(recorder_.WaitFor("bytes", 2));
+  std::vector<std::string> totals;
+  for (const auto& record : recorder_.Records()) {
+    if (record.text.rfind("bytes", 0) == 0) {
+      totals.push_back(record.text);
+    }
+  }
+  EXPECT_EQ("bytes 1200 48000", totals[0]) << "one second at the default rates";
+  EXPECT_EQ("bytes 2400 96000", totals[1]);
+}
+
+// A start the modem cannot place answers at once and reports nothing.
+struct RefusedStart {
+  const char* name;
+  const char* scenario;
+  ULONG result;
+};
+
+class RefusedStartTest : public SimTest, public ::testing::WithParamInterface<RefusedStart> {};
+
+TEST_P(RefusedStartTest, AnswersWithoutASession) {
+  ASSERT_EQ(0, lib_.LoadScenario(GetParam().scenario)) << lib_.LastError();
+  ConnectWithCallbacks();
+  ULONG pinRetries = 0;
+  ULONG unblock = 0;
+  CALL(lib_, UIMVerifyPIN, 1, "1234", &pinRetries, &unblock);  // fails without a SIM
+  ULONG sessionId = 0;
+  EXPECT_EQ(GetParam().result, Start(lib_, &sessionId));
+  ULONG state = 0;
+  ASSERT_EQ(0u, CALL(lib_, GetSessionState, &state));
+  EXPECT_EQ(1u, state);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modems, RefusedStartTest,
+    ::testing::Values(RefusedStart{"Configured", "[session]\nstart_result = 1014\n", 1014},
+                      RefusedStart{"NoSim", "[sim]\npresent = no\n", GENERAL_ERROR},
+                      RefusedStart{"Airplane", "[modem]\npower_mode = 1\n", GENERAL_ERROR}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, SessionThatFailsAuthenticationEndsWithItsReason) {
+  ASSERT_EQ(0, lib_.LoadScenario("[sim]\npin_status = 3\n[session]\nend_reason = 27\n"));
+  ConnectWithCallbacks();
+  ULONG sessionId = 0;
+  ASSERT_EQ(0u, Start(lib_, &sessionId));
+  ASSERT_TRUE(recorder_.WaitFor("session 1 27"));
+  EXPECT_EQ(0u, recorder_.Count("session 2"));
+}
+
+TEST_F(SessionTest, AutoconnectMakesTheModemConnectByItself) {
+  ASSERT_EQ(0, lib_.LoadScenario("[sim]\npin_status = 3\n"));
+  ConnectWithCallbacks();
+  EXPECT_EQ(QMI_ERR_NO_EFFECT, CALL(lib_, SetAutoconnect, 0)) << "already off";
+  ASSERT_EQ(0u, CALL(lib_, SetAutoconnect, 1));
+  ASSERT_TRUE(recorder_.WaitFor("session 2"));
+  ULONG setting = 0;
+  ASSERT_EQ(0u, CALL(lib_, GetAutoconnect, &setting));
+  EXPECT_EQ(1u, setting);
+}
+
+TEST_F(SessionTest, DefaultProfileKeepsWhatWasSetAndLeavesNullValuesAlone) {
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  ULONG authentication = 2;
+  ASSERT_EQ(0u, CALL(lib_, SetDefaultProfile, 0, nullptr, nullptr, nullptr, nullptr, &authentication,
+                     "Default", "apn.example", "alice", "pw"));
+  ULONG pdp = 9, ip = 9, dns1 = 9, dns2 = 9, auth = 9;
+  char name[255], apn[255], user[4];
+  ASSERT_EQ(0u, CALL(lib_, GetDefaultProfile, 0, &pdp, &ip, &dns1, &dns2, &auth, sizeof name, name,
+                     sizeof apn, apn, sizeof user, user));
+  EXPECT_EQ(2u, auth);
+  EXPECT_EQ(0u, pdp);
+  EXPECT_STREQ("apn.example", apn);
+  EXPECT_STREQ("ali", user) << "cut to the buffer";
+}
+
+}  // namespace
+}  // namespace simtest

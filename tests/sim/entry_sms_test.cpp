@@ -1,0 +1,57 @@
+#include <string>
+#include <vector>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+using SmsTest = SimTest;
+
+// SMS-DELIVER from +15555550123, GSM 7-bit, "hellohello".
+constexpr const char* kPdu =
+    "07915155550000F0040B915155550521F3000090501201030008"
+    "0AE8329BFD4697D9EC37";
+
+std::vector<ULONG> List(const SimLibrary& lib, ULONG storage, ULONG* tag) {
+  ULONG pairs[2 * 16];
+  ULONG count = 16;
+  EXPECT_EQ(0u, CALL(lib, GetSMSList, storage, tag, &count, pairs));
+  return std::vector<ULONG>(pairs, pairs + 2 * count);
+}
+
+TEST_F(SmsTest, NewMessageFiresTheCallbackAndIsReadableAsStored) {
+  ConnectWithCallbacks();
+  ULONG unread = 1;
+  const auto before = List(lib_, 0, &unread);
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, (std::string("sms = sim ") + kPdu).c_str()));
+  ASSERT_TRUE(recorder_.WaitFor("sms 0 2")) << "after the two built-in SIM messages";
+
+  BYTE message[800] = {};
+  ULONG tag = 9, format = 0, size = sizeof message;
+  ASSERT_EQ(0u, CALL(lib_, GetSMS, 0, 2, &tag, &format, &size, message));
+  EXPECT_EQ(1u, tag);
+  EXPECT_EQ(6u, format);
+  ASSERT_EQ(36u, size);
+  EXPECT_EQ(0x04, message[8]) << "SMS-DELIVER first octet";
+  EXPECT_EQ(0x37, message[35]);
+  EXPECT_EQ(0, message[36]);
+
+  EXPECT_EQ(before.size() + 2, List(lib_, 0, &unread).size());
+  ASSERT_EQ(0u, CALL(lib_, ModifySMSStatus, 0, 2, 0));
+  EXPECT_EQ(before, List(lib_, 0, &unread)) << "marked read, no longer listed as unread";
+  EXPECT_EQ(3u * 2, List(lib_, 0, nullptr).size()) << "without a tag every message is listed";
+}
+
+TEST_F(SmsTest, TooSmallABufferGetsOnlyTheSizeNeeded) {
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  BYTE message[8] = {};
+  ULONG tag = 0, format = 0, size = sizeof message;
+  EXPECT_EQ(INVALID_ARGUMENT, CALL(lib_, GetSMS, 1, 0, &tag, &format, &size, message));
+  EXPECT_GT(size, sizeof message);
+  EXPECT_EQ(0, message[0]);
+  EXPECT_EQ(INVALID_ARGUMENT, CALL(lib_, GetSMS, 1, 7, &tag, &format, &size, message)) << "no such index";
+}
+
+}  // namespace
+}  // namespace simtest

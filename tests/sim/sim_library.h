@@ -1,0 +1,106 @@
+// Test access to the two simulator library files, loaded with dlopen from the build's bin folder by
+// their platform file names, and a recorder for the callbacks they make.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "facade/vendor_api.h"
+#include "sim/control.h"
+
+namespace simtest {
+
+class SimLibrary {
+ public:
+  // libQCWWAN2k.so and libQCWWAN.so; loaded once and kept for the whole run.
+  static SimLibrary& Second();
+  static SimLibrary& First();
+
+  void* Symbol(const char* name) const { return dlsym(handle_, name); }
+
+  template <typename F>
+  F Fn(const char* name) const {
+    auto fn = reinterpret_cast<F>(Symbol(name));
+    if (fn == nullptr) {
+      ADD_FAILURE() << "missing " << name;
+    }
+    return fn;
+  }
+
+  int LoadScenario(const std::string& text) const;
+  void Reset() const;
+  void SetTimeScale(double scale) const;
+  std::string LastError() const;
+
+ private:
+  explicit SimLibrary(const char* fileName);
+  void* handle_ = nullptr;
+};
+
+// Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).
+#define CALL(lib, name, ...) ((lib).template Fn<decltype(&name)>(#name)(__VA_ARGS__))
+
+// What the library called back, in order, with the thread it called on.
+struct CallbackRecord {
+  std::string text;  // "session 2 0", "sms 0 3", "nmea $GPRMC,...", "removal", ...
+  std::thread::id thread;
+};
+
+class CallbackRecorder {
+ public:
+  static CallbackRecorder& Get();
+
+  void Add(std::string text);
+  void Clear();
+  std::vector<CallbackRecord> Records() const;
+  // Waits until count records start with prefix; false after the time-out.
+  bool WaitFor(const std::string& prefix, size_t count = 1) const;
+  size_t Count(const std::string& prefix) const;
+  // Runs inside the next callback, on the library's thread (cleared after one use).
+  void OnNext(std::function<void()> hook);
+
+ private:
+  mutable std::mutex lock_;
+  mutable std::condition_variable added_;
+  std::vector<CallbackRecord> records_;
+  std::function<void()> hook_;
+};
+
+inline constexpr auto kTimeout = std::chrono::seconds(10);
+
+// Plain callbacks that record into CallbackRecorder::Get().
+void OnSessionState(ULONG state, ULONG reason);
+void OnByteTotals(ULONGLONG tx, ULONGLONG rx);
+void OnDataCapabilities(BYTE size, ULONG* caps);
+void OnActivationStatus(ULONG state);
+void OnRoaming(ULONG roaming);
+void OnNewSms(ULONG storage, ULONG index);
+void OnSignal(INT8 dbm, ULONG iface);
+void OnPower(ULONG mode);
+void OnDeviceRemoval();
+void OnNmea(const char* sentence);
+void OnPdsState(ULONG enabled, ULONG tracking);
+
+// A test on the second-generation library: reset, scaled time, fresh recorder; disconnected after.
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // QCWWANConnect and every callback registered.
+  void ConnectWithCallbacks() const;
+
+  const SimLibrary& lib_ = SimLibrary::Second();
+  CallbackRecorder& recorder_ = CallbackRecorder::Get();
+};
+
+}  // namespace simtest

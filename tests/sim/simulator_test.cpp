@@ -1,0 +1,113 @@
+// The callback guarantees the module relies on: callbacks only on the library's thread, none after
+// QCWWANDisconnect returns, and a callback may call back into the library, even to disconnect.
+#include <atomic>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+using CallbackGuaranteeTest = SimTest;
+
+TEST_F(CallbackGuaranteeTest, DisconnectWaitsForTheRunningCallbackAndNothingFollows) {
+  ConnectWithCallbacks();
+  std::promise<void> entered;
+  std::promise<void> release;
+  std::atomic<bool> finished{false};
+  recorder_.OnNext([&] {
+    entered.set_value();
+    release.get_future().wait();
+    finished = true;
+  });
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 0"));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 2"));  // queued behind the held callback
+  entered.get_future().wait();
+
+  auto disconnect = std::async(std::launch::async, [&] {
+    const ULONG result = CALL(lib_, QCWWANDisconnect);
+    EXPECT_TRUE(finished) << "returned while a callback still ran";
+    return result;
+  });
+  ASSERT_EQ(0, CALL(lib_, VeskSimWaitForCalls, "QCWWANDisconnect", 1, 10000));
+  release.set_value();
+  EXPECT_EQ(0u, disconnect.get());
+
+  // A new client's callback sees the next event; the old one never saw the queued one.
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  ASSERT_EQ(0u, CALL(lib_, SetPowerCallback, OnPower));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "power = 1"));
+  ASSERT_TRUE(recorder_.WaitFor("power 1"));
+  EXPECT_EQ(1u, recorder_.Count("roaming"));
+}
+
+TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) {
+  ConnectWithCallbacks();
+  ULONG stateSeen = 0;
+  ULONG disconnectResult = 99;
+  recorder_.OnNext([&] {
+    CALL(lib_, GetSessionState, &stateSeen);
+    disconnectResult = CALL(lib_, QCWWANDisconnect);
+  });
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "device = removed"));
+  ASSERT_TRUE(recorder_.WaitFor("removal"));
+  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, disconnectResult) << "the modem had gone";
+  EXPECT_EQ(0u, stateSeen) << "a gone modem answers no state";
+  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, CALL(lib_, QCWWANDisconnect));
+}
+
+// Every event kind reaches its callback, on the library's thread, with the values of the line.
+struct EventCase {
+  const char* line;
+  const char* record;
+};
+
+class EventTest : public SimTest, public ::testing::WithParamInterface<EventCase> {};
+
+TEST_P(EventTest, EventLineReachesItsCallback) {
+  ConnectWithCallbacks();
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, GetParam().line)) << lib_.LastError();
+  ASSERT_TRUE(recorder_.WaitFor(GetParam().record)) << GetParam().line;
+  EXPECT_NE(std::this_thread::get_id(), recorder_.Records()[0].thread);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, EventTest,
+    ::testing::Values(EventCase{"signal = -90 4", "signal -90 4"}, EventCase{"roaming = 2", "roaming 2"},
+                      EventCase{"data_caps = 5 2", "caps 5 2"}, EventCase{"session = 3 0", "session 3 0"},
+                      EventCase{"power = 6", "power 6"}, EventCase{"activation = 7", "activation 7"},
+                      EventCase{"bytes = 5000000000 7", "bytes 5000000000 7"},
+                      EventCase{"nmea = $GPGGA,1*00", "nmea $GPGGA,1*00"},
+                      EventCase{"device = removed", "removal"}));
+
+// Signal reports follow the registered thresholds (-107 -103 -97 -88 -79); the modem starts at -75.
+struct SignalCase {
+  const char* line;
+  bool reported;
+};
+
+class SignalThresholdTest : public SimTest, public ::testing::WithParamInterface<SignalCase> {};
+
+TEST_P(SignalThresholdTest, ReportsOnlyAChangeOfBandOrInterface) {
+  ConnectWithCallbacks();
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, GetParam().line));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 1"));  // a marker behind the signal report
+  ASSERT_TRUE(recorder_.WaitFor("roaming"));
+  EXPECT_EQ(GetParam().reported ? 1u : 0u, recorder_.Count("signal"));
+  INT8 dbm = 0;
+  ULONG iface = 0;
+  ASSERT_EQ(0u, CALL(lib_, GetSignalStrength, &dbm, &iface));
+  EXPECT_EQ(std::string(GetParam().line).substr(9, 3), std::to_string(dbm)) << "the modem has the new value";
+}
+
+INSTANTIATE_TEST_SUITE_P(Strengths, SignalThresholdTest,
+                         ::testing::Values(SignalCase{"signal = -70", false},
+                                           SignalCase{"signal = -78", false},
+                                           SignalCase{"signal = -79", false},
+                                           SignalCase{"signal = -80", true}, SignalCase{"signal = -99", true},
+                                           SignalCase{"signal = -75 4", true}));
+
+}  // namespace
+}  // namespace simtest
