@@ -18,7 +18,7 @@ constexpr int kMaxField = 10000;
 
 enum class Length { kNone, kChar, kShort, kLong, kInt32, kInt64, kSize, kMax, kLongDouble, kWide };
 
-struct Spec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -84,19 +84,22 @@ struct StdFormat {
   char text[16];
 };
 
-StdFormat MakeStdFormat(const Spec& spec, const char* length, char conversion) {
+StdFormat MakeStdFormat(const Directive& directive, const char* length, char conversion) {
   StdFormat f{};
   size_t i = 0;
   f.text[i++] = '%';
-  const std::pair<bool, char> flags[] = {
-      {spec.left, '-'}, {spec.plus, '+'}, {spec.space, ' '}, {spec.alt, '#'}, {spec.zero, '0'}};
+  const std::pair<bool, char> flags[] = {{directive.left, '-'},
+                                         {directive.plus, '+'},
+                                         {directive.space, ' '},
+                                         {directive.alt, '#'},
+                                         {directive.zero, '0'}};
   for (const auto& [on, flag] : flags) {
     if (on) {
       f.text[i++] = flag;
     }
   }
   f.text[i++] = '*';
-  if (spec.precision >= 0) {
+  if (directive.precision >= 0) {
     f.text[i++] = '.';
     f.text[i++] = '*';
   }
@@ -109,12 +112,12 @@ StdFormat MakeStdFormat(const Spec& spec, const char* length, char conversion) {
 }
 
 template <typename T>
-void AppendStd(std::string& out, const Spec& spec, const char* length, char conversion, T value) {
-  const StdFormat f = MakeStdFormat(spec, length, conversion);
-  if (spec.precision >= 0) {
-    AppendPrintf(out, f.text, spec.width, spec.precision, value);
+void AppendStd(std::string& out, const Directive& directive, const char* length, char conversion, T value) {
+  const StdFormat f = MakeStdFormat(directive, length, conversion);
+  if (directive.precision >= 0) {
+    AppendPrintf(out, f.text, directive.width, directive.precision, value);
   } else {
-    AppendPrintf(out, f.text, spec.width, value);
+    AppendPrintf(out, f.text, directive.width, value);
   }
 }
 
@@ -140,17 +143,17 @@ class Formatter {
         AppendLiteral(*p_++);
         continue;
       }
-      Spec spec;
-      ParseFlags(spec);
-      ParseWidth(spec);
-      ParsePrecision(spec);
-      ParseLength(spec);
-      if (*p_ == 0) {  // the format ended inside the specification
+      Directive directive;
+      ParseFlags(directive);
+      ParseWidth(directive);
+      ParsePrecision(directive);
+      ParseLength(directive);
+      if (*p_ == 0) {  // the format ended inside a directive
         AppendLiteralRange(start, p_);
         break;
       }
       const Char conversion = *p_++;
-      if (!Convert(conversion, spec)) {
+      if (!Convert(conversion, directive)) {
         AppendLiteralRange(start, p_);
       }
     }
@@ -161,23 +164,23 @@ class Formatter {
  private:
   static constexpr bool kWideFormat = std::is_same_v<Char, char16_t>;
 
-  void ParseFlags(Spec& spec) {
+  void ParseFlags(Directive& directive) {
     for (;; ++p_) {
       switch (*p_) {
         case '-':
-          spec.left = true;
+          directive.left = true;
           break;
         case '+':
-          spec.plus = true;
+          directive.plus = true;
           break;
         case ' ':
-          spec.space = true;
+          directive.space = true;
           break;
         case '#':
-          spec.alt = true;
+          directive.alt = true;
           break;
         case '0':
-          spec.zero = true;
+          directive.zero = true;
           break;
         default:
           return;
@@ -194,118 +197,118 @@ class Formatter {
     return value;
   }
 
-  void ParseWidth(Spec& spec) {
+  void ParseWidth(Directive& directive) {
     if (*p_ != '*') {
-      spec.width = ParseNumber();
+      directive.width = ParseNumber();
       return;
     }
     ++p_;
     const int width = va_arg(args_.list, int);
     if (width < 0) {
-      spec.left = true;
-      spec.width = width < -kMaxField ? kMaxField : -width;
+      directive.left = true;
+      directive.width = width < -kMaxField ? kMaxField : -width;
     } else {
-      spec.width = std::min(width, kMaxField);
+      directive.width = std::min(width, kMaxField);
     }
   }
 
-  void ParsePrecision(Spec& spec) {
+  void ParsePrecision(Directive& directive) {
     if (*p_ != '.') {
       return;
     }
     ++p_;
     if (*p_ != '*') {
-      spec.precision = ParseNumber();
+      directive.precision = ParseNumber();
       return;
     }
     ++p_;
     const int precision = va_arg(args_.list, int);
-    spec.precision = precision < 0 ? -1 : std::min(precision, kMaxField);
+    directive.precision = precision < 0 ? -1 : std::min(precision, kMaxField);
   }
 
-  void ParseLength(Spec& spec) {
+  void ParseLength(Directive& directive) {
     switch (*p_) {
       case 'h':
         ++p_;
-        spec.length = Length::kShort;
+        directive.length = Length::kShort;
         if (*p_ == 'h') {
           ++p_;
-          spec.length = Length::kChar;
+          directive.length = Length::kChar;
         }
         break;
       case 'l':
         ++p_;
-        spec.length = Length::kLong;
+        directive.length = Length::kLong;
         if (*p_ == 'l') {
           ++p_;
-          spec.length = Length::kInt64;
+          directive.length = Length::kInt64;
         }
         break;
       case 'I':
         // Each test reads one further character only when the one before it matched.
         if (p_[1] == '6' && p_[2] == '4') {
           p_ += 3;
-          spec.length = Length::kInt64;
+          directive.length = Length::kInt64;
         } else if (p_[1] == '3' && p_[2] == '2') {
           p_ += 3;
-          spec.length = Length::kInt32;
+          directive.length = Length::kInt32;
         } else {
           ++p_;
-          spec.length = Length::kSize;
+          directive.length = Length::kSize;
         }
         break;
       case 'z':
       case 't':
         ++p_;
-        spec.length = Length::kSize;
+        directive.length = Length::kSize;
         break;
       case 'j':
         ++p_;
-        spec.length = Length::kMax;
+        directive.length = Length::kMax;
         break;
       case 'L':
         ++p_;
-        spec.length = Length::kLongDouble;
+        directive.length = Length::kLongDouble;
         break;
       case 'w':
         ++p_;
-        spec.length = Length::kWide;
+        directive.length = Length::kWide;
         break;
       default:
         break;
     }
   }
 
-  bool Convert(Char conversion, const Spec& spec) {
-    if (spec.length == Length::kLongDouble && !IsFloating(conversion)) {
+  bool Convert(Char conversion, const Directive& directive) {
+    if (directive.length == Length::kLongDouble && !IsFloating(conversion)) {
       return false;
     }
     switch (conversion) {
       case 'd':
       case 'i':
         FlushLiteral();
-        AppendStd(out_, spec, "ll", 'd', ReadSigned(spec.length));
+        AppendStd(out_, directive, "ll", 'd', ReadSigned(directive.length));
         return true;
       case 'u':
       case 'o':
       case 'x':
       case 'X':
         FlushLiteral();
-        AppendStd(out_, spec, "ll", static_cast<char>(conversion), ReadUnsigned(spec.length));
+        AppendStd(out_, directive, "ll", static_cast<char>(conversion), ReadUnsigned(directive.length));
         return true;
       case 'c':
       case 'C':
         FlushLiteral();
-        AppendCharacter(conversion, spec);
+        AppendCharacter(conversion, directive);
         return true;
       case 's':
       case 'S':
         FlushLiteral();
-        AppendString(conversion, spec);
+        AppendString(conversion, directive);
         return true;
       case 'p':
         FlushLiteral();
-        AppendPointer(spec);
+        AppendPointer(directive);
         return true;
       case 'n':
         // Never writes through the pointer; it is only taken off the list to keep later arguments in step.
@@ -318,10 +321,10 @@ class Formatter {
       return false;
     }
     FlushLiteral();
-    if (spec.length == Length::kLongDouble) {
-      AppendStd(out_, spec, "L", static_cast<char>(conversion), va_arg(args_.list, long double));
+    if (directive.length == Length::kLongDouble) {
+      AppendStd(out_, directive, "L", static_cast<char>(conversion), va_arg(args_.list, long double));
     } else {
-      AppendStd(out_, spec, "", static_cast<char>(conversion), va_arg(args_.list, double));
+      AppendStd(out_, directive, "", static_cast<char>(conversion), va_arg(args_.list, double));
     }
     return true;
   }
@@ -389,9 +392,9 @@ class Formatter {
     return otherWidth != kWideFormat;
   }
 
-  void AppendCharacter(Char conversion, const Spec& spec) {
+  void AppendCharacter(Char conversion, const Directive& directive) {
     std::string text;
-    if (IsWideArgument(conversion, spec.length)) {
+    if (IsWideArgument(conversion, directive.length)) {
       const auto c = static_cast<char16_t>(va_arg(args_.list, int));
       if (c != 0) {
         text = platform::Narrow(std::u16string_view(&c, 1));
@@ -402,13 +405,13 @@ class Formatter {
         text.assign(1, c);
       }
     }
-    AppendPadded(text, spec);
+    AppendPadded(text, directive);
   }
 
-  void AppendString(Char conversion, const Spec& spec) {
-    const size_t limit = spec.precision >= 0 ? static_cast<size_t>(spec.precision) : SIZE_MAX;
+  void AppendString(Char conversion, const Directive& directive) {
+    const size_t limit = directive.precision >= 0 ? static_cast<size_t>(directive.precision) : SIZE_MAX;
     std::string text;
-    if (IsWideArgument(conversion, spec.length)) {
+    if (IsWideArgument(conversion, directive.length)) {
       const auto* s = va_arg(args_.list, const char16_t*);
       if (s == nullptr) {
         text = NullText(limit);
@@ -437,27 +440,27 @@ class Formatter {
         text.assign(s, n);
       }
     }
-    AppendPadded(text, spec);
+    AppendPadded(text, directive);
   }
 
   static std::string NullText(size_t limit) { return std::string("(null)").substr(0, limit); }
 
-  void AppendPointer(const Spec& spec) {
+  void AppendPointer(const Directive& directive) {
     const auto value = reinterpret_cast<uintptr_t>(va_arg(args_.list, void*));
     std::string text;
     AppendPrintf(text, "%0*llX", static_cast<int>(sizeof(void*) * 2), static_cast<unsigned long long>(value));
-    AppendPadded(text, spec);
+    AppendPadded(text, directive);
   }
 
-  void AppendPadded(const std::string& text, const Spec& spec) {
+  void AppendPadded(const std::string& text, const Directive& directive) {
     const size_t characters = CountCharacters(text);
-    const size_t width = static_cast<size_t>(spec.width);
+    const size_t width = static_cast<size_t>(directive.width);
     const size_t padding = characters < width ? width - characters : 0;
-    if (!spec.left) {
+    if (!directive.left) {
       out_.append(padding, ' ');
     }
     out_ += text;
-    if (spec.left) {
+    if (directive.left) {
       out_.append(padding, ' ');
     }
   }
