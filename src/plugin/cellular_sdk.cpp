@@ -15,10 +15,20 @@ CCellularSDK::CCellularSDK(IHostNotificationSink* notificationSink, IHostTraceLo
       traceLog_(traceLog),
       powerStateSource_(powerStateSource),
       traceCategory_(kTraceCategory),
-      powerStateObserver_(std::make_unique<PCPowerStateObserver>(this)) {}
+      powerStateObserver_(std::make_unique<PCPowerStateObserver>(this)) {
+  gpsNotificationTimer_.reset(new (std::nothrow)
+                                  CMemberTimer<CCellularSDK>(this, &CCellularSDK::OnGPSNotificationTimer));
+  if (gpsNotificationTimer_ == nullptr || !gpsNotificationTimer_->IsValid()) {
+    // Usable without GPS notifications: starting them fails later.
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError,
+                     u"    Failed to allocate GPS Notification timer");
+  }
+}
 
 CCellularSDK::~CCellularSDK() {
   ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::~CCellularSDK");
+  // Waits for a running callback, which uses the members below; none can start afterwards.
+  gpsNotificationTimer_.reset();
   powerStateSource_->UnregisterObserver(powerStateObserver_.get());
   std::lock_guard<std::mutex> lock(notificationQueueLock_);
   notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
@@ -81,6 +91,11 @@ void CCellularSDK::SetOpenFlag(bool open) {
 bool CCellularSDK::Close() {
   bool result = true;
   ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::Close");
+  // For good: a later Open does not bring GPS notifications back.
+  if (gpsNotificationTimer_ != nullptr && !gpsNotificationTimer_->Close()) {
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError,
+                     u"    Could not close GPS notification timer");
+  }
   if (!powerStateSource_->UnregisterObserver(powerStateObserver_.get())) {
     TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo,
                      u"    Could not unregister PC Power State Observer");
@@ -110,11 +125,6 @@ bool CCellularSDK::StartGPSTracking() {
 
 bool CCellularSDK::StopGPSTracking() {
   return false;
-}
-
-bool CCellularSDK::IsGPSTrackingActive() {
-  std::lock_guard<std::mutex> lock(gpsLock_);
-  return gpsTrackingActive_;
 }
 
 void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {

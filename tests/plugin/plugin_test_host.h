@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "host/recording_notification_sink.h"
 #include "host/recording_power_state_source.h"
 #include "host/recording_trace_log.h"
+#include "platform/clock.h"
 #include "plugin/cellular_sdk.h"
 #include "vesk/notifications.h"
 
@@ -65,12 +67,34 @@ class TestCellularSDK : public CCellularSDK {
 template <class Sink = hostkit::RecordingNotificationSink>
 class PluginHostTest : public testing::Test {
  protected:
-  void SetUp() override { sdk_ = std::make_unique<TestCellularSDK>(&sink_, &traceLog_, &powerSource_); }
+  // The GPS timer's creation pause would add 200 ms to every test: it passes at a fast clock.
+  void SetUp() override {
+    const double scale = platform::TimeScale();
+    platform::SetTimeScale(std::min(scale, 0.001));
+    sdk_ = std::make_unique<TestCellularSDK>(&sink_, &traceLog_, &powerSource_);
+    platform::SetTimeScale(scale);
+  }
 
   Sink sink_;
   hostkit::RecordingTraceLog traceLog_;
   hostkit::RecordingPowerStateSource powerSource_;
   std::unique_ptr<TestCellularSDK> sdk_;
+};
+
+// The same with the platform clock sped up 50 times: the 5 s GPS period passes in 100 ms.
+template <class Sink = hostkit::RecordingNotificationSink>
+class ScaledPluginHostTest : public PluginHostTest<Sink> {
+ protected:
+  static constexpr double kTimeScale = 0.02;
+
+  void SetUp() override {
+    platform::SetTimeScale(kTimeScale);
+    PluginHostTest<Sink>::SetUp();
+  }
+  void TearDown() override {
+    this->sdk_.reset();
+    platform::SetTimeScale(1.0);
+  }
 };
 
 }  // namespace plugin_test

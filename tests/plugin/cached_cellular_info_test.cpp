@@ -1,0 +1,174 @@
+// The cached device state as the device manager fills it and the host reads it.
+#include "plugin/cached_cellular_info.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "plugin_test_host.h"
+#include "vesk/values.h"
+
+namespace plugin_test {
+namespace {
+
+using CachedInfoTest = ScaledPluginHostTest<>;
+
+// A host buffer filled with garbage, so a missing terminator shows.
+struct Buffer {
+  Buffer() { std::fill(std::begin(text), std::end(text), u'#'); }
+  std::u16string str() const { return std::u16string(text, std::find(text, text + kHostTextLength, u'\0')); }
+  HostText text;
+};
+
+struct NetworkCodeCase {
+  uint16_t mcc;
+  uint16_t mnc;
+  std::u16string code;
+  std::u16string homeMcc;
+  std::u16string homeMnc;
+};
+
+class NetworkCodeTest : public CachedInfoTest, public testing::WithParamInterface<NetworkCodeCase> {};
+
+TEST_P(NetworkCodeTest, CodeIsWrittenUnpaddedAndSplitAfterThreeCharacters) {
+  const NetworkCodeCase& c = GetParam();
+  sdk_->SetHomeNetworkCode(c.mcc, c.mnc);
+  Buffer code, mcc, mnc;
+  sdk_->GetHomeNetworkCode(code.text);
+  sdk_->GetHomeMcc(mcc.text);
+  sdk_->GetHomeMnc(mnc.text);
+  EXPECT_EQ(code.str(), c.code);
+  EXPECT_EQ(mcc.str(), c.homeMcc);
+  EXPECT_EQ(mnc.str(), c.homeMnc);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, NetworkCodeTest,
+                         testing::Values(NetworkCodeCase{310, 260, u"310260", u"310", u"260"},
+                                         NetworkCodeCase{310, 4, u"3104", u"310", u"4"},
+                                         NetworkCodeCase{1, 1, u"11", u"11", u""},
+                                         NetworkCodeCase{65535, 65535, u"6553565535", u"655", u"3565535"}));
+
+struct RevisionCase {
+  std::u16string text;
+  std::u16string revision;
+  std::u16string tag;
+};
+
+class FirmwareRevisionTest : public CachedInfoTest, public testing::WithParamInterface<RevisionCase> {};
+
+TEST_P(FirmwareRevisionTest, SplitsAtRunsOfBrackets) {
+  sdk_->SetFirmwareRevision(u"stale [old]");
+  sdk_->SetFirmwareRevision(GetParam().text.c_str());
+  Buffer revision, tag;
+  sdk_->GetCachedFirmwareRevision(revision.text);
+  sdk_->GetFirmwareRevisionTag(tag.text);
+  EXPECT_EQ(revision.str(), GetParam().revision);
+  EXPECT_EQ(tag.str(), GetParam().tag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Revisions, FirmwareRevisionTest,
+                         testing::Values(RevisionCase{u"R4684 CARMD [2011/07/01 19:22:08]", u"R4684 CARMD ",
+                                                      u"2011/07/01 19:22:08"},
+                                         RevisionCase{u"no brackets at all", u"no brackets at all", u""},
+                                         RevisionCase{u"[[lead]]][rest[third]", u"lead", u"rest"},
+                                         RevisionCase{u"one]two", u"one", u"two"},
+                                         RevisionCase{u"[]][", u"", u""}, RevisionCase{u"", u"", u""}));
+
+// One text field reached through its setter and getter.
+struct TextField {
+  void (CCellularSDK::*set)(const char16_t*);
+  void (CCellularSDK::*get)(char16_t*);
+};
+
+class TextFieldTest : public CachedInfoTest, public testing::WithParamInterface<TextField> {};
+
+TEST_P(TextFieldTest, OverlongTextIsCutAndTerminatedAndNullClears) {
+  const std::u16string longText(400, u'x');
+  (sdk_.get()->*GetParam().set)(longText.c_str());
+  Buffer cut;
+  (sdk_.get()->*GetParam().get)(cut.text);
+  EXPECT_EQ(cut.str(), std::u16string(kCachedTextLength - 1, u'x'));
+
+  (sdk_.get()->*GetParam().set)(nullptr);
+  Buffer cleared;
+  (sdk_.get()->*GetParam().get)(cleared.text);
+  EXPECT_EQ(cleared.str(), u"");
+  (sdk_.get()->*GetParam().get)(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, TextFieldTest,
+    testing::Values(TextField{&CCellularSDK::SetAdapterText, &CCellularSDK::GetAdapterText},
+                    TextField{&CCellularSDK::SetIccid, &CCellularSDK::GetIccid},
+                    TextField{&CCellularSDK::SetFirmwareRevision, &CCellularSDK::GetCachedFirmwareRevision}));
+
+class ResetTest : public CachedInfoTest, public testing::WithParamInterface<uint32_t> {};
+
+TEST_P(ResetTest, ClearsEverythingAndReportsOnlyClearedDeviceState) {
+  ASSERT_TRUE(sdk_->Open());
+  sdk_->SetAdapterText(u"Vesk Modem");
+  sdk_->SetHomeNetworkCode(310, 260);
+  const uint32_t bits = GetParam();
+  sdk_->WithInfo([bits](CachedCellularInfo& info) {
+    info.deviceStateBits = bits;
+    info.bytesReceived = 1ull << 40;
+  });
+  sdk_->ResetCachedInfo();
+  ASSERT_TRUE(sdk_->Close());
+
+  std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING};
+  if (bits != 0) {
+    expected.push_back(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
+  }
+  expected.insert(expected.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
+  EXPECT_EQ(sink_.Codes(), expected);
+  sdk_->WithInfo([](const CachedCellularInfo& info) {
+    EXPECT_EQ(info.deviceStateBits, 0u);
+    EXPECT_EQ(info.bytesReceived, 0u);
+    EXPECT_EQ(CachedTextView(info.adapterText), u"");
+    EXPECT_EQ(CachedTextView(info.homeNetworkCode), u"");
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceStateBits, ResetTest, testing::Values(0u, 0x1u, 0x8u | 0x2u));
+
+DeviceNode Node(int32_t kind, std::u16string description, std::u16string port) {
+  DeviceNode node;
+  node.kind = kind;
+  node.deviceDescription = std::move(description);
+  node.comPort = std::move(port);
+  return node;
+}
+
+struct NmeaPortCase {
+  const char* name;
+  std::vector<DeviceNode> nodes;
+  std::u16string port;
+  friend void PrintTo(const NmeaPortCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class NmeaPortTest : public CachedInfoTest, public testing::WithParamInterface<NmeaPortCase> {};
+
+TEST_P(NmeaPortTest, FirstNmeaPortNodeWinsElseTheNameIsKept) {
+  sdk_->SetNmeaPortFromDeviceList({Node(DEVICE_NODE_KIND_PORTS, u"Old NMEA Port", u"COM1")});
+  sdk_->SetNmeaPortFromDeviceList(GetParam().nodes);
+  EXPECT_EQ(sdk_->GetNmeaPortName(), GetParam().port);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trees, NmeaPortTest,
+    testing::Values(
+        NmeaPortCase{"AfterOtherPorts",
+                     {Node(DEVICE_NODE_KIND_USB, u"Vesk NMEA composite", u""),
+                      Node(DEVICE_NODE_KIND_PORTS, u"Vesk Diagnostics Port", u"COM5"),
+                      Node(DEVICE_NODE_KIND_PORTS, u"Vesk NMEA Port", u"COM6"),
+                      Node(DEVICE_NODE_KIND_PORTS, u"Second NMEA Port", u"COM7")},
+                     u"COM6"},
+        NmeaPortCase{"ModemNodeIsNoPort", {Node(DEVICE_NODE_KIND_MODEM, u"NMEA modem", u"COM3")}, u"COM1"},
+        NmeaPortCase{"CaseMatters", {Node(DEVICE_NODE_KIND_PORTS, u"Vesk nmea Port", u"COM8")}, u"COM1"},
+        NmeaPortCase{"EmptyList", {}, u"COM1"}),
+    [](const testing::TestParamInfo<NmeaPortCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace plugin_test
