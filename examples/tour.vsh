@@ -1,8 +1,14 @@
-# A short tour of the plug-in module: open it, see it start, close it.
+# A short tour of the plug-in module: open it, attach to the simulated modem, close it.
 # Run it with scripts/demo, or: vesk-host examples/tour.vsh
 open
 wait-for sdk_initializing 5000
+# The module connects the first modem that the vendor library finds, learns its firmware and
+# announces it.
+attach
+wait-for attached_to_device 10000
+# Attached, the module watches the modem's power mode every 6 s.
+wait 500
 close
-# Close returns only once the closing notifications have been delivered.
+# Close detaches and returns only once the closing notifications have been delivered.
 wait-for detached_from_device 1000
 wait-for sdk_closed 1000

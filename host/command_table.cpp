@@ -20,6 +20,7 @@ const Command* CommandTable::Find(std::string_view name) const {
 CommandTable BuildCommandTable() {
   CommandTable table;
   AddLifecycleCommands(table);
+  AddAttachCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -39,6 +39,8 @@ class CommandTable {
 
 // open, close, sleep, resume.
 void AddLifecycleCommands(CommandTable& table);
+// attach, detach.
+void AddAttachCommands(CommandTable& table);
 // wait, wait-for.
 void AddWaitCommands(CommandTable& table);
 // help, quit.

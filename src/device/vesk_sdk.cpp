@@ -1,90 +1,10 @@
+// The device manager's operations that belong to concerns still to come (SIM, device information,
+// data session, autoconnect, SMS, GPS, images, diagnostics). Until each is completed, a host operation
+// refuses and an internal step only marks that it ran.
 #include "device/vesk_sdk.h"
 
 #include "trace/scope_trace.h"
 #include "vesk/values.h"
-
-std::atomic<CVeskSDK*> g_pVeskSDK{nullptr};
-
-CVeskSDK::CVeskSDK(IHostNotificationSink* notificationSink, IHostTraceLog* traceLog,
-                   IPowerStateSource* powerStateSource)
-    : CCellularSDK(notificationSink, traceLog, powerStateSource) {
-  g_pVeskSDK = this;
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::CVeskSDK");
-  Trace(kTraceLevelInfo, u"created object to interface with the vesk SDK");
-}
-
-CVeskSDK::~CVeskSDK() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::~CVeskSDK");
-  if (!closedCleanly_) {
-    Close();
-  }
-  Trace(kTraceLevelInfo, u"destroyed object to interface with the vesk SDK");
-  g_pVeskSDK = nullptr;
-}
-
-void CVeskSDK::Release() {
-  delete this;
-}
-
-int32_t CVeskSDK::GetSDKType() {
-  return kSDKType;
-}
-
-IVeskSDK* CVeskSDK::GetVeskSDK() {
-  return this;
-}
-
-bool CVeskSDK::Open() {
-  std::lock_guard<std::mutex> lock(openCloseLock_);
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Open");
-  closedCleanly_ = false;
-  if (!CCellularSDK::Open()) {
-    return false;
-  }
-  Trace(kTraceLevelInfo, u"open the vesk SDK");
-  SetOpenFlag(true);
-  return true;
-}
-
-bool CVeskSDK::IsOpen() {
-  return CCellularSDK::IsOpen();
-}
-
-bool CVeskSDK::Close() {
-  std::lock_guard<std::mutex> lock(openCloseLock_);
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Close");
-  SetOpenFlag(false);
-  const bool result = CCellularSDK::Close();
-  closedCleanly_ = result;
-  return result;
-}
-
-// The operations below are completed concern by concern; until then each refuses.
-
-bool CVeskSDK::AttachToCellularDevice(DeviceInfoTree /*deviceTree*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::AttachToCellularDevice");
-  return false;
-}
-
-bool CVeskSDK::AttachToCellularDevice() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::AttachToCellularDevice");
-  return false;
-}
-
-bool CVeskSDK::AttachToCellularDevice(DeviceInfoTree /*deviceTree*/, bool /*turnedOn*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::AttachToCellularDevice");
-  return false;
-}
-
-bool CVeskSDK::AttachToCellularDevice(bool /*turnedOn*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::AttachToCellularDevice");
-  return false;
-}
-
-bool CVeskSDK::DetachFromCellularDevice() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::DetachFromCellularDevice");
-  return false;
-}
 
 bool CVeskSDK::UnlockSim(const char* /*pin*/) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::UnlockSim");
@@ -162,10 +82,63 @@ bool CVeskSDK::IsImageSwitchingSupported() {
   return false;
 }
 
-void CVeskSDK::HandleEnterPCSleepMode() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleEnterPCSleepMode");
+// Until the SIM and activation checks exist, the attach goes on as if the SIM were ready or the
+// account activated: the information pass then registers the vendor callbacks.
+void CVeskSDK::EvaluateSimStatus() {
+  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::EvaluateSimStatus");
+  GetVeskDeviceInfo();
 }
 
-void CVeskSDK::HandleExitPCSleepMode() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleExitPCSleepMode");
+void CVeskSDK::EvaluateCDMAAccountActivation() {
+  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::EvaluateCDMAAccountActivation");
+  GetVeskDeviceInfo();
+}
+
+void CVeskSDK::GetVeskDeviceInfo() {
+  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetVeskDeviceInfo");
+  RegisterVeskCallbacks();
+}
+
+void CVeskSDK::ProcessStoredSmsMessages() {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::ProcessStoredSmsMessages");
+}
+
+bool CVeskSDK::TryToStopStartDataSessionThread(bool* flag) {
+  if (flag != nullptr) {
+    *flag = false;
+  }
+  return true;  // no data session is ever started yet
+}
+
+bool CVeskSDK::JoinStartDataSessionThread() {
+  return true;
+}
+
+void CVeskSDK::StartDataSessionThread(std::string /*apn*/, std::string /*userName*/,
+                                      std::string /*password*/) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartDataSessionThread");
+}
+
+void CVeskSDK::HandleStartDataSessionTimeout(uint32_t /*argument*/) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleStartDataSessionTimeout");
+}
+
+void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleAutoconnectTimeout");
+}
+
+void CVeskSDK::StressRssi(RssiStressPlan /*plan*/) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StressRssi");
+}
+
+void CVeskSDK::HandleNMEA(std::string /*sentence*/) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleNMEA");
+}
+
+void CVeskSDK::HandlePDSState(ULONG enabledStatus, ULONG trackingStatus) {
+  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandlePDSState");
+  Trace(kTraceLevelInfo, u"PDS State enabledStatus=%d, trackingStatus=%d", enabledStatus, trackingStatus);
 }

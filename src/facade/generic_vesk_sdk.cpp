@@ -21,6 +21,60 @@ const char* ConnectionStateText(ULONG state) {
 
 }  // namespace
 
+void GenericVeskSDK::GroupLock::lock() {
+  std::unique_lock state(stateLock_);
+  const std::thread::id self = std::this_thread::get_id();
+  released_.wait(state, [&] { return depth_ == 0 || owner_ == self; });
+  owner_ = self;
+  ++depth_;
+}
+
+bool GenericVeskSDK::GroupLock::LockUnless(const std::atomic<int>& connectionChanging) {
+  std::unique_lock state(stateLock_);
+  const std::thread::id self = std::this_thread::get_id();
+  if (depth_ > 0 && owner_ == self) {
+    ++depth_;
+    return true;
+  }
+  released_.wait(state, [&] { return depth_ == 0 || connectionChanging.load() > 0; });
+  if (connectionChanging.load() > 0) {
+    return false;
+  }
+  owner_ = self;
+  ++depth_;
+  return true;
+}
+
+void GenericVeskSDK::GroupLock::unlock() {
+  std::lock_guard state(stateLock_);
+  if (--depth_ == 0) {
+    owner_ = std::thread::id();
+    released_.notify_all();
+  }
+}
+
+void GenericVeskSDK::GroupLock::Wake() {
+  std::lock_guard state(stateLock_);
+  released_.notify_all();
+}
+
+class GenericVeskSDK::ConnectionChange {
+ public:
+  // Waiters already queued on a group lock are woken so that they give up rather than wait behind us.
+  explicit ConnectionChange(GenericVeskSDK& sdk) : sdk_(sdk) {
+    ++sdk_.connectionChanging_;
+    for (auto& lock : sdk_.groupLocks_) {
+      lock.Wake();
+    }
+  }
+  ~ConnectionChange() { --sdk_.connectionChanging_; }
+  ConnectionChange(const ConnectionChange&) = delete;
+  ConnectionChange& operator=(const ConnectionChange&) = delete;
+
+ private:
+  GenericVeskSDK& sdk_;
+};
+
 class GenericVeskSDK::AllGroupsLock {
  public:
   explicit AllGroupsLock(GenericVeskSDK& sdk) : sdk_(sdk) {
@@ -44,7 +98,7 @@ GenericVeskSDK::GenericVeskSDK(IHostTraceLog* logger) : logger_(logger) {}
 
 GenericVeskSDK::~GenericVeskSDK() {
   {
-    std::lock_guard group1(GroupLock(1));
+    std::lock_guard group1(Group(1));
     if (Connected() != nullptr) {
       TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning,
                          "Deleted GenericVeskSDK without calling QCWWANDisconnect()");
@@ -101,6 +155,7 @@ ULONG GenericVeskSDK::ConnectedGeneration() {
 }
 
 ULONG GenericVeskSDK::Connect(const char* pDeviceID, const char* pDeviceKey) {
+  ConnectionChange change(*this);
   AllGroupsLock allGroups(*this);
 
   if ((pDeviceID == nullptr) != (pDeviceKey == nullptr)) {
@@ -151,6 +206,7 @@ ULONG GenericVeskSDK::Connect(const char* pDeviceID, const char* pDeviceKey) {
 }
 
 ULONG GenericVeskSDK::QCWWANDisconnect() {
+  ConnectionChange change(*this);
   AllGroupsLock allGroups(*this);
   IVeskSDK* connected = Connected();
   const ULONG result = connected == nullptr ? NO_CONNECTION_TO_WWAN_DEVICE : connected->QCWWANDisconnect();
@@ -164,7 +220,12 @@ ULONG GenericVeskSDK::QCWWAN2kEnumerateDevices(BYTE* pDevicesSize, BYTE* pDevice
 
 template <typename Call>
 ULONG GenericVeskSDK::Forward(int group, Call call) {
-  std::lock_guard groupLock(GroupLock(group));
+  // A connection change may be waiting, inside the library's disconnect, for the very callback that
+  // calls us: waiting for it here would never end, and it is ending the connection anyway.
+  if (!Group(group).LockUnless(connectionChanging_)) {
+    return NO_CONNECTION_TO_WWAN_DEVICE;
+  }
+  std::lock_guard groupLock(Group(group), std::adopt_lock);
   // Read under the connected-pointer lock, which is left before the library call.
   IVeskSDK* connected = Connected();
   if (connected == nullptr) {

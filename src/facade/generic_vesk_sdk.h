@@ -5,12 +5,17 @@
 // QCWWANDisconnect and QCWWAN2kEnumerateDevices forwards to the connected generation under its group
 // lock, and returns NO_CONNECTION_TO_WWAN_DEVICE without calling the library while none is connected.
 // Two operations of one group never run in the library at once; Connect and QCWWANDisconnect exclude
-// every other call. Operations may be called from any thread.
+// every other call. Operations may be called from any thread, vendor callbacks included: an operation
+// that meets a Connect or QCWWANDisconnect in progress answers NO_CONNECTION_TO_WWAN_DEVICE at once
+// instead of waiting for it, because the library's disconnect waits for the running callback.
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "facade/vesk_sdk_interface.h"
 
@@ -115,6 +120,24 @@ class GenericVeskSDK {
  private:
   static constexpr std::size_t kGroupCount = 11;
 
+  // A re-entrant lock whose waiters can be turned away: LockUnless gives up, without the lock, as soon
+  // as a connection change is under way (checked on entry and whenever Wake is called).
+  class GroupLock {
+   public:
+    void lock();
+    void unlock();
+    bool LockUnless(const std::atomic<int>& connectionChanging);
+    void Wake();
+
+   private:
+    std::mutex stateLock_;
+    std::condition_variable released_;
+    std::thread::id owner_;
+    int depth_ = 0;
+  };
+
+  // Marks a connection change (set before the group locks are taken, cleared after they are left).
+  class ConnectionChange;
   // Holds every group lock, entered 1 to 11 and left 11 to 1.
   class AllGroupsLock;
 
@@ -125,7 +148,7 @@ class GenericVeskSDK {
   // Calls call(connected) under the group's lock, or returns NO_CONNECTION_TO_WWAN_DEVICE.
   template <typename Call>
   ULONG Forward(int group, Call call);
-  std::recursive_mutex& GroupLock(int group) {
+  GroupLock& Group(int group) {
     return groupLocks_[group - 1];
   }
 
@@ -137,7 +160,8 @@ class GenericVeskSDK {
   IVeskSDK* connected_ = nullptr;  // one of the two instances, or null
   std::unique_ptr<IVeskSDK> vesk2K_;
   std::unique_ptr<IVeskSDK> vesk1K_;
-  std::array<std::recursive_mutex, kGroupCount> groupLocks_;
+  std::atomic<int> connectionChanging_{0};  // Connect or QCWWANDisconnect calls in progress
+  std::array<GroupLock, kGroupCount> groupLocks_;
 };
 
 }  // namespace VeskSDKFacade

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <thread>
 
 #include "host/recording_trace_log.h"
@@ -285,6 +287,87 @@ INSTANTIATE_TEST_SUITE_P(Rows, OverlapTest, testing::Values(
                "SetPower", [](GenericVeskSDK& s) { s.SetPower(0); }, false},
     OverlapRow{"ListingDevicesTakesNoGroupLock", "QCWWANDisconnect", [](GenericVeskSDK& s) { s.QCWWANDisconnect(); },
                "QCWWAN2kEnumerateDevices", [](GenericVeskSDK& s) { s.QCWWAN2kEnumerateDevices(nullptr, nullptr); }, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+// A vendor callback that calls back through the facade while the library's disconnect (or connect)
+// waits for that callback to return: the call must give up with NO_CONNECTION_TO_WWAN_DEVICE, both
+// when it starts during the change and when it was already waiting for its group lock.
+struct ChangeRow {
+  const char* label;
+  const char* changeCall;  // the library call the change is in when the callback runs
+  std::function<void(GenericVeskSDK&)> change;
+  bool callbackWaitsForAGroupHolder;  // the callback queued behind an operation already in the library
+};
+void PrintTo(const ChangeRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class ConnectionChangeTest : public GenericVeskSDKTest, public testing::WithParamInterface<ChangeRow> {};
+
+TEST_P(ConnectionChangeTest, CallbackCallingBackDuringTheChangeGivesUpInsteadOfDeadlocking) {
+  const ChangeRow& row = GetParam();
+  ConnectTo(SDK_2000);
+  std::promise<void> holderInside, releaseHolder, callbackWaiting;
+  std::shared_future<void> release = releaseHolder.get_future().share();
+  std::future<ULONG> callback;
+  bool callbackReturnedInTime = false;
+  journal_.SetOnCall([&](const std::string& name) {
+    if (name == "2K:GetAutoconnect") {  // the operation that holds group 2 in the library
+      holderInside.set_value();
+      release.wait_for(kGenerousTimeout);
+    } else if (name == std::string("2K:") + row.changeCall) {
+      if (!row.callbackWaitsForAGroupHolder) {
+        // The library waits for its running callback, which calls back into the facade.
+        callback = std::async(std::launch::async, [&] {
+          ULONG state = 0;
+          return sdk_->GetSessionState(&state);
+        });
+      }
+      callbackReturnedInTime = callback.wait_for(kGenerousTimeout) == std::future_status::ready;
+    }
+  });
+
+  std::thread holder;
+  if (row.callbackWaitsForAGroupHolder) {
+    holder = std::thread([&] {
+      ULONG setting = 0;
+      sdk_->GetAutoconnect(&setting);
+    });
+    holderInside.get_future().wait();
+    callback = std::async(std::launch::async, [&] {
+      callbackWaiting.set_value();
+      ULONG state = 0;
+      return sdk_->GetSessionState(&state);
+    });
+    callbackWaiting.get_future().wait();
+  }
+  std::thread changer([&] { row.change(*sdk_); });
+  if (row.callbackWaitsForAGroupHolder) {
+    // The change cannot enter the library before the holder leaves group 2, but the queued callback
+    // must not wait for that.
+    EXPECT_EQ(callback.wait_for(kGenerousTimeout), std::future_status::ready);
+    releaseHolder.set_value();
+    holder.join();
+  }
+  changer.join();
+  journal_.SetOnCall(nullptr);
+
+  ASSERT_TRUE(callback.valid());
+  EXPECT_EQ(callback.get(), NO_CONNECTION_TO_WWAN_DEVICE);
+  if (!row.callbackWaitsForAGroupHolder) {
+    EXPECT_TRUE(callbackReturnedInTime);
+  }
+  const std::vector<std::string> calls = journal_.Names();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "2K:GetSessionState"), 0);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ConnectionChangeTest, testing::Values(
+    ChangeRow{"CallbackDuringDisconnect", "QCWWANDisconnect", [](GenericVeskSDK& s) { s.QCWWANDisconnect(); }, false},
+    ChangeRow{"CallbackDuringConnect", "QCWWANConnect", [](GenericVeskSDK& s) { s.Connect(nullptr, nullptr); }, false},
+    ChangeRow{"QueuedCallbackWhenDisconnectBegins", "QCWWANDisconnect",
+              [](GenericVeskSDK& s) { s.QCWWANDisconnect(); }, true}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

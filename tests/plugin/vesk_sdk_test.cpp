@@ -38,7 +38,7 @@ TEST_P(ReleaseTest, ReleaseClosesOnlyWhatWasNotClosedCleanly) {
   EXPECT_EQ(g_pVeskSDK.load(), nullptr);
   EXPECT_EQ(sink_.Codes(),
             (std::vector<int32_t>{WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
-                                  WWAN_NOTIFICATION_SDK_CLOSED}));
+                                  WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED}));
   EXPECT_TRUE(traceLog_.AllScopesBalanced());
 }
 

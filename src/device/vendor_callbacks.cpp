@@ -1,0 +1,215 @@
+// The vendor library's callbacks, their registration, and the gate through which they reach the
+// device manager.
+#include <condition_variable>
+#include <iterator>
+#include <mutex>
+#include <new>
+
+#include "device/vesk_sdk.h"
+#include "netutil/work_item_member.h"
+#include "trace/scope_trace.h"
+
+std::atomic<CVeskSDK*> g_pVeskSDK{nullptr};
+
+namespace {
+
+// The library may call back at any moment, also while the manager is being destroyed. Each callback
+// holds a pass for as long as it uses the manager; the destructor clears g_pVeskSDK under this lock
+// (so no pass is handed out afterwards) and then waits until the passes already out are returned.
+struct CallbackGate {
+  std::mutex lock;
+  std::condition_variable passReturned;
+  int passesOut = 0;
+};
+
+CallbackGate& Gate() {
+  static CallbackGate gate;
+  return gate;
+}
+
+}  // namespace
+
+class CVeskSDK::CallbackPass {
+ public:
+  CallbackPass() {
+    std::lock_guard<std::mutex> lock(Gate().lock);
+    sdk_ = g_pVeskSDK.load();
+    if (sdk_ != nullptr) {
+      ++Gate().passesOut;
+    }
+  }
+  ~CallbackPass() {
+    if (sdk_ != nullptr) {
+      std::lock_guard<std::mutex> lock(Gate().lock);
+      --Gate().passesOut;
+      Gate().passReturned.notify_all();
+    }
+  }
+  CallbackPass(const CallbackPass&) = delete;
+  CallbackPass& operator=(const CallbackPass&) = delete;
+
+  // The manager, or null when the gate is closed.
+  CVeskSDK* sdk() const { return sdk_; }
+
+ private:
+  CVeskSDK* sdk_ = nullptr;
+};
+
+void CVeskSDK::OpenCallbackGate() {
+  std::lock_guard<std::mutex> lock(Gate().lock);
+  g_pVeskSDK = this;
+}
+
+void CVeskSDK::CloseCallbackGate() {
+  std::unique_lock<std::mutex> lock(Gate().lock);
+  CVeskSDK* self = this;
+  g_pVeskSDK.compare_exchange_strong(self, nullptr);
+  Gate().passReturned.wait(lock, [] { return Gate().passesOut == 0; });
+}
+
+void CVeskSDK::RegisterVeskCallbacks() {
+  Trace(kTraceLevelInfo,
+        u"*****************************************\n"
+        u"*         SETUP VESK CALLBACKS          *\n"
+        u"*****************************************");
+  INT8 thresholds[] = {-107, -103, -97, -88, -79};
+  ULONG result = facade_.SetSignalStrengthCallback(&CVeskSDK::SignalStrengthCallback,
+                                                   static_cast<BYTE>(std::size(thresholds)), thresholds);
+  Trace(kTraceLevelInfo, u"set the vesk signal strength callback: %p, thresholds: %d, %d, %d, %d, %d, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::SignalStrengthCallback), thresholds[0], thresholds[1],
+        thresholds[2], thresholds[3], thresholds[4], result);
+  result = facade_.SetSessionStateCallback(&CVeskSDK::SessionStateCallback);
+  Trace(kTraceLevelInfo, u"set the vesk session state callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::SessionStateCallback), result);
+  result = facade_.SetRoamingIndicatorCallback(&CVeskSDK::RoamingIndicatorCallback);
+  Trace(kTraceLevelInfo, u"set the vesk roaming indicator callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::RoamingIndicatorCallback), result);
+  result = facade_.SetByteTotalsCallback(&CVeskSDK::ByteTotalsCallback, 5);
+  Trace(kTraceLevelInfo, u"set the vesk byte totals callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::ByteTotalsCallback), result);
+  result = facade_.SetPowerCallback(&CVeskSDK::PowerCallback);
+  Trace(kTraceLevelInfo, u"set the vesk power callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::PowerCallback), result);
+  result = facade_.SetDataCapabilitiesCallback(&CVeskSDK::DataCapabilitiesCallback);
+  Trace(kTraceLevelInfo, u"set the vesk data capabilities callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::DataCapabilitiesCallback), result);
+  result = facade_.SetNewSMSCallback(&CVeskSDK::NewSMSCallback);
+  Trace(kTraceLevelInfo, u"set the vesk new SMS callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::NewSMSCallback), result);
+  result = facade_.SetActivationStatusCallback(&CVeskSDK::ActivationStatusCallback);
+  Trace(kTraceLevelInfo, u"set the vesk activation status callback: %p, (%u)",
+        reinterpret_cast<void*>(&CVeskSDK::ActivationStatusCallback), result);
+  result = facade_.SetDeviceRemovalCallback(&CVeskSDK::DeviceRemovalCallback);
+  if (result == 0) {
+    Trace(kTraceLevelInfo, u"### SET THE DEVICE REMOVAL CALLBACK: %p",
+          reinterpret_cast<void*>(&CVeskSDK::DeviceRemovalCallback));
+  } else {
+    Trace(kTraceLevelError, u"### FAILED --- COULD NOT SET THE DEVICE REMOVAL CALLBACK: %p (rc=%d)",
+          reinterpret_cast<void*>(&CVeskSDK::DeviceRemovalCallback), result);
+  }
+}
+
+void CVeskSDK::DeviceRemovalCallback() {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    sdk->HandleDeviceRemoval();
+  }
+}
+
+void CVeskSDK::PowerCallback(ULONG operatingMode) {
+  CallbackPass pass;
+  CVeskSDK* sdk = pass.sdk();
+  if (sdk == nullptr) {
+    return;
+  }
+  // Only logged: the power-mode monitor is what acts on the mode.
+  static constexpr const char16_t* kModeTexts[] = {
+      u"VESK device is online",
+      u"VESK device is in low power mode (airplan)",
+      u"VESK device is factory test mode",
+      u"VESK device is offline",
+      u"VESK device is resetting",
+      u"VESK device is power off",
+      u"persistent low power mode (airplane)",
+  };
+  if (operatingMode < std::size(kModeTexts)) {
+    sdk->Trace(kTraceLevelInfo, kModeTexts[operatingMode]);
+  } else {
+    sdk->Trace(kTraceLevelError, u"unknown power mode (%d)", operatingMode);
+  }
+}
+
+void CVeskSDK::NMEACallback(const char* pNMEA) {
+  CallbackPass pass;
+  CVeskSDK* sdk = pass.sdk();
+  if (sdk == nullptr) {
+    return;
+  }
+  ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::NMEACallback");
+  // Parsing happens on the worker, never on the library's thread. A stopping queue deletes the item.
+  auto* item = new (std::nothrow) NetUtilities::WorkItemMember1<CVeskSDK, std::string>(
+      sdk, &CVeskSDK::HandleNMEA, pNMEA != nullptr ? pNMEA : "");
+  if (item != nullptr) {
+    sdk->workerQueue_.Enqueue(item);
+  }
+}
+
+void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::PDSStateCallback");
+    sdk->HandlePDSState(enabledStatus, trackingStatus);
+  }
+}
+
+// The callbacks below belong to network, session, SMS and activation handling; until those exist each
+// only marks its arrival.
+
+void CVeskSDK::SignalStrengthCallback(INT8 /*signalStrength*/, ULONG /*radioInterface*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SignalStrengthCallback");
+  }
+}
+
+void CVeskSDK::SessionStateCallback(ULONG /*state*/, ULONG /*sessionEndReason*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SessionStateCallback");
+  }
+}
+
+void CVeskSDK::RoamingIndicatorCallback(ULONG /*roaming*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::RoamingIndicatorCallback");
+  }
+}
+
+void CVeskSDK::ByteTotalsCallback(ULONGLONG /*totalBytesTX*/, ULONGLONG /*totalBytesRX*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ByteTotalsCallback");
+  }
+}
+
+void CVeskSDK::DataCapabilitiesCallback(BYTE /*dataCapsSize*/, ULONG* /*pDataCaps*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::DataCapabilitiesCallback");
+  }
+}
+
+void CVeskSDK::NewSMSCallback(ULONG /*storageType*/, ULONG /*messageIndex*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::NewSMSCallback");
+  }
+}
+
+void CVeskSDK::ActivationStatusCallback(ULONG /*activationState*/) {
+  CallbackPass pass;
+  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ActivationStatusCallback");
+  }
+}

@@ -1,0 +1,110 @@
+// Open, Close and Release of the device manager with no modem attached, and vendor callbacks that
+// arrive when there is no manager to reach.
+#include <functional>
+#include <string>
+
+#include "device_test_host.h"
+#include "vesk/notifications.h"
+
+namespace device_test {
+namespace {
+
+TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) {
+  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING,
+                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
+                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+  for (int round = 1; round <= 2; ++round) {
+    ASSERT_TRUE(sdk_->Open());
+    EXPECT_TRUE(sdk_->IsOpen());
+    ASSERT_TRUE(sdk_->Close());
+    EXPECT_FALSE(sdk_->IsOpen());
+    // Close returns once its notifications have been delivered.
+    std::vector<int32_t> expected;
+    for (int i = 0; i < round; ++i) {
+      expected.insert(expected.end(), pair.begin(), pair.end());
+    }
+    EXPECT_EQ(sink_.Codes(), expected) << "round " << round;
+  }
+  EXPECT_EQ(traceLog_.Count("    disconnect result = NO_CONNECTION_TO_WWAN_DEVICE", kTraceLevelInfo), 2u);
+}
+
+struct CallbackRow {
+  const char* label;
+  std::function<void()> call;
+};
+
+class OrphanCallbackTest : public DeviceManagerTest, public testing::WithParamInterface<CallbackRow> {};
+
+// The library may still call back after the manager is gone (a disconnect that failed, a library that
+// ignores it): the callback must neither crash nor touch freed memory.
+TEST_P(OrphanCallbackTest, CallbackAfterReleaseReachesNothing) {
+  ASSERT_TRUE(sdk_->Open());
+  Release();
+  const std::size_t lines = traceLog_.lines().size();
+  GetParam().call();
+  EXPECT_EQ(traceLog_.lines().size(), lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Callbacks, OrphanCallbackTest,
+    testing::Values(CallbackRow{"Removal", [] { CVeskSDK::DeviceRemovalCallback(); }},
+                    CallbackRow{"Power", [] { CVeskSDK::PowerCallback(3); }},
+                    CallbackRow{"Nmea", [] { CVeskSDK::NMEACallback("$GPGGA,,,,,,0,,,,,,,,*66"); }},
+                    CallbackRow{"Signal", [] { CVeskSDK::SignalStrengthCallback(-80, 5); }},
+                    CallbackRow{"Session", [] { CVeskSDK::SessionStateCallback(2, 0); }},
+                    CallbackRow{"PdsState", [] { CVeskSDK::PDSStateCallback(1, 1); }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+struct NmeaRow {
+  const char* label;
+  bool open;
+  bool closeAfterwards;
+  bool handled;
+};
+
+class NmeaQueueTest : public DeviceManagerTest, public testing::WithParamInterface<NmeaRow> {};
+
+TEST_P(NmeaQueueTest, SentenceIsHandledOnTheWorkerOnlyWhileOpen) {
+  const NmeaRow& row = GetParam();
+  if (row.open) {
+    ASSERT_TRUE(sdk_->Open());
+  }
+  if (row.closeAfterwards) {
+    ASSERT_TRUE(sdk_->Close());
+  }
+  CVeskSDK::NMEACallback(nullptr);
+  CVeskSDK::NMEACallback("$GPRMC,,V,,,,,,,,,,N*53");
+  if (row.handled) {
+    // Close drains the worker queue, so both sentences have been handled when it returns.
+    ASSERT_TRUE(sdk_->Close());
+  } else {
+    Release();
+  }
+  EXPECT_EQ(traceLog_.Count("==> CVeskSDK::NMEACallback"), 2u);
+  EXPECT_EQ(traceLog_.Count("==> CVeskSDK::HandleNMEA"), row.handled ? 2u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NmeaQueueTest,
+                         testing::Values(NmeaRow{"Open", true, false, true},
+                                         NmeaRow{"NeverOpened", false, false, false},
+                                         NmeaRow{"Closed", true, true, false}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(DeviceManagerTest, DeviceRemovalWithoutAnAttachRequestDetachesNothing) {
+  ASSERT_TRUE(sdk_->Open());
+  CVeskSDK::DeviceRemovalCallback();
+  EXPECT_TRUE(traceLog_.Contains("    CVeskSDK::DeviceRemovalCallback()", kTraceLevelInfo));
+  EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::DetachFromCellularDevice"));
+}
+
+TEST_F(DeviceManagerTest, AttachWithAnEmptyTreeIsRefusedWithoutStartingAnything) {
+  ASSERT_TRUE(sdk_->Open());
+  EXPECT_FALSE(sdk_->AttachToCellularDevice(DeviceInfoTree{}));
+  EXPECT_FALSE(sdk_->GetVeskSDK()->AttachToCellularDevice(DeviceInfoTree{}, true));
+  EXPECT_EQ(traceLog_.Count("    Device info tree has no nodes!", kTraceLevelError), 2u);
+  ASSERT_TRUE(sdk_->Close());
+  EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::InitializeVesk"));
+}
+
+}  // namespace
+}  // namespace device_test

@@ -1,0 +1,120 @@
+// The end-to-end test host: the device manager with the three recording host objects, both simulator
+// files under the tests' control, a shortened clock on both sides, and trace lines with their times.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/vesk_sdk.h"
+#include "host/recording_notification_sink.h"
+#include "host/recording_power_state_source.h"
+#include "host/recording_trace_log.h"
+#include "platform/composite_modem_tree.h"
+
+namespace e2e {
+
+using Clock = std::chrono::steady_clock;
+
+inline constexpr double kTimeScale = 0.02;
+// The one generous bound of every wait, in real time.
+inline constexpr std::chrono::milliseconds kWait{20000};
+
+// One simulator file, loaded by path from the bin folder: the library the module loads too.
+class Simulator {
+ public:
+  static const Simulator& Second();  // libQCWWAN2k.so
+  static const Simulator& First();   // libQCWWAN.so
+
+  // Calls a control function: sim.Call<int>("VeskSimEvent", "power = 1").
+  template <typename R, typename... A>
+  R Call(const char* name, A... args) const {
+    auto fn = reinterpret_cast<R (*)(A...)>(dlsym(handle_, name));
+    if (fn == nullptr) {
+      ADD_FAILURE() << "missing " << name;
+      std::abort();
+    }
+    return fn(args...);
+  }
+  void Load(const std::string& scenario) const {
+    EXPECT_EQ(Call<int>("VeskSimLoadScenario", scenario.c_str()), 0) << scenario;
+  }
+  void Event(const char* line) const { EXPECT_EQ(Call<int>("VeskSimEvent", line), 0) << line; }
+  void Fail(const char* entryPoint, uint32_t result, uint32_t times) const {
+    Call<void>("VeskSimFail", entryPoint, result, times);
+  }
+  uint32_t CallCount(const char* entryPoint) const { return Call<uint32_t>("VeskSimCallCount", entryPoint); }
+  bool WaitForCalls(const char* entryPoint, uint32_t count) const {
+    return Call<int>("VeskSimWaitForCalls", entryPoint, count, static_cast<uint32_t>(kWait.count())) == 0;
+  }
+
+ private:
+  explicit Simulator(const char* fileName);
+  static void* dlsym(void* handle, const char* name);
+  void* handle_ = nullptr;
+};
+
+// Two composite modems of the family in the system device tree, and the scenario that makes the
+// simulator enumerate them under the same device interface paths.
+struct TwoModems {
+  TwoModems();
+  ~TwoModems();
+  std::string InterfaceName(int modem) const;  // modem 1 or 2
+  std::string Scenario() const;
+  // The tree by which a host names one of them.
+  DeviceInfoTree HostTree(int modem) const;
+
+  std::shared_ptr<platform::InMemoryDeviceTree> tree = std::make_shared<platform::InMemoryDeviceTree>();
+  platform::CompositeModem modems[2];
+};
+
+class EndToEndTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Sets the clock of the module and of both simulator files.
+  static void SetTimeScale(double scale);
+  // The real duration of ms on the module's clock, less an allowance for rounding.
+  static Clock::duration AtLeast(uint32_t ms);
+
+  // The times of the trace lines that contain text, in order.
+  std::vector<Clock::time_point> LineTimes(std::string_view text) const;
+  bool WaitForLines(std::string_view text, std::size_t count = 1) const;
+  // Runs action once, on the tracing thread, when a line containing text is traced.
+  void OnLine(std::string text, std::function<void()> action);
+
+  // The index of the next notification with code from index `from` on.
+  std::size_t WaitFor(int32_t code, std::size_t from = 0);
+  std::vector<hostkit::RecordedNotification> Notifications(int32_t code) const;
+
+  // Attaches to the first modem found; returns once the attach is announced and the vendor callbacks
+  // are registered.
+  void AttachAndWait();
+  void Release();
+
+  const Simulator& second_ = Simulator::Second();
+  const Simulator& first_ = Simulator::First();
+  hostkit::RecordingNotificationSink sink_;
+  hostkit::RecordingTraceLog traceLog_;
+  hostkit::RecordingPowerStateSource powerSource_;
+  CVeskSDK* sdk_ = nullptr;
+
+ private:
+  mutable std::mutex linesLock_;
+  mutable std::condition_variable lineAdded_;
+  std::vector<std::pair<Clock::time_point, std::string>> lines_;
+  std::string triggerText_;
+  std::function<void()> trigger_;
+};
+
+}  // namespace e2e

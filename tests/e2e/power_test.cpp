@@ -1,0 +1,99 @@
+// The power-mode monitor of an attached modem, and the detach and re-attach when the modem goes away.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "e2e_host.h"
+#include "vesk/notifications.h"
+
+namespace e2e {
+namespace {
+
+struct ModeStep {
+  const char* event;
+  const char* line;
+  std::optional<uintptr_t> reportedBits;  // the device-state notification the step posts, if any
+};
+
+TEST_F(EndToEndTest, PowerModesDriveTheRadioOffBitAndRepeatedModesAreSilent) {
+  AttachAndWait();
+  ASSERT_TRUE(second_.WaitForCalls("GetPower", 1));
+  const ModeStep steps[] = {
+      {"power = 1", "    Power mode 1 Low power (airplane) mode", CVeskSDK::kDeviceStateRadioOff},
+      {"power = 0", "    Power mode 0 Online", 0},
+      {"power = 2", "    Power mode 2 Factory test mode", std::nullopt},
+      {"power = 6", "    Power mode 6 Persistent low power (airplane) mode", CVeskSDK::kDeviceStateRadioOff},
+  };
+  for (const ModeStep& step : steps) {
+    const std::size_t before = Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).size();
+    second_.Event(step.event);
+    ASSERT_TRUE(WaitForLines(step.line)) << step.event;
+    // Two more ticks with the same mode: nothing more is written or posted.
+    ASSERT_TRUE(second_.WaitForCalls("GetPower", second_.CallCount("GetPower") + 2));
+    EXPECT_EQ(traceLog_.Count(step.line, kTraceLevelInfo), 1u) << step.event;
+    const auto states = Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
+    ASSERT_EQ(states.size(), before + (step.reportedBits ? 1 : 0)) << step.event;
+    if (step.reportedBits) {
+      EXPECT_EQ(states.back().param1, *step.reportedBits) << step.event;
+    }
+  }
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE).empty());
+}
+
+struct GoneRow {
+  const char* label;
+  std::function<void(const Simulator&)> goAway;
+  std::function<void(const Simulator&)> comeBack;
+  const char* reason;  // the line that tells why the manager detached
+};
+void PrintTo(const GoneRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class ModemGoneTest : public EndToEndTest, public testing::WithParamInterface<GoneRow> {};
+
+TEST_P(ModemGoneTest, DetachesAndAttachesAgainFifteenSecondsLater) {
+  const GoneRow& row = GetParam();
+  const std::size_t attached = sink_.Count();
+  AttachAndWait();
+  row.goAway(second_);
+  const std::size_t detached = WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, attached);
+  row.comeBack(second_);
+  const std::size_t reattached = WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, detached);
+
+  EXPECT_TRUE(traceLog_.Contains(row.reason)) << row.reason;
+  EXPECT_TRUE(traceLog_.Contains("    Vesk SDK detaching from device due to device power mode"));
+  const auto notifications = sink_.Notifications();
+  ASSERT_LT(reattached, notifications.size());
+  EXPECT_GE(notifications[reattached].time - notifications[detached].time,
+            AtLeast(CVeskSDK::kReattachDelayMs));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
+    GoneRow{"Offline", [](const Simulator& sim) { sim.Event("power = 3"); },
+            [](const Simulator& sim) { sim.Event("power = 0"); }, "    Power mode 3 Offline"},
+    GoneRow{"NoLongerReachable", [](const Simulator& sim) { sim.Fail("GetPower", NO_WWAN_DEVICE, UINT32_MAX); },
+            [](const Simulator& sim) { sim.Fail("GetPower", 0, 0); },
+            "    Device not available, and was 0, so setting power mode to offline"},
+    GoneRow{"Removed", [](const Simulator& sim) { sim.Event("device = removed"); },
+            [](const Simulator& sim) { sim.Event("device = returned"); }, "    CVeskSDK::DeviceRemovalCallback()"}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(EndToEndTest, ThirdOverlappingPowerTickIsTurnedAway) {
+  AttachAndWait();
+  ASSERT_TRUE(second_.WaitForCalls("GetPower", 1));
+  second_.Call<void>("VeskSimDelay", "GetPower", UINT32_MAX);
+  const uint32_t held = second_.CallCount("GetPower") + 1;
+  ASSERT_TRUE(WaitForLines("More than 2 timer callbacks executing concurrently"));
+  // The second tick waits for the first; the third never reached the library.
+  EXPECT_LE(second_.CallCount("GetPower"), held);
+  second_.Call<void>("VeskSimDelay", "GetPower", 0u);
+  second_.Call<void>("VeskSimRelease", "GetPower");
+  EXPECT_TRUE(sdk_->Close());
+  EXPECT_TRUE(traceLog_.FindLine("More than 2 timer callbacks")->level == kTraceLevelWarning);
+}
+
+}  // namespace
+}  // namespace e2e
