@@ -137,7 +137,8 @@ int main() {
   Check(vesk == nullptr || vesk->IsOpen(), "open through the extension interface");
   Check(sdk->Close(), "Close");
   Check(!sdk->IsOpen(), "not open after Close");
-  const std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING,
+  // The device manager's own detach comes before the base's detached and closed notifications.
+  const std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
                                       WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
   Check(sink.Codes() == expected, "open and close notifications delivered before Close returns");
   sdk->Release();
