@@ -34,13 +34,15 @@ TEST_F(CallbackGuaranteeTest, DisconnectWaitsForTheRunningCallbackAndNothingFoll
   ASSERT_EQ(0, CALL(lib_, VeskSimWaitForCalls, "QCWWANDisconnect", 1, 10000));
   release.set_value();
   EXPECT_EQ(0u, disconnect.get());
+  // The queued event may still reach the old client while the disconnect is under way, never after.
+  const auto roamingSeen = recorder_.Count("roaming");
 
-  // A new client's callback sees the next event; the old one never saw the queued one.
+  // A new client's callback sees the next event; the old one sees nothing more.
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
   ASSERT_EQ(0u, CALL(lib_, SetPowerCallback, OnPower));
   ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "power = 1"));
   ASSERT_TRUE(recorder_.WaitFor("power 1"));
-  EXPECT_EQ(1u, recorder_.Count("roaming"));
+  EXPECT_EQ(roamingSeen, recorder_.Count("roaming"));
 }
 
 TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) {
