@@ -6,6 +6,13 @@ wait-for sdk_initializing 5000
 # announces it.
 attach
 wait-for attached_to_device 10000
+# The simulated SIM is locked by its PIN; once unlocked the module gathers the device information,
+# and the host may connect once that and a usable service are known.
+wait-for sim_status 5000
+unlock 1234
+wait-for ready_to_connect 10000
+# What the host shows of the modem: identity, network, signal and session.
+card
 # Attached, the module watches the modem's power mode every 6 s.
 wait 500
 close

@@ -21,6 +21,9 @@ CommandTable BuildCommandTable() {
   CommandTable table;
   AddLifecycleCommands(table);
   AddAttachCommands(table);
+  AddSessionCommands(table);
+  AddCardCommands(table);
+  AddSimCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

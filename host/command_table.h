@@ -41,10 +41,16 @@ class CommandTable {
 void AddLifecycleCommands(CommandTable& table);
 // attach, detach.
 void AddAttachCommands(CommandTable& table);
+// connect, disconnect.
+void AddSessionCommands(CommandTable& table);
 // wait, wait-for.
 void AddWaitCommands(CommandTable& table);
 // help, quit.
 void AddShellCommands(CommandTable& table);
+// card.
+void AddCardCommands(CommandTable& table);
+// unlock.
+void AddSimCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

@@ -109,9 +109,11 @@ void CVeskSDK::DetachForReattach() {
 }
 
 bool CVeskSDK::DetachFromCellularDevice() {
+  // Signalled before the lock is taken, so that an attach or information pass holding it gives up its
+  // waits instead of making the host's detach wait for the whole pass.
+  detachEvent_.Set();
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::DetachFromCellularDevice");
-  detachEvent_.Set();
   StopGPSTracking();
 
   if (!autoconnectTimer_->Stop()) {

@@ -122,6 +122,7 @@ void CVeskSDK::PowerCallback(ULONG operatingMode) {
   if (sdk == nullptr) {
     return;
   }
+  ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::PowerCallback");
   // Only logged: the power-mode monitor is what acts on the mode.
   static constexpr const char16_t* kModeTexts[] = {
       u"VESK device is online",
@@ -162,41 +163,46 @@ void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
   }
 }
 
-// The callbacks below belong to network, session, SMS and activation handling; until those exist each
-// only marks its arrival.
+// The callbacks below forward to their concerns; those of concerns still to come only mark their
+// arrival.
 
-void CVeskSDK::SignalStrengthCallback(INT8 /*signalStrength*/, ULONG /*radioInterface*/) {
+void CVeskSDK::SignalStrengthCallback(INT8 signalStrength, ULONG radioInterface) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SignalStrengthCallback");
+    sdk->ReportSignalStrength(signalStrength, radioInterface);
   }
 }
 
-void CVeskSDK::SessionStateCallback(ULONG /*state*/, ULONG /*sessionEndReason*/) {
+void CVeskSDK::SessionStateCallback(ULONG state, ULONG sessionEndReason) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SessionStateCallback");
+    sdk->HandleSessionState(state, sessionEndReason);
   }
 }
 
-void CVeskSDK::RoamingIndicatorCallback(ULONG /*roaming*/) {
+void CVeskSDK::RoamingIndicatorCallback(ULONG roaming) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::RoamingIndicatorCallback");
+    sdk->HandleRoamingInfo(roaming);
   }
 }
 
-void CVeskSDK::ByteTotalsCallback(ULONGLONG /*totalBytesTX*/, ULONGLONG /*totalBytesRX*/) {
+void CVeskSDK::ByteTotalsCallback(ULONGLONG totalBytesTX, ULONGLONG totalBytesRX) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ByteTotalsCallback");
+    sdk->ReportByteTotals(totalBytesTX, totalBytesRX);
   }
 }
 
-void CVeskSDK::DataCapabilitiesCallback(BYTE /*dataCapsSize*/, ULONG* /*pDataCaps*/) {
+void CVeskSDK::DataCapabilitiesCallback(BYTE dataCapsSize, ULONG* pDataCaps) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::DataCapabilitiesCallback");
+    sdk->ReportDataCapabilities(dataCapsSize, pDataCaps);
   }
 }
 
@@ -207,9 +213,10 @@ void CVeskSDK::NewSMSCallback(ULONG /*storageType*/, ULONG /*messageIndex*/) {
   }
 }
 
-void CVeskSDK::ActivationStatusCallback(ULONG /*activationState*/) {
+void CVeskSDK::ActivationStatusCallback(ULONG activationState) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ActivationStatusCallback");
+    sdk->HandleActivationStatus(activationState);
   }
 }

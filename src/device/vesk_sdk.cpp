@@ -1,44 +1,14 @@
 // The device manager's operations that belong to concerns still to come (SIM, device information,
-// data session, autoconnect, SMS, GPS, images, diagnostics). Until each is completed, a host operation
+// autoconnect, SMS, GPS, images, diagnostics). Until each is completed, a host operation
 // refuses and an internal step only marks that it ran.
 #include "device/vesk_sdk.h"
 
 #include "trace/scope_trace.h"
 #include "vesk/values.h"
 
-bool CVeskSDK::UnlockSim(const char* /*pin*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::UnlockSim");
-  return false;
-}
-
-bool CVeskSDK::UnlockDevice(const char* /*code*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::UnlockDevice");
-  return false;
-}
-
-bool CVeskSDK::Connect(const char* /*apn*/, const char* /*userName*/, const char* /*password*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Connect");
-  return false;
-}
-
-bool CVeskSDK::Disconnect() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Disconnect");
-  return false;
-}
-
 bool CVeskSDK::SetAutoConnectMode(int32_t /*mode*/, const char* /*apn*/, const char* /*userName*/,
                                   const char* /*password*/) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::SetAutoConnectMode");
-  return false;
-}
-
-int32_t CVeskSDK::GetAutoConnectMode() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetAutoConnectMode");
-  return NORMAL_AUTOCONNECT_Unknown;
-}
-
-bool CVeskSDK::GetCellularCardInfo(CellularCardInfo* /*info*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetCellularCardInfo");
   return false;
 }
 
@@ -82,48 +52,8 @@ bool CVeskSDK::IsImageSwitchingSupported() {
   return false;
 }
 
-// Until the SIM and activation checks exist, the attach goes on as if the SIM were ready or the
-// account activated: the information pass then registers the vendor callbacks.
-void CVeskSDK::EvaluateSimStatus() {
-  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::EvaluateSimStatus");
-  GetVeskDeviceInfo();
-}
-
-void CVeskSDK::EvaluateCDMAAccountActivation() {
-  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::EvaluateCDMAAccountActivation");
-  GetVeskDeviceInfo();
-}
-
-void CVeskSDK::GetVeskDeviceInfo() {
-  std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetVeskDeviceInfo");
-  RegisterVeskCallbacks();
-}
-
 void CVeskSDK::ProcessStoredSmsMessages() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::ProcessStoredSmsMessages");
-}
-
-bool CVeskSDK::TryToStopStartDataSessionThread(bool* flag) {
-  if (flag != nullptr) {
-    *flag = false;
-  }
-  return true;  // no data session is ever started yet
-}
-
-bool CVeskSDK::JoinStartDataSessionThread() {
-  return true;
-}
-
-void CVeskSDK::StartDataSessionThread(std::string /*apn*/, std::string /*userName*/,
-                                      std::string /*password*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartDataSessionThread");
-}
-
-void CVeskSDK::HandleStartDataSessionTimeout(uint32_t /*argument*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleStartDataSessionTimeout");
 }
 
 void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {

@@ -158,18 +158,144 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   static std::map<int32_t, std::string> LoadCarrierTable();
 
   // Later concerns, called here; each only traces for now (vesk_sdk.cpp).
-  void EvaluateSimStatus();
-  void EvaluateCDMAAccountActivation();
-  void GetVeskDeviceInfo();
   void ProcessStoredSmsMessages();
-  bool TryToStopStartDataSessionThread(bool* flag);
-  bool JoinStartDataSessionThread();
-  void StartDataSessionThread(std::string apn, std::string userName, std::string password);
-  void HandleStartDataSessionTimeout(uint32_t argument);
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);
   void HandlePDSState(ULONG enabledStatus, ULONG trackingStatus);
+
+  // ---- Device information, SIM and activation (device_info.cpp, sim.cpp, activation.cpp) ----
+ public:
+  // Device-state bits of this concern.
+  static constexpr uint32_t kDeviceStatePhoneNumberUnavailable = 0x4;
+  static constexpr uint32_t kDeviceStateNotActivated = 0x8;
+  static constexpr int kVoiceNumberAttempts = 10;
+  static constexpr int kSignalStrengthAttempts = 5;
+  static constexpr int kDataCapabilitiesAttempts = 3;
+  static constexpr int kPinStatusAttempts = 2;
+  static constexpr uint32_t kQueryRetryPauseMs = 500;
+  static constexpr uint32_t kActivationPowerDownDelayMs = 1000;
+
+  // The host SIM status (0 unknown, 1 ready, 2 locked, 3 missing) of a whole SIM status bitmap.
+  static int32_t HostSimStatus(uint32_t simStatusBits);
+
+ private:
+  friend struct DeviceInfoTestPeer;
+
+  // Reads the SIM's PIN state into the cache, reports it, and gathers the device information once the
+  // SIM is ready. Takes the device-operation lock.
+  void EvaluateSimStatus();
+  // On a CDMA image: gathers the device information when the account is activated, else marks the
+  // device not activated. Takes the device-operation lock.
+  void EvaluateCDMAAccountActivation();
+  // True when the account is activated already or its over-the-air activation was started.
+  bool InitiateOverTheAirActivation();
+  bool ResetToFactoryDefaults();
+  // The body of ActivationStatusCallback, on the library's thread.
+  void HandleActivationStatus(ULONG activationState);
+  // The long, strictly ordered pass that registers the callbacks and reads everything the host shows;
+  // ends with WWAN_NOTIFICATION_DEVICE_INFO_READY unless a detach or an unprovisioned phone number
+  // cuts it short. Takes the device-operation lock.
+  void GetVeskDeviceInfo();
+  // The steps of the pass; the two readers return false when the pass must end there.
+  void ReadDeviceIdentity();
+  bool ReadPhoneNumber();
+  bool ReadSignalStrength();
+  void ReadAllSignalStrengths();
+  void ReadServingNetworkCapabilities();
+  void ReportSessionState();
+  // Waits on the detach event between attempts; true (and traced) when a detach ends the pass.
+  bool DetachedDuringInfoWait();
+  // ---- end device information ----
+
+  // ---- Network, roaming and signal (network.cpp) ----
+  // Lets the tests run the network queries of an attached modem on their own.
+  friend struct NetworkInfoTestPeer;
+
+  // Reads the home and the serving network into the cache and reports roaming. The caller holds
+  // deviceOperationLock_.
+  void GetCellularNetworkInfo();
+  // Posts WWAN_NOTIFICATION_ROAMING for a vendor roaming indicator: 1 roaming, 2 home, 0 unknown.
+  void HandleRoamingInfo(ULONG roamingIndicator);
+  // Chooses the best service type among the data capabilities (low byte of each of the count
+  // entries; null reads as none), stores it as connectionCapability and posts WWAN_NOTIFICATION_SERVICE,
+  // also when nothing matched. Any thread; concurrent runs each decide on their own, the last store wins.
+  void UpdateNetworkCapabilities(BYTE count, const ULONG* capabilities);
+  void ReadHomeNetwork();
+  // The roaming indicator of the serving network, or one that reads as unknown when it is not known.
+  ULONG ReadServingNetwork();
+  // Calls call() and, after a retryable result, once more 500 ms later.
+  template <typename Call>
+  ULONG CallWithNetworkRetry(const char16_t* retryMessage, Call call);
+  // The bodies of the vendor callbacks of this concern, on the library's threads.
+  void ReportSignalStrength(INT8 dbm, ULONG radioInterface);
+  void ReportByteTotals(ULONGLONG totalBytesTX, ULONGLONG totalBytesRX);
+  void ReportDataCapabilities(BYTE count, const ULONG* capabilities);
+
+  std::mutex networkCapabilitiesLock_;  // one data-capabilities report at a time
+  // ---- end network ----
+
+  // ---- Data session (session.cpp) ----
+ public:
+  // Device-state bit: the start of a data session is blocked in the vendor library.
+  static constexpr uint32_t kDeviceStateStartBlocked = 0x20;
+  // Data-session intervals, in milliseconds of the platform clock.
+  static constexpr uint32_t kStartDataSessionTimeoutMs = 90000;
+  static constexpr uint32_t kStartDataSessionDeadlineMs = 20000;
+  static constexpr uint32_t kSessionRetryPauseMs = 500;
+  static constexpr uint32_t kConnectAcknowledgeWaitMs = 10000;
+  static constexpr uint32_t kStartThreadRunningWaitMs = 500;
+  static constexpr uint32_t kStartThreadStopWaitMs = 200;
+  static constexpr int kSessionAttempts = 2;
+
+ private:
+  // True when no start thread runs any more; false (device-state bit 0x20 set) while it stays
+  // blocked. Sets *flag to false when flag is given.
+  bool TryToStopStartDataSessionThread(bool* flag);
+  // Waits without limit for the start thread; detach holds the device-operation lock meanwhile.
+  bool JoinStartDataSessionThread();
+  // The start thread: starts the session (retrying once) and carries out a disconnect that arrived
+  // while the start was blocked.
+  void StartDataSessionThread(std::string apn, std::string userName, std::string password);
+  void DisconnectAfterConnectAcknowledgement();
+  void StopStartedDataSession();
+  void HandleStartDataSessionTimeout(uint32_t argument);
+  // The vendor session state, retried once after a retryable result; *state is left as it was on
+  // failure.
+  bool GetSessionState(ULONG* state);
+  // The body of SessionStateCallback, on the library's thread.
+  void HandleSessionState(ULONG state, ULONG sessionEndReason);
+  // Reads the default profile into the cache (nothing to read on a CDMA device).
+  bool SaveCurrentDefaultProfileInfo();
+  // Calls the query, and once more 500 ms later after a retryable result, tracing retryMessage (one
+  // %lu: the previous result) before the second call.
+  ULONG CallWithSessionRetry(const char16_t* retryMessage,
+                             ULONG (VeskSDKFacade::GenericVeskSDK::*query)(ULONG*), ULONG* value);
+  bool IsRetryableResult(ULONG result) const;
+
+  std::atomic<ULONG> sessionId_{0};
+  // True from Connect's start of a thread until that thread has taken disconnectRequested_ after its
+  // start; a Disconnect is deferred to the thread only then. Guarded by disconnectRequestedLock_.
+  bool startThreadTakesDisconnect_ = false;
+  // ---- end session ----
+
+  // ---- Hardware, serial and card information (hardware.cpp) ----
+ public:
+  // Characters of a model description buffer, the terminator included.
+  static constexpr std::size_t kModelDescriptionLength = 260;
+
+  // Writes the description of a model ID into description (kModelDescriptionLength characters): the
+  // two known models by name, any other ID as itself (a null ID as empty text). Returns description.
+  char16_t* GetVeskModemModel(const char* modelId, char16_t* description);
+  // Stores the firmware revision in the cache and traces the AMS, BOOT and PRI revisions; a failed
+  // query keeps the cached value. Part of the information pass: takes the device-operation lock.
+  void InitializeHardwareInfo();
+  // Stores the IMEI as the serial number and traces ESN, IMEI and MEID; a failure is silent. Takes the
+  // device-operation lock.
+  void GetCellularSerialInfo();
+
+ private:
+  // ---- end hardware ----
 
   std::mutex openCloseLock_;  // held for the whole of Open and of Close
   bool closedCleanly_ = false;

@@ -1,9 +1,10 @@
 // Runs a member function of its owner on a thread of its own, one thread at a time.
 //
 // Start copies the arguments into a parameter block held only by the new thread, so the thread never
-// reads memory of this object. The destructor waits up to kEndWaitMs for a running thread and then
-// abandons it (it is never killed); the owner must make its threads end (e.g. with an event) before
-// freeing what their member function uses.
+// reads memory of this object. Wait lets other threads wait for the last thread started, without
+// holding the lock that Start needs. The destructor waits up to kEndWaitMs for a running thread and
+// then abandons it (it is never killed); the owner must make its threads end (e.g. with an event)
+// before freeing what their member function uses.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,11 @@ class CMemberThread {
   // False while the previous thread still runs, or if no thread could be started.
   bool Start(Args... args);
 
+  // Waits up to ms of scaled time (platform::kInfinite: no limit) for the last thread started to end.
+  // True when none was started or it has ended; false while it runs, and always false on that thread
+  // itself, which cannot wait for its own end.
+  bool Wait(uint32_t ms);
+
  private:
   struct ParameterBlock {
     T* target;
@@ -40,7 +46,8 @@ class CMemberThread {
   T* const target_;
   const Function function_;
   std::mutex lock_;  // guards thread_
-  std::unique_ptr<platform::Thread> thread_;
+  // Shared with a Wait in progress, so that Start can replace an ended thread meanwhile.
+  std::shared_ptr<platform::Thread> thread_;
 };
 
 template <class T, class... Args>
@@ -59,13 +66,23 @@ bool CMemberThread<T, Args...>::Start(Args... args) {
   if (!started) {
     return false;
   }
-  thread_ = std::move(thread);  // the previous, ended thread is joined here
+  thread_ = std::move(thread);  // the previous, ended thread is joined here (or by its last waiter)
   return true;
 }
 
 template <class T, class... Args>
+bool CMemberThread<T, Args...>::Wait(uint32_t ms) {
+  std::shared_ptr<platform::Thread> thread;
+  {
+    std::lock_guard lock(lock_);
+    thread = thread_;
+  }
+  return !thread || thread->Join(ms);
+}
+
+template <class T, class... Args>
 CMemberThread<T, Args...>::~CMemberThread() {
-  std::unique_ptr<platform::Thread> thread;
+  std::shared_ptr<platform::Thread> thread;
   {
     std::lock_guard lock(lock_);
     thread = std::move(thread_);

@@ -152,6 +152,8 @@ void EndToEndTest::AttachAndWait() {
   ASSERT_TRUE(sdk_->AttachToCellularDevice());
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
   ASSERT_TRUE(WaitForLines("### SET THE DEVICE REMOVAL CALLBACK"));
+  // The information pass goes on reading and posting after the registration; let it end first.
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo"));
 }
 
 }  // namespace e2e

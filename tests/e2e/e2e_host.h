@@ -97,8 +97,8 @@ class EndToEndTest : public testing::Test {
   std::size_t WaitFor(int32_t code, std::size_t from = 0);
   std::vector<hostkit::RecordedNotification> Notifications(int32_t code) const;
 
-  // Attaches to the first modem found; returns once the attach is announced and the vendor callbacks
-  // are registered.
+  // Attaches to the first modem found; returns once the attach is announced, the vendor callbacks
+  // are registered and the information pass has ended.
   void AttachAndWait();
   void Release();
 

@@ -56,5 +56,37 @@ TEST_F(MemberThreadTest, AbandonedThreadKeepsItsArguments) {
   EXPECT_EQ(worker_.Calls()[0], std::string(64, 'x') + "7");
 }
 
+struct WaitRow {
+  const char* label;
+  bool start;
+  bool letItEnd;  // opens the gate just before the wait
+  uint32_t waitMs;
+  bool ended;
+};
+
+class MemberThreadWaitTest : public MemberThreadTest, public testing::WithParamInterface<WaitRow> {};
+
+TEST_P(MemberThreadWaitTest, TellsWhetherTheLastThreadEndedWithinTheWait) {
+  const WaitRow& row = GetParam();
+  if (row.start) {
+    ASSERT_TRUE(thread_->Start(std::string("w"), 1));
+  }
+  if (row.letItEnd) {
+    worker_.gate->Set();
+  }
+  const uint32_t before = platform::TickCount();
+  EXPECT_EQ(thread_->Wait(row.waitMs), row.ended);
+  EXPECT_GE(platform::TickCount() - before, row.ended ? 0 : row.waitMs);
+  worker_.gate->Set();
+  EXPECT_TRUE(thread_->Wait(kTimeoutMs));
+  EXPECT_TRUE(thread_->Start(std::string("next"), 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MemberThreadWaitTest,
+                         testing::Values(WaitRow{"NothingStarted", false, false, 0, true},
+                                         WaitRow{"RunningPastTheWait", true, false, 100, false},
+                                         WaitRow{"EndsDuringTheWait", true, true, kTimeoutMs, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 }  // namespace
 }  // namespace netutil_test

@@ -1,0 +1,60 @@
+// Model descriptions, and the card information while no modem is connected.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "device_test_host.h"
+#include "platform/text.h"
+
+namespace device_test {
+namespace {
+
+struct ModelRow {
+  const char* label;
+  const char* modelId;
+  std::string description;
+  std::string line;  // traced at level 4
+};
+
+class ModemModelTest : public DeviceManagerTest, public testing::WithParamInterface<ModelRow> {};
+
+TEST_P(ModemModelTest, DescribesTheKnownModelsAndShowsAnyOtherIdAsGiven) {
+  const ModelRow& row = GetParam();
+  // Exactly the buffer size, on the heap, so that a write past its end is caught.
+  auto description = std::make_unique<char16_t[]>(CVeskSDK::kModelDescriptionLength);
+  std::fill_n(description.get(), CVeskSDK::kModelDescriptionLength, u'#');
+  EXPECT_EQ(sdk_->GetVeskModemModel(row.modelId, description.get()), description.get());
+  EXPECT_EQ(platform::Narrow(description.get()), row.description);
+  const auto line = traceLog_.FindLine("VESK ", kTraceLevelInfo);
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(line->text, row.line);
+}
+
+const std::string kLongId(300, '7');
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, ModemModelTest, testing::Values(
+    ModelRow{"Vesk1000", "88", "Vesk MDM-1000 (88)", "    VESK 1000 device, description: Vesk MDM-1000 (88)"},
+    ModelRow{"Vesk2000", "12", "Vesk MDM-2000 (12)", "    VESK 2000 device, description: Vesk MDM-2000 (12)"},
+    ModelRow{"TrailingBlank", "88 ", "88 ", "    Unknown VESK device: 88 "},
+    ModelRow{"LeadingZero", "012", "012", "    Unknown VESK device: 012"},
+    ModelRow{"Null", nullptr, "", "    Unknown VESK device: "},
+    ModelRow{"TooLong", kLongId.c_str(), kLongId.substr(0, 259), "    Unknown VESK device: " + kLongId}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(DeviceManagerTest, CardInformationWithoutAModemIsRefusedAndLeftEmpty) {
+  ASSERT_TRUE(sdk_->Open());
+  auto info = std::make_unique<CellularCardInfo>();
+  std::memset(info.get(), 0xCD, sizeof *info);
+  EXPECT_FALSE(sdk_->GetCellularCardInfo(info.get()));
+  EXPECT_TRUE(traceLog_.Contains("    GetCellularCardInfo: Not attached to device 8", kTraceLevelError));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(info.get());
+  EXPECT_EQ(std::count(bytes, bytes + sizeof *info, 0), static_cast<std::ptrdiff_t>(sizeof *info));
+
+  EXPECT_FALSE(sdk_->GetCellularCardInfo(nullptr));
+  EXPECT_EQ(traceLog_.Count("    GetCellularCardInfo:", kTraceLevelError), 2u);
+}
+
+}  // namespace
+}  // namespace device_test

@@ -1,0 +1,114 @@
+// Data-capability and signal reports as the library's callbacks deliver them, without a modem.
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device_test_host.h"
+#include "facade/enumerations.h"
+#include "platform/text.h"
+#include "vesk/notifications.h"
+#include "vesk/values.h"
+
+namespace device_test {
+namespace {
+
+class NetworkReportTest : public DeviceManagerTest {
+ protected:
+  void SetUp() override {
+    DeviceManagerTest::SetUp();
+    ASSERT_TRUE(sdk_->Open());
+  }
+
+  // The notifications posted so far, but for the initializing one: a marker behind them shows they
+  // have all arrived.
+  std::vector<hostkit::RecordedNotification> Posted() {
+    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
+    EXPECT_TRUE(sink_.WaitFor(WWAN_NOTIFICATION_PROBE_INFO, kWait).has_value());
+    auto posted = sink_.Notifications();
+    std::erase_if(posted, [](const auto& n) {
+      return n.code == WWAN_NOTIFICATION_PROBE_INFO || n.code == WWAN_NOTIFICATION_SDK_INITIALIZING;
+    });
+    return posted;
+  }
+};
+
+struct ServiceRow {
+  const char* label;
+  std::vector<ULONG> capabilities;
+  int32_t service;
+  const char* decision;  // the line that names the choice, at level 4 unless nothing was found
+};
+void PrintTo(const ServiceRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
+
+TEST_P(ServiceChoiceTest, PostsAndCachesTheBestServiceType) {
+  const ServiceRow& row = GetParam();
+  std::vector<ULONG> capabilities = row.capabilities;
+  // An empty row stands for a count without a list, which must read as no capabilities at all.
+  CVeskSDK::DataCapabilitiesCallback(capabilities.empty() ? 4 : static_cast<BYTE>(capabilities.size()),
+                                     capabilities.empty() ? nullptr : capabilities.data());
+  const bool nothing = row.service == NORMAL_SERVICETYPE_Unknown;
+
+  const auto posted = Posted();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0].code, WWAN_NOTIFICATION_SERVICE);
+  EXPECT_EQ(posted[0].param1, static_cast<uintptr_t>(row.service));
+  EXPECT_EQ(sdk_->GetConnectionCapability(), row.service);
+  EXPECT_TRUE(traceLog_.Contains(row.decision, nothing ? kTraceLevelError : kTraceLevelInfo)) << row.decision;
+  EXPECT_EQ(traceLog_.Contains("    found both HSDPA and HSPA service types, switching them to HSPA"),
+            row.service == NORMAL_SERVICETYPE_HSPA);
+  EXPECT_TRUE(traceLog_.Contains("    notifying the framework that the best service detected is '" +
+                                 platform::Narrow(VeskSDKFacade::ServiceTypeText(row.service)) + "'"));
+}
+
+constexpr const char* kNothingFound =
+    "    could not find any CMDA service types that match any known service types";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
+    ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
+               "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
+    ServiceRow{"HsupaOnly", {4}, NORMAL_SERVICETYPE_HSUPA, "'NORMAL_SERVICETYPE_HSUPA'"},
+    ServiceRow{"HsdpaOnly", {3}, NORMAL_SERVICETYPE_HSDPA, "'NORMAL_SERVICETYPE_HSDPA'"},
+    ServiceRow{"UmtsRanksAboveEdge", {2, 5}, NORMAL_SERVICETYPE_UMTS, "'NORMAL_SERVICETYPE_UMTS'"},
+    ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
+    ServiceRow{"GsmOnly", {9}, NORMAL_SERVICETYPE_GSM, "'NORMAL_SERVICETYPE_GSM'"},
+    ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
+               "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
+    ServiceRow{"EvdoRevA", {6, 8, 7}, NORMAL_SERVICETYPE_1xEVDORevA, "'NORMAL_SERVICETYPE_1xEVDORevA'..."},
+    ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA, "'NORMAL_SERVICETYPE_HSPA'"},
+    ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown, kNothingFound},
+    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown, kNothingFound}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+// The diagnostic stress thread reports signal strengths while the library does: each notification
+// must carry one report's pair, and the last one must be what the cache holds.
+TEST_F(NetworkReportTest, RacingSignalReportsNeverMixTheirValues) {
+  constexpr int kReports = 1000;
+  std::thread weak([] {
+    for (int i = 0; i < kReports; ++i) {
+      CVeskSDK::SignalStrengthCallback(-112, 4);
+    }
+  });
+  for (int i = 0; i < kReports; ++i) {
+    CVeskSDK::SignalStrengthCallback(-64, 5);
+  }
+  weak.join();
+  const auto posted = Posted();
+  ASSERT_EQ(posted.size(), 2u * kReports);
+  for (const auto& rssi : posted) {
+    ASSERT_EQ(rssi.param2, static_cast<int32_t>(rssi.param1) == -112 ? 0u : 100u)
+        << static_cast<int32_t>(rssi.param1);
+  }
+  const auto cached =
+      sdk_->WithInfo([](CachedCellularInfo& info) { return std::pair(info.signalDbm, info.signalPercent); });
+  EXPECT_EQ(cached.first, static_cast<int32_t>(posted.back().param1));
+  EXPECT_EQ(static_cast<uintptr_t>(cached.second), posted.back().param2);
+}
+
+}  // namespace
+}  // namespace device_test

@@ -1,0 +1,135 @@
+// Network, roaming and signal of an attached simulated modem: its reports as the host sees them, and
+// the home and serving network read into the cache.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "e2e_host.h"
+#include "vesk/notifications.h"
+#include "vesk/values.h"
+
+// Runs the network queries of an attached modem on the test's thread, as information gathering does.
+struct NetworkInfoTestPeer {
+  static void GetCellularNetworkInfo(CVeskSDK& sdk) { sdk.GetCellularNetworkInfo(); }
+};
+
+namespace e2e {
+namespace {
+
+class NetworkTest : public EndToEndTest {
+ protected:
+  // Attaches with an unlocked SIM and the scenario lines given, and returns once everything the
+  // attach posted has reached the host, so that later notifications are the test's own.
+  void Attach(const std::string& scenario) {
+    second_.Load("[sim]\npin_status = 3\n" + scenario);
+    AttachAndWait();
+    ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo"));
+    const std::size_t marker = sink_.Count();
+    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
+    WaitFor(WWAN_NOTIFICATION_PROBE_INFO, marker);
+  }
+  hostkit::RecordedNotification Next(int32_t code, std::size_t from) {
+    const std::size_t at = WaitFor(code, from);
+    const auto all = sink_.Notifications();
+    return at < all.size() ? all[at] : hostkit::RecordedNotification{};
+  }
+  std::u16string Cached(CachedText CachedCellularInfo::*field) {
+    return sdk_->WithInfo(
+        [field](CachedCellularInfo& info) { return std::u16string(CachedTextView(info.*field)); });
+  }
+};
+
+struct EventRow {
+  const char* event;
+  int32_t code;
+  intptr_t param1;   // for the byte totals: the bytes sent
+  uintptr_t param2;  // for the byte totals: the bytes received
+};
+
+class ModemReportTest : public NetworkTest, public testing::WithParamInterface<EventRow> {};
+
+TEST_P(ModemReportTest, ReachesTheHostWithItsParameters) {
+  const EventRow& row = GetParam();
+  Attach("");
+  const std::size_t from = sink_.Count();
+  second_.Event(row.event);
+  const auto report = Next(row.code, from);
+  if (row.code == WWAN_NOTIFICATION_BYTES_TX_RX) {
+    ASSERT_TRUE(report.hasPayload);
+    EXPECT_EQ(report.totals.transmitted, static_cast<uint64_t>(row.param1));
+    EXPECT_EQ(report.totals.received, row.param2);
+  } else {
+    EXPECT_EQ(report.param1, static_cast<uintptr_t>(row.param1));
+    EXPECT_EQ(report.param2, row.param2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, ModemReportTest,
+    testing::Values(EventRow{"signal = -88 4", WWAN_NOTIFICATION_RSSI, -88, 55},
+                    EventRow{"roaming = 2", WWAN_NOTIFICATION_ROAMING, 1, 0},
+                    EventRow{"roaming = 255", WWAN_NOTIFICATION_ROAMING, 0, 0},
+                    EventRow{"data_caps = 2 5", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_UMTS, 0},
+                    EventRow{"data_caps = 6 7", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_1xEVDORev0, 0},
+                    EventRow{"bytes = 5000000000 77", WWAN_NOTIFICATION_BYTES_TX_RX, 5000000000, 77}));
+
+struct NetworkRow {
+  const char* label;
+  const char* scenario;
+  std::function<void(const Simulator&)> fault;
+  uintptr_t roaming;  // what the host is told
+  const char16_t* homeCode;
+  const char16_t* homeName;  // null: the carrier's name
+  const char16_t* servingCode;
+  const char* line;
+  uint32_t homeCalls;
+};
+void PrintTo(const NetworkRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class NetworkInfoTest : public NetworkTest, public testing::WithParamInterface<NetworkRow> {};
+
+TEST_P(NetworkInfoTest, CachesTheNetworksAndReportsRoaming) {
+  const NetworkRow& row = GetParam();
+  Attach(row.scenario);
+  // From an empty cache, so that a failed query shows by leaving its fields alone.
+  sdk_->WithInfo([](CachedCellularInfo& info) { info.homeNetworkCode[0] = info.servingNetworkCode[0] = 0; });
+  if (row.fault) {
+    row.fault(second_);
+  }
+  const uint32_t homeCalls = second_.CallCount("GetHomeNetwork");
+  const std::size_t from = sink_.Count();
+  NetworkInfoTestPeer::GetCellularNetworkInfo(*sdk_);
+
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_ROAMING, from).param1, row.roaming);
+  EXPECT_EQ(second_.CallCount("GetHomeNetwork") - homeCalls, row.homeCalls);
+  EXPECT_EQ(Cached(&CachedCellularInfo::homeNetworkCode), row.homeCode);
+  EXPECT_EQ(Cached(&CachedCellularInfo::servingNetworkCode), row.servingCode);
+  const std::u16string carrier = Cached(&CachedCellularInfo::carrierName);
+  EXPECT_EQ(Cached(&CachedCellularInfo::homeNetworkName), row.homeName != nullptr ? row.homeName : carrier);
+  EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
+    NetworkRow{"AtHome", "", nullptr, 2, u"11", u"Tessary", u"11", "Roaming status       : not roaming (1)\n", 1},
+    NetworkRow{"AbroadWithAShortMnc", "[network]\nroaming = 0\nserving_mcc = 310\nserving_mnc = 4\n", nullptr, 1,
+               u"11", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
+    NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 234\nhome_mnc = 15\n", nullptr, 2,
+               u"23415", nullptr, u"11", "    setting the home network name to the current carrier name 'Tessary'", 1},
+    NetworkRow{"HomeNetworkBusyOnce", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1014, 1); }, 2,
+               u"11", u"Tessary", u"11", "    Retry GetHomeNetwork, previous result 1014", 2},
+    NetworkRow{"HomeNetworkBusyTwice", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 15, 2); }, 2,
+               u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 15)", 2},
+    NetworkRow{"HomeNetworkFailureIsNotRetried", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1, 1); },
+               2, u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 1)", 1},
+    // The modem did not say, so the host is not told that it roams.
+    NetworkRow{"ServingNetworkUnknown", "[network]\nroaming = 0\n",
+               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"11", u"Tessary", u"",
+               "    don't know whether the device is roaming (-1)...radio might be off", 1}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,140 @@
+// SIM status and PIN of a simulated UMTS modem: what the host is told for each PIN state, the query's
+// retries, and the unlock that lets the attach go on to the device information.
+#include <string>
+#include <vector>
+
+#include "e2e_host.h"
+#include "vesk/notifications.h"
+#include "vesk/values.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kPin[] = "8642";
+constexpr char kWrongPin[] = "9731";
+
+class SimTest : public EndToEndTest {
+ protected:
+  void TearDown() override {
+    EndToEndTest::TearDown();
+    EXPECT_FALSE(traceLog_.Contains(kPin)) << "a trace line shows the PIN";
+    EXPECT_FALSE(traceLog_.Contains(kWrongPin)) << "a trace line shows the PIN";
+  }
+  // Attaches and waits until the attach, with its SIM evaluation, has ended.
+  void Attach(const std::string& scenario, ULONG pinStatusFault = 0, uint32_t faultTimes = 0) {
+    second_.Load(scenario);
+    second_.Fail("UIMGetPINStatus", pinStatusFault, faultTimes);
+    ASSERT_TRUE(sdk_->AttachToCellularDevice());
+    ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
+    Settle();
+  }
+  // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
+  void Settle() {
+    const std::size_t from = sink_.Count();
+    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
+    WaitFor(WWAN_NOTIFICATION_PROBE_INFO, from);
+  }
+  uint32_t SimStatusBits() {
+    return sdk_->WithInfo([](CachedCellularInfo& info) { return info.simStatusBits; });
+  }
+};
+
+struct PinRow {
+  const char* label;
+  const char* scenario;
+  ULONG faultResult;  // UIMGetPINStatus answers it faultTimes times
+  uint32_t faultTimes;
+  uint32_t bitmap;
+  int32_t hostStatus;
+  const char* statusText;
+  uint32_t queries;
+};
+void PrintTo(const PinRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class PinStatusTest : public SimTest, public testing::WithParamInterface<PinRow> {};
+
+TEST_P(PinStatusTest, IsReportedAndOnlyAReadySimGathersTheDeviceInformation) {
+  const PinRow& row = GetParam();
+  Attach(row.scenario, row.faultResult, row.faultTimes);
+
+  EXPECT_EQ(SimStatusBits(), row.bitmap);
+  const auto status = Notifications(WWAN_NOTIFICATION_SIM_STATUS);
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_EQ(status[0].param1, static_cast<uintptr_t>(row.hostStatus));
+  EXPECT_TRUE(
+      traceLog_.Contains(std::string("    current SIM status is '") + row.statusText + "'", kTraceLevelInfo));
+  EXPECT_EQ(second_.CallCount("UIMGetPINStatus"), row.queries);
+  EXPECT_EQ(traceLog_.Count("Retry UIMGetPINStatus, previous result", kTraceLevelError), row.queries - 1);
+  const bool ready = (row.bitmap & NORMAL_SIM_STATUS_READY) != 0;
+  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).size(), ready ? 1u : 0u);
+  // Complete once: at the SIM report, or for a ready SIM behind the device information.
+  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE).size(), 1u);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, PinStatusTest, testing::Values(
+    PinRow{"Disabled", "[sim]\npin_status = 3\n", 0, 0, 0x1, HOST_SIM_STATUS_READY, "SIM READY", 1},
+    PinRow{"Verified", "[sim]\npin_status = 2\n", 0, 0, 0x3, HOST_SIM_STATUS_READY, "SIM PIN1 VERIFIED", 1},
+    PinRow{"Locked", "[sim]\npin_status = 1\n", 0, 0, 0x6, HOST_SIM_STATUS_LOCKED, "SIM PIN1 LOCKED", 1},
+    PinRow{"Blocked", "[sim]\npin_status = 4\n", 0, 0, 0x8, HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1},
+    PinRow{"PermanentlyBlocked", "[sim]\npin_status = 5\n", 0, 0, 0x1000, HOST_SIM_STATUS_UNKNOWN,
+           "SIM STATUS UNKNOWN", 1},
+    PinRow{"Uninitialised", "[sim]\npin_status = 0\n", 0, 0, 0x80, HOST_SIM_STATUS_UNKNOWN,
+           "SIM STATUS UNKNOWN", 1},
+    PinRow{"NoSim", "[sim]\npresent = no\n", 0, 0, 0x4000, HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1},
+    PinRow{"RetriedOnceAfterRetryLater", "[sim]\npin_status = 3\n", QMI_ERR_RETRY_LATER, 1, 0x1,
+           HOST_SIM_STATUS_READY, "SIM READY", 2},
+    PinRow{"RetryLaterTwiceIsUnknown", "[sim]\npin_status = 3\n", RETRY_LATER, 2, 0x4000,
+           HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 2},
+    PinRow{"OtherFailureIsNotRetried", "[sim]\npin_status = 3\n", GENERAL_ERROR, 1, 0x4000,
+           HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {
+  Attach(std::string("[sim]\npin_status = 1\npin = ") + kPin + "\n");
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).empty());
+
+  std::size_t from = sink_.Count();
+  EXPECT_FALSE(sdk_->UnlockSim(kWrongPin));
+  const std::size_t again = WaitFor(WWAN_NOTIFICATION_SIM_STATUS, from);
+  EXPECT_EQ(sink_.Notifications()[again].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_LOCKED));
+  EXPECT_TRUE(traceLog_.Contains(
+      "    failed verify SIM PIN (rc = '1012') [retries left = 2; unblock retries left = 10]",
+      kTraceLevelError));
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).empty());
+
+  from = sink_.Count();
+  EXPECT_TRUE(sdk_->UnlockSim(kPin));
+  const std::vector<int32_t> expected = {WWAN_NOTIFICATION_SIM_STATUS,
+                                         WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED,
+                                         WWAN_NOTIFICATION_RSSI,
+                                         WWAN_NOTIFICATION_ROAMING,
+                                         WWAN_NOTIFICATION_SERVICE,
+                                         WWAN_NOTIFICATION_DISCONNECTED,
+                                         WWAN_NOTIFICATION_DEVICE_INFO_READY,
+                                         WWAN_NOTIFICATION_READY_TO_CONNECT};
+  ASSERT_TRUE(sink_.WaitForSequence(expected, kWait, from).has_value());
+  const auto notifications = sink_.Notifications();
+  EXPECT_EQ(notifications[from].code, WWAN_NOTIFICATION_SIM_STATUS);
+  EXPECT_EQ(notifications[from].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_READY));
+  const auto numbers = Notifications(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED);
+  ASSERT_EQ(numbers.size(), 1u);
+  EXPECT_EQ(numbers[0].text, u"+15555550100");
+  EXPECT_EQ(SimStatusBits(), 0x3u);
+}
+
+TEST_F(SimTest, WithoutAModemUnlockFailsAndTheSimIsReportedUnknown) {
+  EXPECT_FALSE(sdk_->UnlockSim(kPin));
+  EXPECT_FALSE(sdk_->UnlockSim(nullptr));
+  EXPECT_FALSE(sdk_->UnlockDevice("0000"));
+  const std::size_t at = WaitFor(WWAN_NOTIFICATION_SIM_STATUS);
+  EXPECT_EQ(sink_.Notifications()[at].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_UNKNOWN));
+  EXPECT_TRUE(traceLog_.Contains("    failed verify SIM PIN (rc = '8')", kTraceLevelError));
+  EXPECT_TRUE(traceLog_.Contains("    function not implemented for vesk SDKs", kTraceLevelInfo));
+}
+
+}  // namespace
+}  // namespace e2e
