@@ -13,8 +13,13 @@ unlock 1234
 wait-for ready_to_connect 10000
 # What the host shows of the modem: identity, network, signal and session.
 card
-# Attached, the module watches the modem's power mode every 6 s.
-wait 500
+# A data session: the module starts it on a thread of its own and reports it once the modem has
+# connected; the modem then reports its traffic counters every few seconds.
+connect internet.test
+wait-for connected 20000
+wait-for bytes_tx_rx 10000
+disconnect
+wait-for disconnected 10000
 close
 # Close detaches and returns only once the closing notifications have been delivered.
 wait-for detached_from_device 1000
