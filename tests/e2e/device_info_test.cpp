@@ -32,12 +32,6 @@ class DeviceInfoTest : public EndToEndTest {
     ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
     Settle();
   }
-  // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
-  void Settle() {
-    const std::size_t from = sink_.Count();
-    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
-    WaitFor(WWAN_NOTIFICATION_PROBE_INFO, from);
-  }
   std::size_t Count(int32_t code, uintptr_t param1) const {
     const auto found = Notifications(code);
     return static_cast<std::size_t>(

@@ -154,6 +154,13 @@ void EndToEndTest::AttachAndWait() {
   ASSERT_TRUE(WaitForLines("### SET THE DEVICE REMOVAL CALLBACK"));
   // The information pass goes on reading and posting after the registration; let it end first.
   ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo"));
+  Settle();
+}
+
+void EndToEndTest::Settle() {
+  const std::size_t from = sink_.Count();
+  sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
+  WaitFor(WWAN_NOTIFICATION_PROBE_INFO, from);
 }
 
 }  // namespace e2e

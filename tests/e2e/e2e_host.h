@@ -100,6 +100,8 @@ class EndToEndTest : public testing::Test {
   // Attaches to the first modem found; returns once the attach is announced, the vendor callbacks
   // are registered and the information pass has ended.
   void AttachAndWait();
+  // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
+  void Settle();
   void Release();
 
   const Simulator& second_ = Simulator::Second();

@@ -23,10 +23,6 @@ class NetworkTest : public EndToEndTest {
   void Attach(const std::string& scenario) {
     second_.Load("[sim]\npin_status = 3\n" + scenario);
     AttachAndWait();
-    ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo"));
-    const std::size_t marker = sink_.Count();
-    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
-    WaitFor(WWAN_NOTIFICATION_PROBE_INFO, marker);
   }
   hostkit::RecordedNotification Next(int32_t code, std::size_t from) {
     const std::size_t at = WaitFor(code, from);

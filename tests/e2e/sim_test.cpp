@@ -28,12 +28,6 @@ class SimTest : public EndToEndTest {
     ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
     Settle();
   }
-  // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
-  void Settle() {
-    const std::size_t from = sink_.Count();
-    sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
-    WaitFor(WWAN_NOTIFICATION_PROBE_INFO, from);
-  }
   uint32_t SimStatusBits() {
     return sdk_->WithInfo([](CachedCellularInfo& info) { return info.simStatusBits; });
   }
