@@ -170,14 +170,9 @@ bool NMEAParser::ParseRMCData(std::span<const std::string_view> fields, GpsFix& 
     noFix = true;
     return false;
   }
-  if (!ParseLatitude(fields[3], fields[2], fix.latitude)) {
+  if (!ParsePosition(fields.subspan(2, 4), fix)) {
     return false;
   }
-  fix.latitudeValid = true;
-  if (!ParseLongitude(fields[5], fields[4], fix.longitude)) {
-    return false;
-  }
-  fix.longitudeValid = true;
   if (!fields[6].empty()) {
     double knots = 0.0;
     if (!nmea::ReadDouble(fields[6], knots)) {
@@ -212,14 +207,9 @@ bool NMEAParser::ParseGGAData(std::span<const std::string_view> fields, GpsFix& 
     noFix = true;
     return false;
   }
-  if (!ParseLatitude(fields[2], fields[1], fix.latitude)) {
+  if (!ParsePosition(fields.subspan(1, 4), fix)) {
     return false;
   }
-  fix.latitudeValid = true;
-  if (!ParseLongitude(fields[4], fields[3], fix.longitude)) {
-    return false;
-  }
-  fix.longitudeValid = true;
   if (!ParseSatellites(fields[6], fix, "GGA Number of satellites '%hs' has invalid format",
                        "GGA Number of satellites '%hs' too high")) {
     return false;
@@ -252,14 +242,9 @@ bool NMEAParser::ParseGNSData(std::span<const std::string_view> fields, GpsFix& 
     noFix = true;
     return false;
   }
-  if (!ParseLatitude(fields[2], fields[1], fix.latitude)) {
+  if (!ParsePosition(fields.subspan(1, 4), fix)) {
     return false;
   }
-  fix.latitudeValid = true;
-  if (!ParseLongitude(fields[4], fields[3], fix.longitude)) {
-    return false;
-  }
-  fix.longitudeValid = true;
   if (!ParseSatellites(fields[6], fix, "GNS Number of satellites '%hs' has invalid format",
                        "GNS Number of satellites '%hs' too high")) {
     return false;
@@ -288,6 +273,19 @@ bool NMEAParser::ParseSatellites(std::string_view field, GpsFix& fix, const char
   }
   fix.satellites = static_cast<uint8_t>(satellites);
   fix.satellitesValid = true;
+  return true;
+}
+
+bool NMEAParser::ParsePosition(std::span<const std::string_view> fields, GpsFix& fix) {
+  // Latitude, its hemisphere, longitude, its hemisphere.
+  if (!ParseLatitude(fields[1], fields[0], fix.latitude)) {
+    return false;
+  }
+  fix.latitudeValid = true;
+  if (!ParseLongitude(fields[3], fields[2], fix.longitude)) {
+    return false;
+  }
+  fix.longitudeValid = true;
   return true;
 }
 

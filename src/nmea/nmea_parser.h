@@ -43,6 +43,7 @@ class NMEAParser {
   bool ParseGNSData(std::span<const std::string_view> fields, GpsFix& fix, bool& noFix);
 
   // ddmm.m... and dddmm.m...; the sign is + only for exactly "N" (or "E").
+  bool ParsePosition(std::span<const std::string_view> fields, GpsFix& fix);
   bool ParseLatitude(std::string_view hemisphere, std::string_view value, double& out);
   bool ParseLongitude(std::string_view hemisphere, std::string_view value, double& out);
 
