@@ -28,9 +28,7 @@ class DeviceInfoTest : public EndToEndTest {
   // Attaches and waits until the attach, with its evaluation and any gathering, has ended.
   void Attach(const std::string& scenario) {
     second_.Load(scenario);
-    ASSERT_TRUE(sdk_->AttachToCellularDevice());
-    ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
-    Settle();
+    AttachUntilEvaluated();
   }
   std::size_t Count(int32_t code, uintptr_t param1) const {
     const auto found = Notifications(code);

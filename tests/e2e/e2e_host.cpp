@@ -157,6 +157,12 @@ void EndToEndTest::AttachAndWait() {
   Settle();
 }
 
+void EndToEndTest::AttachUntilEvaluated() {
+  ASSERT_TRUE(sdk_->AttachToCellularDevice());
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
+  Settle();
+}
+
 void EndToEndTest::Settle() {
   const std::size_t from = sink_.Count();
   sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);

@@ -100,6 +100,9 @@ class EndToEndTest : public testing::Test {
   // Attaches to the first modem found; returns once the attach is announced, the vendor callbacks
   // are registered and the information pass has ended.
   void AttachAndWait();
+  // Asks for an attach and returns once it, with its SIM or activation evaluation and any information
+  // pass, has ended and what it posted has reached the host.
+  void AttachUntilEvaluated();
   // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
   void Settle();
   void Release();

@@ -24,9 +24,7 @@ class SimTest : public EndToEndTest {
   void Attach(const std::string& scenario, ULONG pinStatusFault = 0, uint32_t faultTimes = 0) {
     second_.Load(scenario);
     second_.Fail("UIMGetPINStatus", pinStatusFault, faultTimes);
-    ASSERT_TRUE(sdk_->AttachToCellularDevice());
-    ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
-    Settle();
+    AttachUntilEvaluated();
   }
   uint32_t SimStatusBits() {
     return sdk_->WithInfo([](CachedCellularInfo& info) { return info.simStatusBits; });
