@@ -1,0 +1,62 @@
+// SMSParser: decodes one SMS-DELIVER PDU (service-centre address first) as the modem stores it, in
+// the GSM 7-bit default alphabet only. It depends on nothing but the standard library, so benchmarks
+// and fuzz targets link it alone.
+//
+// The parser works on its own copy of an 800-byte message buffer: input beyond 800 bytes is ignored,
+// bytes past the input read as zero, and no length inside the PDU makes it read outside the buffer.
+// Parse stops at the first fault and leaves its code in errorCode (0 on success). One parser may be
+// used by one thread at a time; distinct parsers may run concurrently.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+class SMSParser {
+ public:
+  static constexpr std::size_t kBufferLength = 800;
+
+  // Error codes, in the order in which Parse meets them.
+  static constexpr int32_t kErrorServiceCentreLength = 2;  // 0, or not below the buffer length
+  static constexpr int32_t kErrorSenderBeyondBuffer = 3;   // first octet or sender length/type
+  static constexpr int32_t kErrorSenderDigitsPastBuffer = 4;
+  static constexpr int32_t kErrorProtocolIdBeyondBuffer = 5;
+  static constexpr int32_t kErrorProtocolId = 6;
+  static constexpr int32_t kErrorCodingSchemeBeyondBuffer = 7;
+  static constexpr int32_t kErrorUserDataBeyondBuffer = 8;
+  static constexpr int32_t kErrorCodingScheme = 9;
+  static constexpr int32_t kErrorTimestampPastBuffer = 10;
+  static constexpr int32_t kErrorServiceCentreType = 11;
+  static constexpr int32_t kErrorSenderEmpty = 12;
+  static constexpr int32_t kErrorFirstOctet = 14;
+  static constexpr int32_t kErrorSenderType = 15;
+
+  explicit SMSParser(std::span<const uint8_t> message);
+
+  // Fills the fields below; returns errorCode.
+  int32_t Parse();
+
+  // Numbers: the semi-octet digits, filler F cut off, without a "+".
+  std::u16string serviceCentre;
+  std::u16string sender;
+  // Service-centre time stamp, each part as two hex digits of the nibble-swapped byte ("09", "05").
+  std::u16string year, month, day, hour, minute, second;
+  std::u16string timeZone;  // the time-zone byte as stored, in decimal; not applied
+  // Seconds since 1970 of the time stamp read as local standard time (years 00-90 are 2000-2090).
+  int64_t time = 0;
+  // The user data, through the default alphabet and its extension table.
+  std::u16string body;
+  int32_t errorCode = 0;
+
+ private:
+  int32_t Fail(int32_t code) { return errorCode = code; }
+  // The semi-octet digits of count bytes from offset (the caller has checked they fit).
+  std::u16string Digits(std::size_t offset, std::size_t count) const;
+  void ReadTimestamp(std::size_t offset);
+  // Unpacks septets septets from offset; false when they run past the buffer.
+  bool DecodeBody(std::size_t offset, unsigned septets);
+
+  std::array<uint8_t, kBufferLength> buffer_{};
+};
