@@ -206,10 +206,11 @@ void CVeskSDK::DataCapabilitiesCallback(BYTE dataCapsSize, ULONG* pDataCaps) {
   }
 }
 
-void CVeskSDK::NewSMSCallback(ULONG /*storageType*/, ULONG /*messageIndex*/) {
+void CVeskSDK::NewSMSCallback(ULONG storageType, ULONG messageIndex) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
     ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::NewSMSCallback");
+    sdk->HandleNewSms(storageType, messageIndex);
   }
 }
 

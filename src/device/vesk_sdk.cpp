@@ -1,5 +1,5 @@
 // The device manager's operations that belong to concerns still to come (SIM, device information,
-// autoconnect, SMS, GPS, images, diagnostics). Until each is completed, a host operation
+// autoconnect, GPS, images, diagnostics). Until each is completed, a host operation
 // refuses and an internal step only marks that it ran.
 #include "device/vesk_sdk.h"
 
@@ -50,10 +50,6 @@ bool CVeskSDK::StartImageSwitchingProcess(const char16_t* /*path*/) {
 bool CVeskSDK::IsImageSwitchingSupported() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::IsImageSwitchingSupported");
   return false;
-}
-
-void CVeskSDK::ProcessStoredSmsMessages() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::ProcessStoredSmsMessages");
 }
 
 void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {

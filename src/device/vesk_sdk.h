@@ -158,7 +158,6 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   static std::map<int32_t, std::string> LoadCarrierTable();
 
   // Later concerns, called here; each only traces for now (vesk_sdk.cpp).
-  void ProcessStoredSmsMessages();
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);
@@ -279,6 +278,22 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   bool startThreadTakesDisconnect_ = false;
   // ---- end session ----
 
+  // ---- SMS reception (sms.cpp) ----
+ public:
+  // Vendor SMS storage types.
+  static constexpr ULONG kSmsStorageSim = 0;
+  static constexpr ULONG kSmsStorageDevice = 1;
+
+ private:
+  // The body of NewSMSCallback, on the library's thread.
+  void HandleNewSms(ULONG storageType, ULONG messageIndex);
+  // Reads, decodes and delivers every unread message of the SIM and of the device memory; called once
+  // by the initialization.
+  void ProcessStoredSmsMessages();
+  // Reads, decodes and delivers one message, then marks it read. The caller holds smsLock_.
+  void ProcessSmsEvent(ULONG storageType, ULONG messageIndex);
+  // ---- end SMS ----
+
   // ---- Hardware, serial and card information (hardware.cpp) ----
  public:
   // Characters of a model description buffer, the terminator included.
@@ -310,7 +325,7 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
 
   std::mutex disconnectRequestedLock_;
   bool disconnectRequested_ = false;
-  std::mutex smsLock_;
+  std::mutex smsLock_;  // one message read, delivered and marked at a time
 
   // Attach state, written under deviceOperationLock_; the flags are also read by the monitor.
   std::atomic<bool> attachRequested_{false};
