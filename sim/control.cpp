@@ -51,6 +51,10 @@ int VeskSimWaitForCalls(const char* entryPoint, uint32_t count, uint32_t timeout
                                                                                                          : 1;
 }
 
+int VeskSimSmsTag(uint32_t storage, uint32_t index) {
+  return Simulator::Get().SmsTag(storage, index);
+}
+
 void VeskSimLastError(char* buffer, uint32_t size) {
   vesksim::CopyText(Simulator::Get().LastError(), size, buffer);
 }

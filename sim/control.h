@@ -25,6 +25,9 @@ VESK_SIM_API int VeskSimEvent(const char* line);
 
 // For tests: waits, in real time, until the entry point was called count times; 0 when it was.
 VESK_SIM_API int VeskSimWaitForCalls(const char* entryPoint, uint32_t count, uint32_t timeoutMs);
+// The tag of a stored message of the connected modem (else the file's first): 0 read, 1 not read,
+// 2 sent, 3 not sent; -1 when there is no such message.
+VESK_SIM_API int VeskSimSmsTag(uint32_t storage, uint32_t index);
 // Why the last scenario load or event failed ("line 3: unknown key 'x' in [modem]"), cut to size.
 VESK_SIM_API void VeskSimLastError(char* buffer, uint32_t size);
 

@@ -102,3 +102,18 @@ ULONG ModifySMSStatus(ULONG storageType, ULONG messageIndex, ULONG messageTag) {
 }
 
 }  // extern "C"
+
+namespace vesksim {
+
+int Simulator::SmsTag(uint32_t storage, uint32_t index) {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  const auto target = EventTarget();
+  if (!target || storage > 1) {
+    return -1;
+  }
+  const auto& messages = modems_[*target].sms[storage];
+  const auto it = messages.find(index);
+  return it == messages.end() ? -1 : static_cast<int>(it->second.tag);
+}
+
+}  // namespace vesksim

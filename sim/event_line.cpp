@@ -65,12 +65,16 @@ std::optional<Event> ParseEvent(std::string_view key, std::string_view value, st
     event.kind = EventKind::kSms;
     const size_t blank = value.find_first_of(" \t");
     const std::string_view storage = value.substr(0, blank);
-    const auto pdu = blank == std::string_view::npos ? std::nullopt : ParseHex(Trim(value.substr(blank)));
+    const std::string_view message = blank == std::string_view::npos ? "" : Trim(value.substr(blank));
+    std::optional<std::vector<uint8_t>> pdu;
     if (storage != "sim" && storage != "device") {
       *error = "sms storage is 'sim' or 'device'";
-    } else if (!pdu) {
-      *error = "sms needs a hex PDU";
-    } else {
+    } else if (message.starts_with("from ")) {
+      pdu = ParseTextMessage(Trim(message.substr(5)), error);
+    } else if (pdu = ParseHex(message); !pdu) {
+      *error = "sms needs a hex PDU or 'from SENDER YYYY-MM-DD hh:mm:ss TEXT'";
+    }
+    if (pdu) {
       event.numbers.push_back(storage == "sim" ? 0 : 1);
       event.pdu = *pdu;
       ok = true;

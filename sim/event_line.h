@@ -1,7 +1,8 @@
 // Event lines, written "kind = arguments", as a scenario's [events] section and VeskSimEvent take them:
 //   signal = DBM [INTERFACE]        roaming = INDICATOR        data_caps = CAP ...
 //   session = STATE [END_REASON]    power = MODE               device = removed | returned
-//   sms = sim|device HEX_PDU        nmea = SENTENCE            activation = STATE
+//   sms = sim|device HEX_PDU | from SENDER YYYY-MM-DD hh:mm:ss TEXT
+//   nmea = SENTENCE                 activation = STATE
 //   bytes = TX RX
 #pragma once
 

@@ -275,8 +275,13 @@ bool ParseStoredSms(Modem& modem, std::string_view key, std::string_view value, 
     tag = static_cast<uint32_t>(*number);
     value = Trim(value.substr(static_cast<size_t>(words[0].data() - value.data()) + words[0].size()));
   }
-  const auto pdu = ParseHex(value);
-  if (!pdu || pdu->size() > 255) {
+  std::optional<std::vector<uint8_t>> pdu;
+  if (value.starts_with("from ")) {
+    pdu = ParseTextMessage(Trim(value.substr(5)), error);
+    if (!pdu) {
+      return false;
+    }
+  } else if (pdu = ParseHex(value); !pdu || pdu->size() > 255) {
     *error = "bad hex PDU";
     return false;
   }

@@ -115,6 +115,8 @@ class Simulator {
   bool PlayEvent(const char* line);
   std::string LastError();
   CallGate& gate() { return gate_; }
+  // The tag of a stored message of the event target (entry_sms.cpp); -1 when there is none.
+  int SmsTag(uint32_t storage, uint32_t index);
 
  private:
   void Install(Scenario scenario);

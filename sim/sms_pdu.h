@@ -21,9 +21,21 @@ struct SmsTimestamp {
 };
 
 // Builds an SMS-DELIVER PDU in the GSM 7-bit default alphabet. Numbers are digits, optionally led by
-// "+"; text is packed septet by septet from its bytes' low 7 bits (at most 160 of them).
+// "+"; the UTF-8 text is encoded through the default alphabet and its extension table (a character
+// outside both becomes "?") and cut to 160 septets, never between an escape and its character.
 std::vector<uint8_t> BuildDeliverPdu(std::string_view serviceCentre, std::string_view sender,
                                      const SmsTimestamp& timestamp, std::string_view text);
+
+// The septets of UTF-8 text in the GSM 7-bit alphabet (an extension character is two: the escape and
+// its code); nothing when the text is not UTF-8 or holds a character outside both tables.
+std::optional<std::vector<uint8_t>> Gsm7Septets(std::string_view utf8);
+
+// The service centre of messages written as text.
+inline constexpr char kTextServiceCentre[] = "+15555550000";
+
+// A message written as text, "SENDER YYYY-MM-DD hh:mm:ss TEXT" (years 1991 to 2090, the time zone
+// byte 0), as a PDU; nothing, and why in error, when it does not read or does not fit 160 septets.
+std::optional<std::vector<uint8_t>> ParseTextMessage(std::string_view value, std::string* error);
 
 // "07 91 ..." or "0791..." to bytes; blanks are allowed between bytes. Nothing on malformed input.
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view hex);

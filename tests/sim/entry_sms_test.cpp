@@ -43,6 +43,23 @@ TEST_F(SmsTest, NewMessageFiresTheCallbackAndIsReadableAsStored) {
   EXPECT_EQ(3u * 2, List(lib_, 0, nullptr).size()) << "without a tag every message is listed";
 }
 
+TEST_F(SmsTest, TextMessagesAreStoredAndTheirTagsAreVisible) {
+  ASSERT_EQ(0, CALL(lib_, VeskSimLoadScenario,
+                    "[sms]\ndevice = from +4915112345678 2026-12-06 10:00:00 Caf\xC3\xA9 \xE2\x82\xAC\n"
+                    "device = 0 from 123 2026-12-06 10:01:00 old\n"));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  EXPECT_EQ(1, CALL(lib_, VeskSimSmsTag, 1u, 0u));
+  EXPECT_EQ(0, CALL(lib_, VeskSimSmsTag, 1u, 1u));
+  EXPECT_EQ(-1, CALL(lib_, VeskSimSmsTag, 1u, 2u)) << "no such message";
+  EXPECT_EQ(-1, CALL(lib_, VeskSimSmsTag, 0u, 0u)) << "the SIM has none";
+  ASSERT_EQ(0u, CALL(lib_, ModifySMSStatus, 1, 0, 0));
+  EXPECT_EQ(0, CALL(lib_, VeskSimSmsTag, 1u, 0u));
+
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "sms = sim from +1 2026-12-06 10:02:00 new"));
+  EXPECT_EQ(1, CALL(lib_, VeskSimSmsTag, 0u, 0u));
+  EXPECT_EQ(1, CALL(lib_, VeskSimEvent, "sms = sim from +1 2026-12-06 hello")) << "no time";
+}
+
 TEST_F(SmsTest, TooSmallABufferGetsOnlyTheSizeNeeded) {
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
   BYTE message[8] = {};

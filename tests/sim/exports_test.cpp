@@ -30,7 +30,8 @@ std::vector<ExportCase> AllNames() {
 #undef VESK_TEST_OWN
   for (const char* control :
        {"VeskSimLoadScenario", "VeskSimReset", "VeskSimSetTimeScale", "VeskSimFail", "VeskSimDelay",
-        "VeskSimRelease", "VeskSimCallCount", "VeskSimEvent", "VeskSimWaitForCalls", "VeskSimLastError"}) {
+        "VeskSimRelease", "VeskSimCallCount", "VeskSimEvent", "VeskSimWaitForCalls", "VeskSimLastError",
+        "VeskSimSmsTag"}) {
     cases.push_back({control, true, true});
   }
   // Internals stay hidden, so the two files loaded together never share state.
