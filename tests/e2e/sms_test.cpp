@@ -1,0 +1,140 @@
+// SMS reception from a simulated modem: the sweep of unread stored messages at initialization, the
+// new-message callback, refused messages, and failures of the library's SMS calls.
+#include <string>
+#include <vector>
+
+#include "e2e_host.h"
+#include "vesk/notifications.h"
+
+namespace e2e {
+namespace {
+
+constexpr ULONG kGeneralError = 1;
+// "hello" from +15555550123, in UCS-2 by its coding scheme: refused.
+constexpr char kUcs2Pdu[] = "07915155550000F0040B915155550521F3000890501201030008 0AE8329BFD4697D9EC37";
+
+class SmsTest : public EndToEndTest {
+ protected:
+  // Attaches with a ready SIM and the given [sms] lines, once the initialization has ended.
+  void Attach(const std::string& messages) {
+    second_.Load("[sim]\npin_status = 3\n[sms]\n" + messages);
+    AttachUntilEvaluated();
+  }
+  std::vector<hostkit::RecordedNotification> Messages() const { return Notifications(WWAN_NOTIFICATION_SMS_EVENT); }
+  std::vector<std::u16string> Bodies() const {
+    std::vector<std::u16string> bodies;
+    for (const auto& message : Messages()) {
+      bodies.push_back(message.body);
+    }
+    return bodies;
+  }
+  int Tag(uint32_t storage, uint32_t index) const { return second_.Call<int>("VeskSimSmsTag", storage, index); }
+};
+
+TEST_F(SmsTest, InitializationDeliversUnreadMessagesOfBothStoragesInOrderAndMarksThemRead) {
+  Attach("sim = from +4915112345678 2026-12-06 09:00:00 Caf\xC3\xA9 @ noon, \xE2\x82\xAC" "5 [ok]\n"
+         "sim = 0 from +1 2026-12-06 09:01:00 read before\n"
+         "sim = from +2 2026-12-06 09:02:00 second\n"
+         "device = from +3 2026-12-06 09:03:00 third\n");
+
+  EXPECT_EQ(Bodies(), (std::vector<std::u16string>{u"Caf\u00e9 @ noon, \u20ac5 [ok]", u"second", u"third"}));
+  const auto messages = Messages();
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0].text, u"4915112345678");
+  EXPECT_EQ(messages[2].text, u"3");
+  EXPECT_EQ(messages[1].timestamp - messages[0].timestamp, 120u);
+  EXPECT_EQ(messages[0].param2, 0u);
+  EXPECT_TRUE(traceLog_.Contains("    Body: Caf\xC3\xA9 @ noon, \xE2\x82\xAC" "5 [ok]", kTraceLevelInfo));
+  EXPECT_TRUE(traceLog_.Contains("    Received SMS message from: 4915112345678", kTraceLevelInfo));
+  EXPECT_TRUE(traceLog_.Contains("    read new SMS message from index '2'", kTraceLevelInfo));
+
+  ASSERT_TRUE(second_.WaitForCalls("ModifySMSStatus", 3));
+  EXPECT_EQ(Tag(0, 0), 0);
+  EXPECT_EQ(Tag(0, 2), 0);
+  EXPECT_EQ(Tag(1, 0), 0);
+  EXPECT_EQ(second_.CallCount("GetSMS"), 3u) << "the message read before is not fetched";
+}
+
+struct NewMessageRow {
+  const char* label;
+  ULONG storage;
+  const char* event;  // null: the library names a storage it does not have
+  const char* line;
+  int32_t level;
+};
+void PrintTo(const NewMessageRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class NewMessageTest : public SmsTest, public testing::WithParamInterface<NewMessageRow> {};
+
+TEST_P(NewMessageTest, IsDeliveredAndMarkedReadFromItsStorage) {
+  const NewMessageRow& row = GetParam();
+  Attach("");
+  const std::size_t from = sink_.Count();
+  if (row.event != nullptr) {
+    second_.Event(row.event);
+    WaitFor(WWAN_NOTIFICATION_SMS_EVENT, from);
+    ASSERT_TRUE(second_.WaitForCalls("ModifySMSStatus", 1));
+    EXPECT_EQ(Bodies(), std::vector<std::u16string>{u"meet @ 8"});
+    EXPECT_EQ(Tag(row.storage, 0), 0);
+  } else {
+    CVeskSDK::NewSMSCallback(row.storage, 0);
+    Settle();
+    EXPECT_TRUE(Bodies().empty());
+    EXPECT_EQ(second_.CallCount("GetSMS"), 0u);
+  }
+  EXPECT_TRUE(traceLog_.Contains(row.line, row.level));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NewMessageTest, testing::Values(
+    NewMessageRow{"Sim", 0, "sms = sim from +7 2026-12-06 10:00:00 meet @ 8",
+                  "    received a new SMS message that is stored on the SIM", kTraceLevelInfo},
+    NewMessageRow{"Device", 1, "sms = device from +7 2026-12-06 10:00:00 meet @ 8",
+                  "    received a new SMS message that is store in the devices memory", kTraceLevelInfo},
+    NewMessageRow{"UnknownStorage", 2, nullptr, "    invalid storage type received in new SMS callback (2)",
+                  kTraceLevelError}));
+
+TEST_F(SmsTest, RefusedMessageStaysUnreadAndComesBackAtTheNextInitialization) {
+  Attach(std::string("sim = ") + kUcs2Pdu + "\ndevice = from +3 2026-12-06 09:03:00 fine\n");
+  EXPECT_EQ(Bodies(), std::vector<std::u16string>{u"fine"});
+  EXPECT_TRUE(traceLog_.Contains("    there was a problem parsing the SMS message (9)", kTraceLevelError));
+  EXPECT_EQ(Tag(0, 0), 1);
+
+  ASSERT_TRUE(sdk_->DetachFromCellularDevice());
+  ASSERT_TRUE(sdk_->AttachToCellularDevice());
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk", 2));
+  Settle();
+  EXPECT_EQ(traceLog_.Count("    there was a problem parsing the SMS message (9)"), 2u);
+  EXPECT_EQ(Tag(0, 0), 1);
+  EXPECT_EQ(Bodies().size(), 1u) << "the delivered one was marked read";
+}
+
+struct FailureRow {
+  const char* label;
+  const char* entryPoint;
+  const char* line;
+  size_t delivered;
+};
+void PrintTo(const FailureRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class SmsFailureTest : public SmsTest, public testing::WithParamInterface<FailureRow> {};
+
+TEST_P(SmsFailureTest, LeavesTheMessageUnread) {
+  second_.Load("[sim]\npin_status = 3\n[sms]\ndevice = from +3 2026-12-06 09:03:00 once\n");
+  second_.Fail(GetParam().entryPoint, kGeneralError, 1);
+  AttachUntilEvaluated();
+  EXPECT_TRUE(traceLog_.Contains(GetParam().line, kTraceLevelError));
+  EXPECT_EQ(Messages().size(), GetParam().delivered);
+  EXPECT_EQ(Tag(1, 0), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SmsFailureTest, testing::Values(
+    FailureRow{"GetSms", "GetSMS", "    there was a problem getting the new SMS message (1)", 0},
+    FailureRow{"ModifySmsStatus", "ModifySMSStatus",
+               "    there was a problem setting the SMS message status to Read(1)", 1}));
+
+}  // namespace
+}  // namespace e2e
