@@ -9,10 +9,19 @@ wait-for attached_to_device 10000
 # The simulated SIM is locked by its PIN; once unlocked the module gathers the device information,
 # and the host may connect once that and a usable service are known.
 wait-for sim_status 5000
+# Unread messages stored on the SIM and in the modem arrive during the attach; the module marks each
+# one read once it is on its way to the host.
+wait-for sms_event 5000
+wait-for sms_event 5000
 unlock 1234
 wait-for ready_to_connect 10000
 # What the host shows of the modem: identity, network, signal and session.
 card
+# A new message arrives (the simulator stores it and calls the module back); the GSM alphabet has
+# '@', accented letters and, through its extension table, the euro sign and braces.
+simulate sms = device from +4915112345678 2026-12-06 12:00:00 Café @ noon: €5 {ok}
+wait-for sms_event 5000
+inbox
 # A data session: the module starts it on a thread of its own and reports it once the modem has
 # connected; the modem then reports its traffic counters every few seconds.
 connect internet.test

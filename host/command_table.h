@@ -51,6 +51,10 @@ void AddShellCommands(CommandTable& table);
 void AddCardCommands(CommandTable& table);
 // unlock.
 void AddSimCommands(CommandTable& table);
+// inbox.
+void AddInboxCommands(CommandTable& table);
+// simulate.
+void AddSimulatorCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "host/sms_text.h"
 #include "platform/text.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
@@ -106,9 +107,7 @@ std::string Parameters(const hostkit::RecordedNotification& n) {
     case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED:
       return n.hasPayload ? "number=" + Quoted(n.text) : "no data";
     case WWAN_NOTIFICATION_SMS_EVENT:
-      return n.hasPayload
-                 ? Printf("time=%" PRIu64 " from=", n.timestamp) + Quoted(n.text) + " text=" + Quoted(n.body)
-                 : "no data";
+      return n.hasPayload ? SmsSummary(n.text, n.timestamp, n.body) : "no data";
     case WWAN_NOTIFICATION_GPS_INFO_CHANGED:
       return GpsText(n);
     default:

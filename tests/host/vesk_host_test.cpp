@@ -1,4 +1,6 @@
 // The reference host's command parsing, notification lines and script handling.
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -10,6 +12,7 @@
 #include "host/command_table.h"
 #include "host/notification_printer.h"
 #include "host/script_runner.h"
+#include "host/sms_text.h"
 #include "vesk/notifications.h"
 
 namespace vesk_host {
@@ -95,7 +98,7 @@ hostkit::RecordedNotification WithSms() {
   auto n = Note(WWAN_NOTIFICATION_SMS_EVENT, 1, 0);
   n.hasPayload = true;
   n.text = u"+49";
-  n.body = u"caf\u00e9";
+  n.body = u"caf\u00e9 @ \n\f\u20AC";
   n.timestamp = 3;
   return n;
 }
@@ -132,14 +135,21 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{Note(WWAN_NOTIFICATION_CONNECTED, 0, 4),
                   "[    1.250] WWAN_NOTIFICATION_CONNECTED capability=4"},
         PrintCase{WithTotals(), "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
-        PrintCase{WithSms(),
-                  "[    1.250] WWAN_NOTIFICATION_SMS_EVENT time=3 from=\"+49\" text=\"caf\xC3\xA9\""},
         PrintCase{WithFix(),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED lat=52.500000 lon=-13.250000 satellites=7 "
                   "source \"NMEA\""},
         PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no data"},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
+
+TEST(SmsLineTest, ShowsSenderLocalTimeAndTheBodyOnOneLine) {
+  setenv("TZ", "UTC0", 1);
+  tzset();
+  EXPECT_EQ(SmsLocalTime(1242142200), "2009-05-12 15:30:00");
+  EXPECT_EQ(FormatNotification(WithSms(), 1.25),
+            "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 1970-01-01 00:00:03 text=\"caf\xC3\xA9 @ "
+            "\\n\\x0c\u20AC\"");
+}
 
 // Scripts that never touch the module: parsing, waiting and the session's error handling.
 class ScriptTest : public testing::Test {

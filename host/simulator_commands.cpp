@@ -1,0 +1,61 @@
+// simulate: hands one event line to the modem simulator that the module loaded ("simulate sms = sim
+// from +4915112345678 2026-12-06 10:00:00 Hello"). Without a simulator (a real vendor library
+// installed instead) the command says so and does nothing.
+#include <dlfcn.h>
+
+#include <string>
+#include <vector>
+
+#include "host/command_table.h"
+
+namespace vesk_host {
+
+namespace {
+
+using EventFn = int (*)(const char*);
+using LastErrorFn = void (*)(char*, uint32_t);
+
+CommandResult Simulate(HostSession& session, const std::vector<std::string>& args) {
+  if (args.empty()) {
+    return CommandResult::kBadArguments;
+  }
+  std::string line;
+  for (const std::string& arg : args) {
+    line += (line.empty() ? "" : " ") + arg;
+  }
+  bool found = false;
+  std::string failure;
+  // Only files the module has loaded already: each acts on its own connected modem.
+  for (const char* file : {"libQCWWAN2k.so", "libQCWWAN.so"}) {
+    void* handle = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
+    if (handle == nullptr) {
+      continue;
+    }
+    const auto event = reinterpret_cast<EventFn>(dlsym(handle, "VeskSimEvent"));
+    const auto lastError = reinterpret_cast<LastErrorFn>(dlsym(handle, "VeskSimLastError"));
+    if (event != nullptr) {
+      found = true;
+      if (event(line.c_str()) != 0 && lastError != nullptr) {
+        char reason[256] = "";
+        lastError(reason, sizeof reason);
+        failure = reason;
+      }
+    }
+    dlclose(handle);
+  }
+  if (!found) {
+    session.console.Line("simulate: no modem simulator is loaded");
+  } else {
+    session.console.Line(failure.empty() ? "simulate: ok" : "simulate: failed: " + failure);
+  }
+  return CommandResult::kDone;
+}
+
+}  // namespace
+
+void AddSimulatorCommands(CommandTable& table) {
+  table.Add({"simulate", "EVENT-LINE", "act out a simulator event line (docs/simulator.md), e.g. an SMS arriving",
+             Simulate});
+}
+
+}  // namespace vesk_host
