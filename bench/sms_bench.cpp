@@ -1,0 +1,137 @@
+// Nanoseconds per PDU of the SMS decoder over the shared corpus (the SMS-DELIVER PDUs of it, half of
+// them 160-septet bodies), beside a baseline measured in the same run: a bare septet-unpacking loop
+// over the same PDUs, with no checks, no alphabet and no time stamp. The ratio of the two is printed
+// at the end. Usage: sms_bench [--sms_corpus=PATH] [benchmark options]
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "device/sms_parser.h"
+
+namespace {
+
+std::vector<std::vector<uint8_t>> corpus;
+std::map<std::string, double> nsPerPdu;
+
+std::vector<uint8_t> FromHex(const std::string& hex) {
+  std::vector<uint8_t> bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+void Report(benchmark::State& state) {
+  const auto pdus = static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(corpus.size());
+  state.SetItemsProcessed(pdus);
+  state.counters["ns_per_pdu"] =
+      benchmark::Counter(static_cast<double>(pdus), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_DecodePdu(benchmark::State& state) {
+  int64_t failures = 0;
+  for (auto _ : state) {
+    for (const auto& pdu : corpus) {
+      SMSParser parser(pdu);
+      failures += parser.Parse() != 0 ? 1 : 0;
+      benchmark::DoNotOptimize(parser.body.data());
+    }
+  }
+  Report(state);
+  state.counters["failures"] = static_cast<double>(failures);
+}
+
+// What any decoder must at least do: find the user data and unpack its septets.
+void BM_UnpackSeptetsBaseline(benchmark::State& state) {
+  char16_t text[256];
+  for (auto _ : state) {
+    for (const auto& pdu : corpus) {
+      const uint8_t* p = pdu.data();
+      p += p[0] + 2;                         // service centre, first octet
+      p += (p[0] + 1) / 2 + 2 + 2 + 7;       // sender, PID, DCS, time stamp
+      const unsigned septets = *p++;
+      uint32_t bits = 0;
+      int count = 0;
+      for (unsigned i = 0; i < septets; ++i) {
+        if (count < 7) {
+          bits |= static_cast<uint32_t>(*p++) << count;
+          count += 8;
+        }
+        text[i] = static_cast<char16_t>(bits & 0x7F);
+        bits >>= 7;
+        count -= 7;
+      }
+      benchmark::DoNotOptimize(text);
+    }
+  }
+  Report(state);
+}
+
+bool LoadCorpus(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::vector<uint8_t> pdu = FromHex(line.substr(0, line.find('\t')));
+    // Only SMS-DELIVER without further flags is decoded; the rest is refused at once.
+    if (!pdu.empty() && pdu[0] + 1u < pdu.size() && pdu[pdu[0] + 1] == 0x04) {
+      corpus.push_back(pdu);
+    }
+  }
+  return !corpus.empty();
+}
+
+// Keeps each benchmark's ns per PDU for the closing comparison, and reports as usual.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const auto it = run.counters.find("ns_per_pdu");
+      if (it != run.counters.end() && run.run_type == Run::RT_Iteration) {
+        nsPerPdu[run.benchmark_name()] = it->second.value;
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string path = VESK_SMS_CORPUS;
+  const char prefix[] = "--sms_corpus=";
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], prefix, sizeof prefix - 1) == 0) {
+      path = argv[i] + sizeof prefix - 1;
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  if (!LoadCorpus(path)) {
+    std::printf("sms_bench: no corpus at %s, skipping\n", path.c_str());
+    return 0;
+  }
+  benchmark::RegisterBenchmark("BM_DecodePdu", BM_DecodePdu);
+  benchmark::RegisterBenchmark("BM_UnpackSeptetsBaseline", BM_UnpackSeptetsBaseline);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  const auto decode = nsPerPdu.find("BM_DecodePdu");
+  const auto baseline = nsPerPdu.find("BM_UnpackSeptetsBaseline");
+  if (decode != nsPerPdu.end() && baseline != nsPerPdu.end() && baseline->second > 0) {
+    std::printf("sms_bench: %zu PDUs; decoder %.0f ns per PDU, baseline %.0f ns per PDU, ratio %.2f\n",
+                corpus.size(), decode->second, baseline->second, decode->second / baseline->second);
+  }
+  return 0;
+}
