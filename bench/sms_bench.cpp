@@ -91,8 +91,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const auto it = run.counters.find("ns_per_pdu");
-      if (it != run.counters.end() && run.run_type == Run::RT_Iteration) {
-        nsPerPdu[run.benchmark_name()] = it->second.value;
+      // The counter is in seconds per PDU; with repetitions the median stands for the benchmark.
+      if (it != run.counters.end() &&
+          (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
+        nsPerPdu[run.run_name.function_name] = it->second.value * 1e9;
       }
     }
     ConsoleReporter::ReportRuns(runs);
