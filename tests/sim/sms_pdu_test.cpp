@@ -63,41 +63,6 @@ TEST(BuildDeliverPdu, CutsBeforeAnEscapeThatWouldLoseItsCharacter) {
   EXPECT_EQ(159, pdu[pdu.size() - 141]);  // 159 septets fill 140 bytes too
 }
 
-struct SeptetCase {
-  const char* name;
-  const char* utf8;
-  std::vector<uint8_t> septets;  // empty: not encodable
-};
-
-class Gsm7SeptetsTest : public ::testing::TestWithParam<SeptetCase> {};
-
-TEST_P(Gsm7SeptetsTest, EncodesThroughBothTables) {
-  const auto septets = Gsm7Septets(GetParam().utf8);
-  if (GetParam().septets.empty()) {
-    EXPECT_FALSE(septets.has_value());
-  } else {
-    EXPECT_EQ(septets.value_or(std::vector<uint8_t>{}), GetParam().septets);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, Gsm7SeptetsTest,
-                         ::testing::Values(SeptetCase{"AtDollarUnderscore", "@$_", {0x00, 0x02, 0x11}},
-                                           SeptetCase{"Accents", "\xC3\xA9\xC3\xA0\xC3\x84", {0x05, 0x7F, 0x5B}},
-                                           SeptetCase{"EuroAndBracket", "\xE2\x82\xAC[", {0x1B, 0x65, 0x1B, 0x3C}},
-                                           SeptetCase{"Greek", "\xCE\xA9", {0x15}},
-                                           SeptetCase{"OutsideTheAlphabet", "\xC3\xB4", {}},
-                                           SeptetCase{"MalformedUtf8", "\xC3", {}}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ParseTextMessage, BuildsTheDeliverPduOfSenderTimeAndText) {
-  std::string error;
-  const auto pdu = ParseTextMessage("+1234 2009-05-12 10:30:00 Caf\xC3\xA9 @ 5 \xE2\x82\xAC", &error);
-  ASSERT_TRUE(pdu.has_value()) << error;
-  EXPECT_EQ(*pdu, BuildDeliverPdu(kTextServiceCentre, "+1234", {9, 5, 12, 10, 30, 0, 0},
-                                  "Caf\xC3\xA9 @ 5 \xE2\x82\xAC"));
-  EXPECT_EQ(11, (*pdu)[pdu->size() - 11]) << "11 septets: the euro sign takes two";
-}
-
 TEST(ParseTextMessage, RefusesWhatItCannotEncode) {
   for (const char* bad : {"+1234 2009-05-12 10:30:00", "abc 2009-05-12 10:30:00 hi", "+1234 1990-05-12 10:30:00 hi",
                           "+1234 2009-13-12 10:30:00 hi", "+1234 2009-05-12 10:30 hi",
