@@ -115,7 +115,9 @@ int64_t LocalStandardTime(int64_t year, int month, int64_t day, int64_t hour, in
 }  // namespace
 
 SMSParser::SMSParser(std::span<const uint8_t> message) {
-  std::memcpy(buffer_.data(), message.data(), std::min(message.size(), kBufferLength));
+  if (!message.empty()) {
+    std::memcpy(buffer_.data(), message.data(), std::min(message.size(), kBufferLength));
+  }
 }
 
 std::u16string SMSParser::Digits(std::size_t offset, std::size_t count) const {

@@ -212,6 +212,8 @@ TEST(SMSParserTest, LengthsPastTheMessageReadZerosInsideTheBuffer) {
   bytes[1] = 0x91;
   EXPECT_EQ(Parsed(bytes).errorCode, 14);  // the first octet is a zero past the message
 
+  EXPECT_EQ(Parsed({}).errorCode, 2);
+
   Pdu pdu;
   std::vector<uint8_t> shortMessage = pdu.Bytes();
   shortMessage[shortMessage.size() - 5 - 1] = 255;  // 5 septets said to be 255
