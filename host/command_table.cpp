@@ -24,6 +24,8 @@ CommandTable BuildCommandTable() {
   AddSessionCommands(table);
   AddCardCommands(table);
   AddSimCommands(table);
+  AddImageCommands(table);
+  AddDiagCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

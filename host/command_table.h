@@ -51,6 +51,10 @@ void AddShellCommands(CommandTable& table);
 void AddCardCommands(CommandTable& table);
 // unlock.
 void AddSimCommands(CommandTable& table);
+// images, switch.
+void AddImageCommands(CommandTable& table);
+// diag.
+void AddDiagCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 
