@@ -1,6 +1,5 @@
 // Firmware image switching: the images of the modem's image store, and flashing one of them.
 #include <algorithm>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
