@@ -29,6 +29,16 @@ wait-for connected 20000
 wait-for bytes_tx_rx 10000
 disconnect
 wait-for disconnected 10000
+# A diagnostic command: the modem's current settings, written to the trace.
+diag 50000
+# The modem keeps several firmware images and the module marks the running one. Switching flashes
+# another: the modem restarts, the module detaches, attaches again 10 s later and reports the switch
+# complete once the new image is initialised.
+images
+switch generic-cdma
+wait-for detached_from_device 5000
+wait-for vesk_image_switching_complete 40000
+images
 close
 # Close detaches and returns only once the closing notifications have been delivered.
 wait-for detached_from_device 1000

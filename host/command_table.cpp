@@ -26,6 +26,8 @@ CommandTable BuildCommandTable() {
   AddSimCommands(table);
   AddInboxCommands(table);
   AddSimulatorCommands(table);
+  AddImageCommands(table);
+  AddDiagCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -55,6 +55,10 @@ void AddSimCommands(CommandTable& table);
 void AddInboxCommands(CommandTable& table);
 // simulate.
 void AddSimulatorCommands(CommandTable& table);
+// images, switch.
+void AddImageCommands(CommandTable& table);
+// diag.
+void AddDiagCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

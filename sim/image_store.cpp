@@ -37,6 +37,14 @@ bool ImageStore::Populate(const std::vector<ImageSpec>& images) {
   }
   for (const ImageSpec& image : images) {
     const auto folder = store_ / image.folder;
+    if (!image.linkTarget.empty()) {
+      std::filesystem::create_directories(folder.parent_path(), error);
+      std::filesystem::create_directory_symlink(image.linkTarget, folder, error);
+      if (error) {
+        return false;
+      }
+      continue;
+    }
     if (!std::filesystem::create_directories(folder, error) && error) {
       return false;
     }

@@ -24,8 +24,8 @@ Modem DefaultModem(size_t index) {
   modem.sms[1][0] = {
       1, BuildDeliverPdu("+15555550000", "+15555550142", {9, 5, 12, 11, 15, 42, 8}, "Meeting moved to 3pm")};
 
-  modem.images = {{"tessary-umts", true, FirmwareInfo{3, 1, 201, 0, 1}},
-                  {"generic-cdma", true, FirmwareInfo{3, 0, 1, 0, 1}}};
+  modem.images = {{"tessary-umts", true, FirmwareInfo{3, 1, 201, 0, 1}, {}},
+                  {"generic-cdma", true, FirmwareInfo{3, 0, 1, 0, 1}, {}}};
   return modem;
 }
 

@@ -24,6 +24,7 @@ struct ImageSpec {
   std::string folder;  // relative to the store, "/" between levels
   bool hasImage = true;
   FirmwareInfo info;
+  std::string linkTarget;  // not empty: the folder is a symbolic link to this path instead
 };
 
 struct SignalReading {

@@ -296,12 +296,15 @@ bool ParseImage(Modem& modem, std::string_view key, std::string_view value, std:
     *error = "bad image folder";
     return false;
   }
-  ImageSpec image{std::string(key), value != "none", {}};
-  if (image.hasImage) {
+  ImageSpec image{std::string(key), value != "none", {}, {}};
+  if (const auto words = Words(value); words.size() == 2 && words[0] == "link") {
+    image.hasImage = false;
+    image.linkTarget = std::string(words[1]);
+  } else if (image.hasImage) {
     const auto words = Words(value);
     uint32_t numbers[5];
     if (words.size() != 5) {
-      *error = "an image is 'FIRMWARE_ID TECHNOLOGY CARRIER REGION GPS' or 'none'";
+      *error = "an image is 'FIRMWARE_ID TECHNOLOGY CARRIER REGION GPS', 'none' or 'link TARGET'";
       return false;
     }
     for (size_t i = 0; i < 5; ++i) {

@@ -38,6 +38,7 @@ CVeskSDK::CVeskSDK(IHostNotificationSink* notificationSink, IHostTraceLog* trace
 
 CVeskSDK::~CVeskSDK() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::~CVeskSDK");
+  StopRssiStress();  // a run started after the last Close still calls into this object
   if (!closedCleanly_) {
     Close();
   }
@@ -113,6 +114,7 @@ bool CVeskSDK::IsOpen() {
 bool CVeskSDK::Close() {
   std::lock_guard<std::mutex> lock(openCloseLock_);
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Close");
+  StopRssiStress();  // the stress thread calls into the manager, which must not outlive Close
   bool result = true;
   SetOpenFlag(false);
 

@@ -32,32 +32,8 @@ bool CVeskSDK::StopGPSTracking() {
   return false;
 }
 
-bool CVeskSDK::PerformSpecialDiagnostics(uint32_t /*command*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::PerformSpecialDiagnostics");
-  return false;
-}
-
-bool CVeskSDK::GetImageList(std::vector<ImageRecord>* /*images*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetImageList");
-  return false;
-}
-
-bool CVeskSDK::StartImageSwitchingProcess(const char16_t* /*path*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartImageSwitchingProcess");
-  return false;
-}
-
-bool CVeskSDK::IsImageSwitchingSupported() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::IsImageSwitchingSupported");
-  return false;
-}
-
 void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleAutoconnectTimeout");
-}
-
-void CVeskSDK::StressRssi(RssiStressPlan /*plan*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StressRssi");
 }
 
 void CVeskSDK::HandleNMEA(std::string /*sentence*/) {

@@ -312,6 +312,23 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
  private:
   // ---- end hardware ----
 
+  // ---- Diagnostics (diagnostics.cpp) ----
+ public:
+  // The SIM PIN that the lock test sends.
+  static constexpr const char* kTestSimLockPin = "5927";
+  // The radio interface of simulated signal strengths.
+  static constexpr ULONG kStressRadioInterface = 5;
+
+ private:
+  // Writes the autoconnect setting and the session state into the log.
+  void ReportCurrentSettings();
+  // Ends a running stress run (within one of its intervals) and waits until its thread has ended.
+  void StopRssiStress();
+
+  std::mutex rssiStressLock_;  // a stress run's start against its stop; the stress thread never takes it
+  platform::Event rssiStressStopEvent_{platform::Event::ResetPolicy::kManual};
+  // ---- end diagnostics ----
+
   std::mutex openCloseLock_;  // held for the whole of Open and of Close
   bool closedCleanly_ = false;
 

@@ -1,0 +1,214 @@
+// Special diagnostics: each command with its lines and result, the settings report, and the RSSI
+// stress run with its end when the manager closes.
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "e2e_host.h"
+#include "platform/text.h"
+#include "vesk/notifications.h"
+
+namespace e2e {
+namespace {
+
+constexpr uint32_t Word(uint32_t code, uint32_t high) {
+  return code | (high << 16);
+}
+
+class DiagnosticsCommandTest;
+
+struct CommandRow {
+  const char* label;
+  uint32_t command;
+  bool result;
+  const char* line;
+  int32_t level;
+  const char* vendorEntry;  // called once by the command, or null
+  std::function<void(DiagnosticsCommandTest&)> check;
+};
+void PrintTo(const CommandRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class DiagnosticsCommandTest : public EndToEndTest, public testing::WithParamInterface<CommandRow> {
+ public:
+  using EndToEndTest::traceLog_;
+  using EndToEndTest::WaitForLines;
+
+  std::vector<hostkit::RecordedNotification> Posted(int32_t code) {
+    Settle();
+    return Notifications(code);
+  }
+  std::string HomeCode() {
+    char16_t code[kHostTextLength] = {};
+    sdk_->GetHomeNetworkCode(code);
+    return platform::Narrow(code);
+  }
+};
+
+TEST_P(DiagnosticsCommandTest, WritesItsLinesAndAnswers) {
+  const CommandRow& row = GetParam();
+  AttachAndWait();
+  const uint32_t calls = row.vendorEntry ? second_.CallCount(row.vendorEntry) : 0;
+  EXPECT_EQ(sdk_->PerformSpecialDiagnostics(row.command), row.result);
+  EXPECT_TRUE(traceLog_.Contains(row.line, row.level)) << row.line;
+  if (row.vendorEntry != nullptr) {
+    EXPECT_EQ(second_.CallCount(row.vendorEntry), calls + 1) << row.vendorEntry;
+  }
+  if (row.check) {
+    row.check(*this);
+  }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, DiagnosticsCommandTest, testing::Values(
+    CommandRow{"ResetToFactoryDefaults", 2, true,
+               "    start the reset to factory default process", kTraceLevelInfo, "ResetToFactoryDefaults", {}},
+    CommandRow{"RoamingOn", 4, false, "    VESKTEST: SIMULATING DEVICE SWITCH TO ROAMING (TRUE)", kTraceLevelInfo,
+               nullptr, [](DiagnosticsCommandTest& t) {
+                 EXPECT_EQ(t.Posted(WWAN_NOTIFICATION_ROAMING).back().param1, 1u);
+               }},
+    CommandRow{"RoamingOffSameLine", 5, false, "    VESKTEST: SIMULATING DEVICE SWITCH TO ROAMING (TRUE)",
+               kTraceLevelInfo, nullptr, [](DiagnosticsCommandTest& t) {
+                 EXPECT_EQ(t.Posted(WWAN_NOTIFICATION_ROAMING).back().param1, 2u);
+               }},
+    CommandRow{"HomeOperatorLowBitsMnc", Word(6, 5), false, "    VESKTEST: CHANGING THE HOME OPERATOR ID",
+               kTraceLevelInfo, nullptr, [](DiagnosticsCommandTest& t) {
+                 EXPECT_EQ(t.HomeCode(), "05");
+               }},
+    CommandRow{"HomeOperatorHighBitsMcc", Word(6, (244 << 8) | 91), false,
+               "    VESKTEST: CHANGING THE HOME OPERATOR ID", kTraceLevelInfo, nullptr,
+               [](DiagnosticsCommandTest& t) {
+                 EXPECT_EQ(t.HomeCode(), "24491");
+               }},
+    CommandRow{"LockSim", 7, false, "    VESKTEST: LOCK SIM rc = 0 (0)", kTraceLevelInfo, "SetLock",
+               [](DiagnosticsCommandTest& t) {
+                 EXPECT_TRUE(t.WaitForLines("==> CVeskSDK::EvaluateSimStatus", 2));  // the attach's, then this
+               }},
+    CommandRow{"SetPower", Word(8, 1), false, "    VESKTEST: SETTING THE DEVICE POWER TO '1'", kTraceLevelInfo,
+               "SetPower", [](DiagnosticsCommandTest& t) {
+                 EXPECT_TRUE(t.WaitForLines(
+                     "    Power mode 1 Low power (airplane) mode"));
+               }},
+    CommandRow{"SetPowerRefused", Word(8, 9), false,
+               "    VESKTEST: PROBLEM SETTING THE DEVICE POWER TO '9' (rc = 4)", kTraceLevelError, "SetPower", {}},
+    CommandRow{"Imsi", 50010, false, "    International Mobile Subscriber Identity: ", kTraceLevelInfo, "GetIMSI",
+               [](DiagnosticsCommandTest& t) {
+                 // The identity read at attach is the one reported.
+                 const auto& log = t.traceLog_;
+                 const std::string line = log.FindLine("International Mobile Subscriber Identity: ")->text;
+                 const std::string imsi = line.substr(line.find(": ") + 2);
+                 EXPECT_FALSE(imsi.empty());
+                 EXPECT_TRUE(log.Contains("    IMSI: set the imsi to '" + imsi + "'"));
+               }},
+    CommandRow{"HomeNetwork", 50123, false, "    Home Network Info:", kTraceLevelInfo, "GetHomeNetwork", {}},
+    CommandRow{"ServingNetwork", 51234, false, "    Serving Network Info:", kTraceLevelInfo, "GetServingNetwork",
+               {}},
+    CommandRow{"UnknownCode", 9, false, "    Error: Unknown code ( 9 ) in PerformSpecialDiagnostics",
+               kTraceLevelError, nullptr, {}},
+    CommandRow{"UnknownCodeWithParameter", Word(9, 1), false,
+               "    Error: Unknown code ( 65545 ) in PerformSpecialDiagnostics", kTraceLevelError, nullptr, {}}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+struct ReportRow {
+  const char* label;
+  const char* arrange;  // a simulator event, or null
+  bool failSessionState;
+  const char* line;
+};
+void PrintTo(const ReportRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class SettingsReportTest : public EndToEndTest, public testing::WithParamInterface<ReportRow> {};
+
+TEST_P(SettingsReportTest, ReportsTheSessionStateAndTheDefaultProfile) {
+  const ReportRow& row = GetParam();
+  AttachAndWait();
+  if (row.arrange != nullptr) {
+    const std::size_t lines = LineTimes("<== CVeskSDK::SessionStateCallback").size();
+    second_.Event(row.arrange);
+    ASSERT_TRUE(WaitForLines("<== CVeskSDK::SessionStateCallback", lines + 1));
+  }
+  if (row.failSessionState) {
+    second_.Fail("GetSessionState", GENERAL_ERROR, 1);
+  }
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(50000));
+  const std::string report = std::string(
+      "    \n\n\n*************************************************************\n"
+      "* GETTING THE CURRENT SETTINGS OF THE CONNECTED VESK DEVICE *\n"
+      "*************************************************************\n\n\n\n"
+      "VESKTEST: NDIS autoconnect is 'disabled'\n\n") + row.line + "\n\n";
+  const auto line = traceLog_.FindLine("GETTING THE CURRENT SETTINGS");
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->text, report);
+  EXPECT_EQ(line->level, kTraceLevelInfo);
+  EXPECT_TRUE(WaitForLines("==> CVeskSDK::SaveCurrentDefaultProfileInfo"));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(States, SettingsReportTest, testing::Values(
+    ReportRow{"Disconnected", nullptr, false, "VESKTEST: session state is currently disconnected"},
+    ReportRow{"Connected", "session = 2", false, "VESKTEST: session state is currently connected"},
+    ReportRow{"Suspended", "session = 3", false, "VESKTEST: session state is currently suspended (not supported)"},
+    ReportRow{"Authenticating", "session = 4", false, "VESKTEST: session state is currently 'authenticating'"},
+    ReportRow{"Unknown", "session = 7", false, "VESKTEST: FAIL FAIL FAIL FAIL FAIL FAIL"},
+    ReportRow{"Unreadable", nullptr, true, "VESKTEST: ERROR - could not get the current session state '1'"}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(EndToEndTest, StressRunReportsTheFirstPatternInOrderAndRefusesASecondRun) {
+  constexpr uint32_t kStressRssi = 3;
+  const std::size_t from = sink_.Count();
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(kStressRssi));
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(kStressRssi));
+  EXPECT_TRUE(traceLog_.Contains("    VESKTEST: CREATING A NEW VESK RSSI STRESS THREAD", kTraceLevelInfo));
+  EXPECT_TRUE(traceLog_.Contains("    VESKTEST: COULD NOT START A NEW RSSI THREAD", kTraceLevelError));
+
+  std::size_t next = from;
+  for (int32_t dbm = -115; dbm <= 0; ++dbm) {
+    next = WaitFor(WWAN_NOTIFICATION_RSSI, next);
+    ASSERT_EQ(static_cast<intptr_t>(sink_.Notifications()[next].param1), dbm);
+    ++next;
+  }
+  next = WaitFor(WWAN_NOTIFICATION_RSSI, next);
+  EXPECT_EQ(static_cast<intptr_t>(sink_.Notifications()[next].param1), 0);  // the second pattern's start
+  EXPECT_TRUE(traceLog_.Contains("    VESKTEST: STRESS TEST RSSI FROM SMALLEST TO LARGEST", kTraceLevelInfo));
+}
+
+// On the real clock a stress run lasts about two minutes; closing or releasing the manager ends it.
+class StressShutdownTest : public EndToEndTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(StressShutdownTest, EndsTheRunBeforeReturning) {
+  const bool release = GetParam();
+  SetTimeScale(1.0);
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(3));
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::SignalStrengthCallback", 3));
+  const Clock::time_point start = Clock::now();
+  if (release) {
+    Release();
+  } else {
+    EXPECT_TRUE(sdk_->Close());
+  }
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
+  // The thread has left the manager for good before the manager let go.
+  const auto lines = traceLog_.lines();
+  const auto ended = std::find_if(lines.begin(), lines.end(),
+                                  [](const auto& line) { return line.text == "<== CVeskSDK::StressRssi"; });
+  ASSERT_NE(ended, lines.end());
+  const auto closed = std::find_if(lines.begin(), lines.end(), [&](const auto& line) {
+    return line.text == (release ? "<== CVeskSDK::~CVeskSDK" : "<== CVeskSDK::Close");
+  });
+  ASSERT_NE(closed, lines.end());
+  EXPECT_LT(ended - lines.begin(), closed - lines.begin());
+  EXPECT_EQ(std::find_if(ended, lines.end(),
+                         [](const auto& line) { return line.text == "==> CVeskSDK::SignalStrengthCallback"; }),
+            lines.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseOrRelease, StressShutdownTest, testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Release" : "Close"); });
+
+}  // namespace
+}  // namespace e2e
