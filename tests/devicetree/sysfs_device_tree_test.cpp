@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,33 @@ TEST(SysfsDeviceTreeTest, InterfacesComeInTheirNumbersOrder) {
   EXPECT_EQ(WalkFrom(sysfs, modem).ids,
             (std::vector<std::string>{modem, FakeSysfs::kNetInterface, FakeSysfs::kWwan, FakeSysfs::kNmeaInterface,
                                       FakeSysfs::kNmeaTty, modem + "/1-1:1.9", modem + "/1-1:1.10"}));
+}
+
+TEST(SysfsDeviceTreeTest, WalksFromSeveralThreadsAtOnceAgree) {
+  FakeSysfs sysfs;
+  sysfs.AddModem();
+  const auto tree = std::make_shared<SysfsDeviceTree>(sysfs.root());
+  std::vector<std::vector<std::u16string>> ids(4);
+  std::vector<std::thread> threads;
+  for (auto& walk : ids) {
+    threads.emplace_back([&tree, &walk] {
+      NetUtilities::DeviceInfoHelper helper(nullptr, 20, tree);
+      for (const char* start : {FakeSysfs::kNmeaTty, FakeSysfs::kWwan, FakeSysfs::kModem}) {
+        DeviceInfoTree info;
+        helper.GetDeviceInfo(platform::Widen(start), info);
+        for (const DeviceNode& node : info.nodes) {
+          walk.push_back(node.id);
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(ids[0].size(), 3 * kWholeModem.size());
+  for (const auto& walk : ids) {
+    EXPECT_EQ(walk, ids[0]);
+  }
 }
 
 TEST(SysfsDeviceTreeTest, UsbBusListsItsDevicesButNothingOutsideTheDeviceFolders) {
