@@ -2,6 +2,9 @@
 # Run it with scripts/demo, or: vesk-host examples/tour.vsh
 open
 wait-for sdk_initializing 5000
+# The modems this machine's device tree shows, by instance ID (examples/by-device-tree.vsh attaches by
+# one); on a machine without a modem there are none.
+devices
 # The module connects the first modem that the vendor library finds, learns its firmware and
 # announces it.
 attach

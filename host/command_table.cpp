@@ -28,6 +28,7 @@ CommandTable BuildCommandTable() {
   AddSimulatorCommands(table);
   AddImageCommands(table);
   AddDiagCommands(table);
+  AddDeviceCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -59,6 +59,8 @@ void AddSimulatorCommands(CommandTable& table);
 void AddImageCommands(CommandTable& table);
 // diag.
 void AddDiagCommands(CommandTable& table);
+// devices.
+void AddDeviceCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

@@ -9,9 +9,11 @@ namespace vesksim {
 Modem DefaultModem(size_t index) {
   Modem modem;
   char text[160];
-  std::snprintf(
-      text, sizeof text,
-      "\\\\?\\USB#VID_FFFF&PID_2000&MI_00#7&1a2b3c4d&0&%04zu#{5c1f0e3a-7d2b-4e61-9a0f-3b8c2d4e6f70}", index);
+  // The network interface of a USB device in the n-th port of the first bus, as a Linux machine's
+  // sysfs shows it (examples/modem.umockdev describes the first one).
+  std::snprintf(text, sizeof text,
+                "\\\\?\\/devices/pci0000:00/0000:00:14.0/usb1/1-%zu/1-%zu:1.0#{5c1f0e3a-7d2b-4e61-9a0f-3b8c2d4e6f70}",
+                index + 1, index + 1);
   modem.deviceId = text;
   std::snprintf(text, sizeof text, "VSK-%04zu", index + 1);
   modem.deviceKey = text;

@@ -4,14 +4,27 @@
 #include <utility>
 
 #include "platform/in_memory_device_tree.h"
+#ifdef __linux__
+#include "platform/posix/sysfs_device_tree.h"
+#endif
 
 namespace platform {
 namespace {
 
 std::mutex systemTreeLock;
 
+// The machine's own tree where the platform has one; a machine without a modem simply has no node
+// that the module looks for.
+std::shared_ptr<const DeviceTree> DefaultTree() {
+#ifdef __linux__
+  return std::make_shared<SysfsDeviceTree>();
+#else
+  return std::make_shared<InMemoryDeviceTree>();
+#endif
+}
+
 std::shared_ptr<const DeviceTree>& SystemTreeLocked() {
-  static std::shared_ptr<const DeviceTree> tree = std::make_shared<InMemoryDeviceTree>();
+  static std::shared_ptr<const DeviceTree> tree = DefaultTree();
   return tree;
 }
 
@@ -55,7 +68,7 @@ std::shared_ptr<const DeviceTree> SystemDeviceTree() {
 
 void SetSystemDeviceTree(std::shared_ptr<const DeviceTree> tree) {
   if (tree == nullptr) {
-    tree = std::make_shared<InMemoryDeviceTree>();
+    tree = DefaultTree();
   }
   std::lock_guard<std::mutex> lock(systemTreeLock);
   SystemTreeLocked() = std::move(tree);

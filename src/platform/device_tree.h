@@ -5,7 +5,7 @@
 // Every query returns an error number, 0 for success, that the caller writes to its trace log. The
 // numbers are the configuration manager's and the registry's own (constants below), so trace lines
 // read alike on every platform. Implementations must accept concurrent queries from several threads.
-// An in-memory implementation serves tests and the simulator; a system one can stand beside it.
+// An in-memory implementation serves tests and the simulator; posix/sysfs_device_tree.h reads Linux's.
 #pragma once
 
 #include <cstdint>
@@ -88,10 +88,10 @@ class DeviceTree {
                                RegistryValue* value) const = 0;
 };
 
-// The tree the module reads when it is given none: empty until a host, the simulator or a test
-// installs one. Thread-safe.
+// The tree the module reads when it is given none: the machine's own (sysfs on Linux) until a test
+// installs another. Thread-safe.
 std::shared_ptr<const DeviceTree> SystemDeviceTree();
-// A null tree puts back an empty one.
+// A null tree puts back the machine's own.
 void SetSystemDeviceTree(std::shared_ptr<const DeviceTree> tree);
 
 }  // namespace platform

@@ -8,7 +8,7 @@ namespace simtest {
 namespace {
 
 constexpr const char* kDefaultId =
-    "\\\\?\\USB#VID_FFFF&PID_2000&MI_00#7&1a2b3c4d&0&0000#{5c1f0e3a-7d2b-4e61-9a0f-3b8c2d4e6f70}";
+    "\\\\?\\/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0#{5c1f0e3a-7d2b-4e61-9a0f-3b8c2d4e6f70}";
 
 using ConnectionTest = SimTest;
 

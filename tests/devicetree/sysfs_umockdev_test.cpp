@@ -1,0 +1,250 @@
+// The sysfs device tree as the module reads it, over the composite modem of examples/modem.umockdev.
+// CTest runs every test in a test bed of its own (umockdev-run); without one the tests skip.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "host/device_list.h"
+#include "host/recording_trace_log.h"
+#include "netutil/device_info_helper.h"
+#include "platform/posix/sysfs_device_tree.h"
+#include "platform/text.h"
+
+namespace devicetree_test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DeviceTree;
+using platform::SysfsDeviceTree;
+
+const std::string kHub = "/devices/pci0000:00/0000:00:14.0/usb1";
+const std::string kModem = kHub + "/1-1";
+
+class UmockdevTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* bed = std::getenv("UMOCKDEV_DIR");
+    if (bed == nullptr) {
+      GTEST_SKIP() << "needs umockdev-run --device examples/modem.umockdev";
+    }
+    bed_ = bed;
+  }
+
+  // The test bed's own folder of a device, for changing it behind the tree's back.
+  fs::path BedPath(const std::string& devPath) const { return fs::path(bed_) / ("sys" + devPath); }
+
+  DeviceInfoTree Walk(const std::string& instanceId, const std::shared_ptr<const DeviceTree>& tree,
+                      bool expectFound = true) {
+    NetUtilities::DeviceInfoHelper helper(&traceLog_, 20, tree);
+    DeviceInfoTree info;
+    EXPECT_EQ(helper.GetDeviceInfo(platform::Widen(instanceId), info), expectFound) << instanceId;
+    adapterName_ = platform::Narrow(helper.GetAdapterName(info));
+    return info;
+  }
+  DeviceInfoTree Walk(const std::string& instanceId, bool expectFound = true) {
+    return Walk(instanceId, std::make_shared<SysfsDeviceTree>(), expectFound);
+  }
+
+  std::string bed_;
+  hostkit::RecordingTraceLog traceLog_;
+  std::string adapterName_;
+};
+
+struct NodeRow {
+  std::string id;  // below the modem
+  int32_t kind;
+  const char* description;
+  const char* comPort;
+  const char* settingId;
+  const char* service;
+  const char* hardwareId0;
+  bool disabled;
+  bool wwan;
+};
+
+const std::vector<NodeRow> kModemNodes{
+    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb", "USB\\VID_FFFF&PID_2000&REV_0001",
+     false, false},
+    {"/1-1:1.0", NetUtilities::kNodeUsb, "Vesk Mobile Broadband Network Adapter", "", "", "qmi_wwan",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, false},
+    {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0", "qmi_wwan",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
+    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_01",
+     false, false},
+    {"/1-1:1.1/ttyUSB0/tty/ttyUSB0", NetUtilities::kNodePorts, "Vesk Modem Port", "ttyUSB0", "", "option1",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
+    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_02",
+     false, false},
+    {"/1-1:1.2/ttyUSB1/tty/ttyUSB1", NetUtilities::kNodePorts, "Vesk NMEA Port", "ttyUSB1", "", "option1",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
+    {"/1-1:1.3", NetUtilities::kNodeUsb, "Vesk Diagnostics Port", "", "", "option",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
+    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "", "option1",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
+    {"/1-1:1.4", NetUtilities::kNodeUsb, "Vesk Mass Storage", "", "", "usb-storage",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+    {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "", "sr",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+};
+
+class ModemTreeTest : public UmockdevTest, public testing::WithParamInterface<const char*> {};
+
+// Whichever function the walk starts from, it climbs to the USB device and lists all of it.
+TEST_P(ModemTreeTest, ListsEveryFunctionOfTheUsbDeviceInPreOrder) {
+  const DeviceInfoTree info = Walk(kModem + GetParam());
+  EXPECT_EQ(platform::Narrow(info.vid), "vid_ffff");
+  EXPECT_EQ(platform::Narrow(info.pid), "pid_2000");
+  ASSERT_EQ(info.nodes.size(), kModemNodes.size());
+  for (std::size_t i = 0; i < kModemNodes.size(); ++i) {
+    const NodeRow& row = kModemNodes[i];
+    const DeviceNode& node = info.nodes[i];
+    SCOPED_TRACE(kModem + row.id);
+    EXPECT_EQ(platform::Narrow(node.id), kModem + row.id);
+    EXPECT_EQ(node.kind, row.kind);
+    EXPECT_EQ(platform::Narrow(node.deviceDescription), row.description);
+    EXPECT_EQ(platform::Narrow(node.comPort), row.comPort);
+    EXPECT_EQ(platform::Narrow(node.settingId), row.settingId);
+    EXPECT_EQ(platform::Narrow(node.service), row.service);
+    EXPECT_EQ(platform::Narrow(node.hardwareId0), row.hardwareId0);
+    EXPECT_EQ(platform::Narrow(node.manufacturer), "Vesk Wireless");
+    EXPECT_EQ(platform::Narrow(node.vid), "vid_ffff");
+    EXPECT_EQ(node.disabled, row.disabled);
+    EXPECT_EQ(node.hasWwanDrivers, row.wwan);
+  }
+  EXPECT_EQ(adapterName_, "Vesk Mobile Broadband Network Adapter (wwan0)");
+  EXPECT_TRUE(traceLog_.Contains("Stop here, not same PID/VID, PID = 'pid_0002' VID = 'vid_1d6b'"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, ModemTreeTest,
+                         testing::Values("", "/1-1:1.0", "/1-1:1.0/net/wwan0", "/1-1:1.2/ttyUSB1/tty/ttyUSB1",
+                                         "/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0"));
+
+TEST_F(UmockdevTest, HostListsTheModemWithItsAdapterAndNmeaPort) {
+  const SysfsDeviceTree tree;
+  const std::vector<vesk_host::ModemListing> modems = vesk_host::ListModems(tree);
+  ASSERT_EQ(modems.size(), 1u) << "the root hub is no modem";
+  EXPECT_EQ(vesk_host::FormatListing(modems[0]),
+            kModem + "  vid_ffff&pid_2000  adapter \"Vesk Mobile Broadband Network Adapter (wwan0)\"  nmea ttyUSB1  enabled");
+
+  const fs::path authorized = BedPath(kModem + "/1-1:1.0") / "authorized";
+  std::ofstream(authorized) << "0\n";
+  const bool disabled = vesk_host::ListModems(tree).at(0).disabled;
+  std::ofstream(authorized) << "1\n";
+  EXPECT_TRUE(disabled) << "its network adapter is disabled";
+}
+
+TEST_F(UmockdevTest, ClimbStopsBelowAParentThatIsNotUsb) {
+  // The root hub is a USB device of its own; above it is the PCI controller, with no USB IDs.
+  DeviceInfoTree info = Walk(kHub);
+  EXPECT_EQ(platform::Narrow(info.vid), "vid_1d6b");
+  ASSERT_FALSE(info.nodes.empty());
+  EXPECT_EQ(platform::Narrow(info.nodes[0].id), kHub);
+  EXPECT_EQ(info.nodes.size(), kModemNodes.size() + 1);
+  EXPECT_TRUE(traceLog_.Contains("Stop here, No VID/PID for parent"));
+
+  // The controller itself: no VID/PID, so the tree is rooted at it, a node of its subsystem's class.
+  info = Walk("/devices/pci0000:00/0000:00:14.0");
+  EXPECT_TRUE(info.vid.empty());
+  ASSERT_FALSE(info.nodes.empty());
+  EXPECT_EQ(info.nodes[0].kind, NetUtilities::kNodeOther);
+  EXPECT_EQ(platform::Narrow(info.nodes[0].service), "xhci_hcd");
+  EXPECT_EQ(info.nodes.size(), kModemNodes.size() + 2);
+  EXPECT_TRUE(traceLog_.Contains("Did not find VID/PID... will try to get device subtree"));
+}
+
+TEST_F(UmockdevTest, UnknownInstanceIdIsNotLocated) {
+  const DeviceInfoTree info = Walk(kHub + "/1-9", false);
+  EXPECT_TRUE(info.nodes.empty());
+  EXPECT_TRUE(traceLog_.Contains("Failed CM_Locate_DevNode 0xd", 2));
+}
+
+// Unplugs an interface of the modem when the walk first asks for a child of the network adapter's.
+class UnplugDuringWalk : public DeviceTree {
+ public:
+  UnplugDuringWalk(std::function<void()> unplug) : unplug_(std::move(unplug)) {}
+  uint32_t Locate(std::u16string_view id, Node* node) const override { return tree_.Locate(id, node); }
+  uint32_t GetParent(Node node, Node* parent) const override { return tree_.GetParent(node, parent); }
+  uint32_t GetChild(Node node, Node* child) const override {
+    std::u16string id;
+    if (tree_.GetInstanceId(node, &id) == 0 && platform::Narrow(id) == kModem + "/1-1:1.0" && unplug_) {
+      std::exchange(unplug_, nullptr)();
+    }
+    return tree_.GetChild(node, child);
+  }
+  uint32_t GetSibling(Node node, Node* sibling) const override { return tree_.GetSibling(node, sibling); }
+  uint32_t GetInstanceId(Node node, std::u16string* id) const override { return tree_.GetInstanceId(node, id); }
+  uint32_t GetStatus(Node node, uint32_t* status, uint32_t* problem) const override {
+    return tree_.GetStatus(node, status, problem);
+  }
+  uint32_t CheckSetupInfo(std::u16string_view id) const override { return tree_.CheckSetupInfo(id); }
+  uint32_t GetProperty(Node node, platform::DeviceProperty property, platform::RegistryValue* value) const override {
+    return tree_.GetProperty(node, property, value);
+  }
+  uint32_t OpenKey(Node node, platform::DeviceKey key) const override { return tree_.OpenKey(node, key); }
+  uint32_t GetKeyValue(Node node, platform::DeviceKey key, std::u16string_view name,
+                       platform::RegistryValue* value) const override {
+    return tree_.GetKeyValue(node, key, name, value);
+  }
+
+ private:
+  SysfsDeviceTree tree_;
+  mutable std::function<void()> unplug_;
+};
+
+struct UnplugRow {
+  const char* label;
+  const char* unplugged;   // below the modem
+  std::size_t nodesRead;  // the walk keeps a record, empty, of a node that went before it was read
+};
+void PrintTo(const UnplugRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class UnplugTest : public UmockdevTest, public testing::WithParamInterface<UnplugRow> {};
+
+TEST_P(UnplugTest, WalkEndsWithWhatIsLeft) {
+  const fs::path gone = BedPath(kModem + GetParam().unplugged);
+  const fs::path aside = fs::path(bed_) / "unplugged";
+  const auto tree = std::make_shared<UnplugDuringWalk>([&] { fs::rename(gone, aside); });
+  const DeviceInfoTree info = Walk(kModem, tree);
+  fs::rename(aside, gone);  // for a run of the whole binary in one test bed
+  const auto read = std::count_if(info.nodes.begin(), info.nodes.end(), [](const auto& n) { return !n.id.empty(); });
+  EXPECT_EQ(static_cast<std::size_t>(read), GetParam().nodesRead);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, UnplugTest, testing::Values(
+    // The next interface, already listed, goes with its port.
+    UnplugRow{"NextInterface", "/1-1:1.1", kModemNodes.size() - 2},
+    // The interface being walked goes: its network adapter is not found.
+    UnplugRow{"InterfaceBeingWalked", "/1-1:1.0", kModemNodes.size() - 1},
+    // The whole modem goes: only what was read before remains.
+    UnplugRow{"WholeDevice", "", 2}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST_F(UmockdevTest, LinkLoopsAndOversizedFilesInTheBedDoNotStopTheWalk) {
+  const fs::path net = BedPath(kModem + "/1-1:1.0");
+  fs::create_directory_symlink(".", net / "loop");
+  fs::create_directory_symlink("../1-1:1.0", net / "again");
+  const fs::path port = BedPath(kModem + "/1-1:1.1");
+  fs::copy_file(port / "interface", port / "interface.saved");
+  std::ofstream(port / "interface", std::ios::trunc) << std::string(1 << 20, 'M');
+
+  const DeviceInfoTree info = Walk(kModem);
+  fs::remove(net / "loop");
+  fs::remove(net / "again");
+  fs::rename(port / "interface.saved", port / "interface");
+
+  ASSERT_EQ(info.nodes.size(), kModemNodes.size());
+  // The oversized interface text is not read: the port goes by the product's name.
+  EXPECT_EQ(platform::Narrow(info.nodes[4].deviceDescription), "Vesk 2000 Mobile Broadband");
+}
+
+}  // namespace
+}  // namespace devicetree_test

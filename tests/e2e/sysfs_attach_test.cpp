@@ -1,0 +1,71 @@
+// Attaching by the machine's device tree: the simulated modem, named by the instance ID that sysfs
+// gives it in examples/modem.umockdev. CTest runs these in a umockdev test bed; without one they skip.
+#include <cstdlib>
+#include <string>
+
+#include "e2e_host.h"
+#include "netutil/device_info_helper.h"
+#include "platform/device_tree.h"
+#include "platform/text.h"
+#include "vesk/notifications.h"
+
+namespace e2e {
+namespace {
+
+const std::string kModem = "/devices/pci0000:00/0000:00:14.0/usb1/1-1";
+
+class SysfsAttachTest : public EndToEndTest {
+ protected:
+  void SetUp() override {
+    if (std::getenv("UMOCKDEV_DIR") == nullptr) {
+      GTEST_SKIP() << "needs umockdev-run --device examples/modem.umockdev";
+    }
+    EndToEndTest::SetUp();
+  }
+
+  // The tree by which a host names a modem, as it reads it from the machine.
+  static DeviceInfoTree HostTree(const std::string& instanceId) {
+    NetUtilities::DeviceInfoHelper helper(nullptr, kTraceCategory, platform::SystemDeviceTree());
+    DeviceInfoTree tree;
+    helper.GetDeviceInfo(platform::Widen(instanceId), tree);
+    return tree;
+  }
+};
+
+TEST_F(SysfsAttachTest, ModemNamedByItsInstanceIdIsAttachedWithItsAdapterAndNmeaPort) {
+  const DeviceInfoTree tree = HostTree(kModem);
+  ASSERT_FALSE(tree.nodes.empty());
+  ASSERT_TRUE(sdk_->AttachToCellularDevice(tree));
+  WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
+
+  EXPECT_TRUE(traceLog_.Contains(
+      "    Got list of enumerated devices, numDevices = 1, looking for device '" + kModem + "'", kTraceLevelInfo));
+  EXPECT_TRUE(traceLog_.Contains("    GPS is fully supported", kTraceLevelInfo));
+  char16_t text[261] = {};
+  sdk_->GetAdapterText(text);
+  EXPECT_EQ(platform::Narrow(text), "Vesk Mobile Broadband Network Adapter (wwan0)");
+  sdk_->GetPortText(text);
+  EXPECT_EQ(platform::Narrow(text), kModem);
+  EXPECT_EQ(platform::Narrow(sdk_->GetNmeaPortName()), "ttyUSB1");
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).empty());
+}
+
+TEST_F(SysfsAttachTest, NamedModemThatIsNotPluggedInIsReportedOnce) {
+  const std::string absent = "/devices/pci0000:00/0000:00:14.0/usb1/1-2";
+  DeviceInfoTree tree;  // as a host that remembers a modem it once saw in that port
+  tree.nodes.emplace_back().id = platform::Widen(absent);
+  ASSERT_TRUE(sdk_->AttachToCellularDevice(tree));
+  ASSERT_TRUE(WaitForLines("==> CVeskSDK::InitializeVesk", 6));
+
+  EXPECT_TRUE(traceLog_.Contains("    ****> DID NOT FIND DEVICE '" + absent + "'", kTraceLevelError));
+  const auto states = Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
+  ASSERT_EQ(states.size(), 1u);
+  EXPECT_EQ(states[0].param1, CVeskSDK::kDeviceStateNotConnectable);
+  WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE);
+  Settle();
+  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE).size(), 1u);
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE).empty());
+}
+
+}  // namespace
+}  // namespace e2e
