@@ -13,11 +13,24 @@ unlock 1234
 wait-for ready_to_connect 10000
 # What the host shows of the modem: identity, network, signal and session.
 card
+# The radio technology the modem may use is kept by the modem: 2G only, then back to its own choice.
+service
+service 2g
+service
+service default
 # A data session: the module starts it on a thread of its own and reports it once the modem has
 # connected; the modem then reports its traffic counters every few seconds.
 connect internet.test
 wait-for connected 20000
 wait-for bytes_tx_rx 10000
+disconnect
+wait-for disconnected 10000
+# Autoconnect: the module writes the default profile and the modem connects by itself; switched off,
+# the modem keeps the session until the host stops it.
+autoconnect on internet.test
+wait-for connected 20000
+autoconnect
+autoconnect off
 disconnect
 wait-for disconnected 10000
 close

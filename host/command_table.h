@@ -51,6 +51,8 @@ void AddShellCommands(CommandTable& table);
 void AddCardCommands(CommandTable& table);
 // unlock.
 void AddSimCommands(CommandTable& table);
+// service, autoconnect.
+void AddSettingCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

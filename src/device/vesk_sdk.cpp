@@ -6,22 +6,6 @@
 #include "trace/scope_trace.h"
 #include "vesk/values.h"
 
-bool CVeskSDK::SetAutoConnectMode(int32_t /*mode*/, const char* /*apn*/, const char* /*userName*/,
-                                  const char* /*password*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::SetAutoConnectMode");
-  return false;
-}
-
-bool CVeskSDK::GetCellularServiceSelection(int32_t* /*selection*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetCellularServiceSelection");
-  return false;
-}
-
-bool CVeskSDK::SetCellularServiceSelection(int32_t /*selection*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::SetCellularServiceSelection");
-  return false;
-}
-
 bool CVeskSDK::StartGPSTracking() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartGPSTracking");
   return false;
@@ -54,10 +38,6 @@ bool CVeskSDK::IsImageSwitchingSupported() {
 
 void CVeskSDK::ProcessStoredSmsMessages() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::ProcessStoredSmsMessages");
-}
-
-void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleAutoconnectTimeout");
 }
 
 void CVeskSDK::StressRssi(RssiStressPlan /*plan*/) {
