@@ -25,11 +25,24 @@ card
 simulate sms = device from +4915112345678 2026-12-06 12:00:00 Café @ noon: €5 {ok}
 wait-for sms_event 5000
 inbox
+# The radio technology the modem may use is kept by the modem: 2G only, then back to its own choice.
+service
+service 2g
+service
+service default
 # A data session: the module starts it on a thread of its own and reports it once the modem has
 # connected; the modem then reports its traffic counters every few seconds.
 connect internet.test
 wait-for connected 20000
 wait-for bytes_tx_rx 10000
+disconnect
+wait-for disconnected 10000
+# Autoconnect: the module writes the default profile and the modem connects by itself; switched off,
+# the modem keeps the session until the host stops it.
+autoconnect on internet.test
+wait-for connected 20000
+autoconnect
+autoconnect off
 disconnect
 wait-for disconnected 10000
 # A diagnostic command: the modem's current settings, written to the trace.

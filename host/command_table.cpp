@@ -29,6 +29,7 @@ CommandTable BuildCommandTable() {
   AddImageCommands(table);
   AddDiagCommands(table);
   AddDeviceCommands(table);
+  AddSettingCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -61,6 +61,8 @@ void AddImageCommands(CommandTable& table);
 void AddDiagCommands(CommandTable& table);
 // devices.
 void AddDeviceCommands(CommandTable& table);
+// service, autoconnect.
+void AddSettingCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

@@ -51,6 +51,7 @@ void Simulator::StartSession(size_t index) {
     if (m.endReason != 0) {
       m.sessionState = kSessionDisconnected;
       s.ReportSession(index, kSessionDisconnected, m.endReason);
+      s.ScheduleReconnect(index, session);
       return {};
     }
     m.sessionState = kSessionConnected;
@@ -91,10 +92,26 @@ void Simulator::ScheduleByteTotals(size_t index, uint64_t session) {
 
 void Simulator::AutoConnect(size_t index) {
   const Modem& modem = modems_[index];
-  if (modem.autoconnect == 1 && modem.present && modem.powerMode == 0 &&
-      modem.sessionState == kSessionDisconnected && HasSubscription(modem)) {
-    StartSession(index);
+  if (modem.autoconnect != 1 || !modem.present || modem.powerMode != 0 ||
+      modem.sessionState != kSessionDisconnected || !HasSubscription(modem)) {
+    return;
   }
+  // Credentials the network refuses keep the modem trying quietly: it never reports a session state.
+  const Profile& profile = modem.defaultProfile;
+  if ((modem.acceptedUser && *modem.acceptedUser != profile.userName) ||
+      (modem.acceptedPassword && *modem.acceptedPassword != profile.password)) {
+    return;
+  }
+  StartSession(index);
+}
+
+void Simulator::ScheduleReconnect(size_t index, uint64_t session) {
+  Schedule(timing_.reconnectMs, [index, session](Simulator& s) -> Invocation {
+    if (s.sessionEpoch_[index] == session) {
+      s.AutoConnect(index);
+    }
+    return {};
+  });
 }
 
 void Simulator::ReportPower(size_t index) {
@@ -272,6 +289,8 @@ void Simulator::Apply(size_t index, const Event& event) {
       modem.sessionState = state;
       if (state == kSessionConnected) {
         ScheduleByteTotals(index, session);
+      } else if (state == kSessionDisconnected) {
+        ScheduleReconnect(index, session);
       }
       ReportSession(index, state, n.size() > 1 ? static_cast<uint32_t>(n[1]) : 0);
       break;

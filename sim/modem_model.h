@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,10 @@ struct Modem {
   uint64_t bytesRx = 0;
   uint32_t txRate = 1200;  // bytes per second while connected
   uint32_t rxRate = 48000;
+  // The user name and password the network takes for the modem's own (autoconnect) sessions, checked
+  // against the default profile; unset: any.
+  std::optional<std::string> acceptedUser;
+  std::optional<std::string> acceptedPassword;
 
   // SMS storage by index: 0 the SIM, 1 the device memory
   std::map<uint32_t, StoredSms> sms[2];

@@ -18,6 +18,7 @@ struct Timing {
   uint32_t restartMs = 4000;        // a reset modem is gone for this long
   uint32_t activationStepMs = 500;  // between activation progress reports
   uint32_t nmeaMs = 1000;           // between NMEA sentences
+  uint32_t reconnectMs = 2000;      // autoconnect's new start after a session the modem lost
 };
 
 enum class EventKind {

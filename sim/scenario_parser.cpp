@@ -92,6 +92,13 @@ ModemKey NestedText(S Modem::*outer, std::string S::*inner) {
   };
 }
 
+ModemKey AcceptedText(std::optional<std::string> Modem::*member) {
+  return [member](Modem& modem, std::string_view value) {
+    modem.*member = std::string(value);
+    return value.size() <= 255;
+  };
+}
+
 ModemKey Address(uint32_t Profile::*member) {
   return [member](Modem& modem, std::string_view value) {
     const auto address = ParseDottedAddress(value);
@@ -245,7 +252,9 @@ const std::map<std::string, KeyTable, std::less<>>& ModemSections() {
         {"start_result", U32(&Modem::startResult)},
         {"end_reason", U32(&Modem::endReason)},
         {"tx_rate", U32(&Modem::txRate)},
-        {"rx_rate", U32(&Modem::rxRate)}}},
+        {"rx_rate", U32(&Modem::rxRate)},
+        {"accepted_user", AcceptedText(&Modem::acceptedUser)},
+        {"accepted_password", AcceptedText(&Modem::acceptedPassword)}}},
       {"gps",
        {{"pds_enabled", FlagAsNumber(&Modem::pdsEnabled)},
         {"auto_tracking", FlagAsNumber(&Modem::serviceAutoTracking)},
@@ -328,7 +337,8 @@ bool ParseTiming(Timing& timing, std::string_view key, std::string_view value, s
       {"stop_ms", &Timing::stopMs},
       {"restart_ms", &Timing::restartMs},
       {"activation_step_ms", &Timing::activationStepMs},
-      {"nmea_ms", &Timing::nmeaMs}};
+      {"nmea_ms", &Timing::nmeaMs},
+      {"reconnect_ms", &Timing::reconnectMs}};
   const auto it = keys.find(key);
   if (it == keys.end()) {
     *error = "unknown key '" + std::string(key) + "'";

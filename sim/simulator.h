@@ -129,6 +129,9 @@ class Simulator {
   void Remove(size_t index);
   void Return(size_t index);
   void ScheduleByteTotals(size_t index, uint64_t session);
+  // With autoconnect on, the modem starts again reconnectMs after losing session epoch `session`,
+  // unless a start or stop came meanwhile.
+  void ScheduleReconnect(size_t index, uint64_t session);
   void ReportSession(size_t index, uint32_t state, uint32_t reason);
   // Schedules a report to modem index's callbacks; make(callbacks) returns the call to make, if any.
   template <typename Make>

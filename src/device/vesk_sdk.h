@@ -293,6 +293,26 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // Reads, decodes and delivers one message, then marks it read. The caller holds smsLock_.
   void ProcessSmsEvent(ULONG storageType, ULONG messageIndex);
   // ---- end SMS ----
+  // ---- Service selection and autoconnect (service_selection.cpp, autoconnect.cpp) ----
+ public:
+  // The autoconnect timer, the attempts at switching autoconnect on and their deadline, in
+  // milliseconds of the platform clock.
+  static constexpr uint32_t kAutoconnectTimeoutMs = 29000;
+  static constexpr uint32_t kAutoconnectDeadlineMs = 20000;
+  static constexpr int kAutoconnectAttempts = 2;
+
+ private:
+  friend struct ServiceSelectionTestPeer;
+
+  // The host service selection that a vendor technology preference stands for, traced as it is
+  // decoded; NORMAL_SERVICESELECTION_Not_Supported (with an error line) when it cannot be decoded.
+  int32_t DecodeTechnologyPreference(ULONG preference);
+  // Writes the default profile (GSM images) and switches autoconnect on, arming the autoconnect
+  // timer; when it is on already, only repeats the session's state to the host.
+  bool EnableAutoconnect(const char* apn, const char* userName, const char* password);
+  // Switches autoconnect off; true when it is off afterwards (or was off already).
+  bool DisableAutoconnect();
+  // ---- end service selection and autoconnect ----
 
   // ---- Hardware, serial and card information (hardware.cpp) ----
  public:

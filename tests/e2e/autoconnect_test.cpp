@@ -1,0 +1,178 @@
+// Autoconnect through the simulated modem: the modem connecting by itself (and again after losing its
+// session), the attempts at switching it on and off, and the 29 s watch that switches it off when the
+// modem never reports a session.
+#include <string>
+#include <vector>
+
+#include "e2e_host.h"
+#include "vesk/notifications.h"
+#include "vesk/values.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kPassword[] = "pw-Ac7Kq2";
+constexpr char kTimerRan[] = "==> CVeskSDK::HandleAutoconnectTimeout";
+constexpr int32_t kConnected = WWAN_NOTIFICATION_CONNECTED;
+constexpr int32_t kDisconnected = WWAN_NOTIFICATION_DISCONNECTED;
+
+class AutoconnectTest : public EndToEndTest {
+ protected:
+  void TearDown() override {
+    EndToEndTest::TearDown();
+    EXPECT_FALSE(traceLog_.Contains(kPassword)) << "a trace line shows the password";
+  }
+  bool SetMode(int32_t mode) { return sdk_->SetAutoConnectMode(mode, "auto.test", "carol", kPassword); }
+  ULONG ModemSetting() const {
+    ULONG setting = 99;
+    EXPECT_EQ(second_.Call<ULONG>("GetAutoconnect", &setting), 0u);
+    return setting;
+  }
+  std::vector<int32_t> SessionCodesFrom(std::size_t from) const {
+    std::vector<int32_t> codes;
+    const auto all = sink_.Notifications();
+    for (std::size_t i = from; i < all.size(); ++i) {
+      if (all[i].code == kConnected || all[i].code == kDisconnected) {
+        codes.push_back(all[i].code);
+      }
+    }
+    return codes;
+  }
+};
+
+TEST_F(AutoconnectTest, GsmImageWritesTheProfileAndTheModemConnectsByItselfAgainAfterADrop) {
+  second_.Load(std::string("[sim]\npin_status = 3\n[session]\naccepted_user = carol\naccepted_password = ") +
+               kPassword + "\n[timing]\nreconnect_ms = 500\n");
+  AttachAndWait();
+  const std::size_t from = sink_.Count();
+  ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
+  const std::size_t connected = WaitFor(kConnected, from);
+  EXPECT_EQ(sink_.Notifications()[connected].param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
+  EXPECT_EQ(second_.CallCount("StartDataSession"), 0u) << "the modem connected by itself";
+  CachedDefaultProfile profile{};
+  sdk_->GetCachedDefaultProfile(&profile);
+  EXPECT_EQ(CachedTextView(profile.profileName), u"Default");
+  EXPECT_EQ(CachedTextView(profile.apn), u"auto.test");
+
+  second_.Event("session = 1");
+  WaitFor(kConnected, WaitFor(kDisconnected, connected + 1));
+  // The modem's reports stopped the timer: after five more 6 s power ticks its expiry has not run.
+  ASSERT_TRUE(second_.WaitForCalls("GetPower", second_.CallCount("GetPower") + 6));
+  EXPECT_FALSE(traceLog_.Contains(kTimerRan));
+  EXPECT_EQ(ModemSetting(), 1u);
+}
+
+TEST_F(AutoconnectTest, RejectedCredentialsAreSwitchedOffWhenTheTimerRunsOut) {
+  second_.Load("[sim]\npin_status = 3\n[session]\naccepted_password = right\n");
+  AttachAndWait();
+  const std::size_t from = sink_.Count();
+  const Clock::time_point switchedOn = Clock::now();
+  ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
+  const std::size_t disconnected = WaitFor(kDisconnected, from);
+
+  ASSERT_TRUE(WaitForLines("    successfully disabled autoconnect"));
+  const auto timedOut = LineTimes("    Autoconnect timed out, perhaps due to invalid credentials?");
+  ASSERT_EQ(timedOut.size(), 1u);
+  EXPECT_GE(timedOut[0] - switchedOn, AtLeast(CVeskSDK::kAutoconnectTimeoutMs));
+  EXPECT_EQ(sink_.Notifications()[disconnected].param2, 0u);
+  EXPECT_EQ(ModemSetting(), 0u);
+  Settle();
+  EXPECT_EQ(SessionCodesFrom(from), std::vector<int32_t>{kDisconnected});
+}
+
+// A session the host connected itself reports nothing new when autoconnect is switched on.
+TEST_F(AutoconnectTest, TimerRunningOutWhileConnectedLeavesAutoconnectOn) {
+  second_.Load("[sim]\npin_status = 3\n[session]\nstate = 2\n");
+  AttachAndWait();
+  ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::HandleAutoconnectTimeout"));
+  EXPECT_FALSE(traceLog_.Contains("Autoconnect timed out"));
+  EXPECT_EQ(ModemSetting(), 1u);
+}
+
+struct ModeRow {
+  const char* label;
+  const char* scenario;
+  int32_t mode;
+  ULONG fault;  // SetAutoconnect's answer, faultTimes times
+  uint32_t faultTimes;
+  bool result;
+  uint32_t writes;         // SetAutoconnect calls, a write-back to disabled included
+  uint32_t profileWrites;  // SetDefaultProfile calls
+  std::vector<int32_t> codes;
+  bool timerRuns;  // the autoconnect timer was armed and, the modem staying off, runs out
+  const char* line;
+};
+void PrintTo(const ModeRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class SetModeTest : public AutoconnectTest, public testing::WithParamInterface<ModeRow> {};
+
+TEST_P(SetModeTest, SwitchesRetriesOrRefusesAndReadsTheProfileBack) {
+  const ModeRow& row = GetParam();
+  // The network refuses the modem's own sessions, so it never connects by itself here.
+  second_.Load(std::string("[sim]\npin_status = 3\n[session]\naccepted_user = nobody\n") + row.scenario);
+  AttachAndWait();
+  second_.Fail("SetAutoconnect", row.fault, row.faultTimes);
+  const std::size_t from = sink_.Count();
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(SetMode(row.mode), row.result);
+  Settle();
+
+  EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
+  EXPECT_EQ(second_.CallCount("SetAutoconnect"), row.writes);
+  EXPECT_EQ(second_.CallCount("SetDefaultProfile"), row.profileWrites);
+  EXPECT_EQ(SessionCodesFrom(from), row.codes);
+  for (const auto& notification : sink_.Notifications()) {
+    if (notification.code == kConnected) {
+      EXPECT_EQ(notification.param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
+    }
+  }
+  EXPECT_TRUE(traceLog_.Contains("    SetAutoConnectMode: updated the default info in the CCellularSDK object"));
+  if (row.timerRuns) {
+    ASSERT_TRUE(WaitForLines(kTimerRan));
+    EXPECT_GE(LineTimes(kTimerRan)[0] - start, AtLeast(CVeskSDK::kAutoconnectTimeoutMs));
+  }
+}
+
+constexpr char kOnConnected[] = "[session]\nautoconnect = 1\nstate = 2\n";
+constexpr char kOn[] = "[session]\nautoconnect = 1\n";
+constexpr int32_t kOff = NORMAL_AUTOCONNECT_Disabled;
+constexpr int32_t kOnMode = NORMAL_AUTOCONNECT_Enabled;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, SetModeTest, testing::Values(
+    ModeRow{"AlreadyOnConnected", kOnConnected, kOnMode, 0, 0, true, 0, 1, {kConnected}, false,
+            "    autoconnect is enabled and the device is connected"},
+    ModeRow{"AlreadyOnDisconnected", kOn, kOnMode, 0, 0, true, 0, 1, {kDisconnected}, false,
+            "    autoconnect is enabled and the device is disconnected"},
+    ModeRow{"NoEffectTwiceCountsAsSet", "", kOnMode, QMI_ERR_NO_EFFECT, 2, true, 2, 1, {}, true,
+            "    There was a previous error with autoconnect, and the last result is QMI_ERR_NO_EFFECT, so it seems "
+            "like it is set now"},
+    ModeRow{"NoEffectThenSet", "", kOnMode, QMI_ERR_NO_EFFECT, 1, true, 2, 1, {}, false,
+            "    Retry autoconnection, previous result 1026"},
+    ModeRow{"RetryLaterTwiceWrittenBack", "", kOnMode, QMI_ERR_RETRY_LATER, 2, false, 3, 1, {}, false,
+            "    problem with auto connect enable (rc = 1014)"},
+    ModeRow{"RefusedWrittenBack", "", kOnMode, GENERAL_ERROR, 1, false, 2, 1, {}, false,
+            "    setting autoconnect flag back to disabled (rc = 1026)"},
+    ModeRow{"CdmaWritesNoProfile", "[firmware]\ntechnology = 0\n", kOnMode, 0, 0, true, 1, 0, {}, false,
+            "    attempting to enable autoconnect for a CDMA image"},
+    ModeRow{"OffWhileConnected", kOnConnected, kOff, 0, 0, true, 1, 0, {}, false,
+            "    successfully disabled autoconnect"},
+    ModeRow{"OffWhileDisconnected", kOn, kOff, 0, 0, true, 1, 0, {kDisconnected}, false,
+            "    Already disconnected, but autoconnect is enabled (an error condition), so just generate "
+            "disconnected event and disable autoconnect to try to restore device"},
+    ModeRow{"OffAlready", "", kOff, 0, 0, true, 0, 0, {kDisconnected}, false,
+            "    Autoconnect mode is already disabled, returning successful"},
+    ModeRow{"OffRefused", kOnConnected, kOff, GENERAL_ERROR, 1, false, 1, 0, {}, false,
+            "    there was an error disabling autoconnect (rc = 1)"},
+    ModeRow{"Unsupported", "", NORMAL_AUTOCONNECT_Unsupported, 0, 0, false, 0, 0, {}, false,
+            "    unknown autoconnect mode specified (2)"},
+    ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false,
+            "    unknown autoconnect mode specified (3)"}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+}  // namespace
+}  // namespace e2e
