@@ -22,16 +22,6 @@ bool CVeskSDK::SetCellularServiceSelection(int32_t /*selection*/) {
   return false;
 }
 
-bool CVeskSDK::StartGPSTracking() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartGPSTracking");
-  return false;
-}
-
-bool CVeskSDK::StopGPSTracking() {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StopGPSTracking");
-  return false;
-}
-
 bool CVeskSDK::PerformSpecialDiagnostics(uint32_t /*command*/) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::PerformSpecialDiagnostics");
   return false;
@@ -62,13 +52,4 @@ void CVeskSDK::HandleAutoconnectTimeout(uint32_t /*argument*/) {
 
 void CVeskSDK::StressRssi(RssiStressPlan /*plan*/) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StressRssi");
-}
-
-void CVeskSDK::HandleNMEA(std::string /*sentence*/) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandleNMEA");
-}
-
-void CVeskSDK::HandlePDSState(ULONG enabledStatus, ULONG trackingStatus) {
-  ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::HandlePDSState");
-  Trace(kTraceLevelInfo, u"PDS State enabledStatus=%d, trackingStatus=%d", enabledStatus, trackingStatus);
 }
