@@ -20,6 +20,12 @@ wait-for connected 20000
 wait-for bytes_tx_rx 10000
 disconnect
 wait-for disconnected 10000
+# GPS tracking: the simulated receiver drives round a small loop; the module reports the position
+# at most once every 5 seconds, and only when it changed (run with --gpx FILE to keep the track).
+gps start
+wait-for gps_info_changed 15000
+wait-for gps_info_changed 15000
+gps stop
 close
 # Close detaches and returns only once the closing notifications have been delivered.
 wait-for detached_from_device 1000

@@ -24,6 +24,7 @@ CommandTable BuildCommandTable() {
   AddSessionCommands(table);
   AddCardCommands(table);
   AddSimCommands(table);
+  AddGpsCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

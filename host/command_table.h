@@ -51,6 +51,8 @@ void AddShellCommands(CommandTable& table);
 void AddCardCommands(CommandTable& table);
 // unlock.
 void AddSimCommands(CommandTable& table);
+// gps start|stop|status.
+void AddGpsCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 
