@@ -1,4 +1,5 @@
 // The reference host's command parsing, notification lines and script handling.
+#include <chrono>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -110,6 +111,25 @@ hostkit::RecordedNotification WithFix() {
   n.gps->satellites = 7;
   n.gps->satellitesValid = 1;
   n.gps->sourceText = u"NMEA";
+  n.utc = std::chrono::system_clock::time_point(std::chrono::milliseconds(1242122400250));
+  return n;
+}
+
+hostkit::RecordedNotification WithEveryValue() {
+  auto n = WithFix();
+  n.gps->altitude = 545.44;
+  n.gps->altitudeValid = 1;
+  n.gps->speed = 11.5236;
+  n.gps->speedValid = 1;
+  n.gps->heading = 84.4;
+  n.gps->headingValid = 1;
+  return n;
+}
+
+hostkit::RecordedNotification WithoutFix() {
+  auto n = WithFix();
+  n.gps = GpsInfo{};
+  n.utc += std::chrono::hours(24 * 365);  // across the year's end
   return n;
 }
 
@@ -135,8 +155,13 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{WithSms(),
                   "[    1.250] WWAN_NOTIFICATION_SMS_EVENT time=3 from=\"+49\" text=\"caf\xC3\xA9\""},
         PrintCase{WithFix(),
-                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED lat=52.500000 lon=-13.250000 satellites=7 "
-                  "source \"NMEA\""},
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
+                  "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
+        PrintCase{WithEveryValue(),
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=545.4m "
+                  "speed=11.5m/s satellites=7 heading=84.4 utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
+        PrintCase{WithoutFix(),
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
         PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no data"},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
