@@ -103,17 +103,6 @@ TEST(GpxWriterTest, WritesAValidTrackAndLeavesOutWhatTheSchemaRejects) {
   std::remove(path.c_str());
 }
 
-TEST(GpxWriterTest, AnEmptyTrackIsStillAValidFile) {
-  const std::string path = testing::TempDir() + "empty_test-" + std::to_string(getpid()) + ".gpx";
-  {
-    GpxWriter writer;
-    std::string error;
-    ASSERT_TRUE(writer.Open(path, &error)) << error;
-  }  // closed by the destructor
-  EXPECT_EQ(ValidateGpx(path), 0) << ReadFile(path);
-  std::remove(path.c_str());
-}
-
 struct ScriptRow {
   const char* label;
   std::string script;

@@ -115,17 +115,6 @@ hostkit::RecordedNotification WithFix() {
   return n;
 }
 
-hostkit::RecordedNotification WithEveryValue() {
-  auto n = WithFix();
-  n.gps->altitude = 545.44;
-  n.gps->altitudeValid = 1;
-  n.gps->speed = 11.5236;
-  n.gps->speedValid = 1;
-  n.gps->heading = 84.4;
-  n.gps->headingValid = 1;
-  return n;
-}
-
 hostkit::RecordedNotification WithoutFix() {
   auto n = WithFix();
   n.gps = GpsInfo{};
@@ -157,9 +146,6 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{WithFix(),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
                   "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
-        PrintCase{WithEveryValue(),
-                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=545.4m "
-                  "speed=11.5m/s satellites=7 heading=84.4 utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
         PrintCase{WithoutFix(),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
         PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
