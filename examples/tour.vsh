@@ -45,6 +45,12 @@ autoconnect
 autoconnect off
 disconnect
 wait-for disconnected 10000
+# GPS tracking: the simulated receiver drives round a small loop; the module reports the position
+# at most once every 5 seconds, and only when it changed (run with --gpx FILE to keep the track).
+gps start
+wait-for gps_info_changed 15000
+wait-for gps_info_changed 15000
+gps stop
 # A diagnostic command: the modem's current settings, written to the trace.
 diag 50000
 # The modem keeps several firmware images and the module marks the running one. Switching flashes

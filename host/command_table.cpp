@@ -30,6 +30,7 @@ CommandTable BuildCommandTable() {
   AddDiagCommands(table);
   AddDeviceCommands(table);
   AddSettingCommands(table);
+  AddGpsCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -63,6 +63,8 @@ void AddDiagCommands(CommandTable& table);
 void AddDeviceCommands(CommandTable& table);
 // service, autoconnect.
 void AddSettingCommands(CommandTable& table);
+// gps start|stop|status.
+void AddGpsCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

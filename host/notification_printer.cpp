@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "host/sms_text.h"
+#include "host/utc_time.h"
 #include "platform/text.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
@@ -63,28 +64,26 @@ const char* RoamingName(uintptr_t roaming) {
   }
 }
 
+// "fix lat=.. lon=.. altitude=.. speed=.. satellites=.. utc=..": every field on every line, "-" for
+// what the fix does not carry, so that the lines read as a table.
 std::string GpsText(const hostkit::RecordedNotification& notification) {
   if (!notification.gps) {
     return "no data";
   }
   const GpsInfo& gps = *notification.gps;
+  const std::string utc = " utc=" + UtcText(notification.utc);
+  const std::string source = " source " + Quoted(gps.sourceText);
   if (gps.hasFix == 0) {
-    return "no fix, source " + Quoted(gps.sourceText);
+    return "no fix" + utc + source;
   }
-  std::string text = Printf("lat=%.6f lon=%.6f", gps.latitude, gps.longitude);
-  if (gps.headingValid != 0) {
-    text += Printf(" heading=%.1f", gps.heading);
-  }
-  if (gps.speedValid != 0) {
-    text += Printf(" speed=%.1fm/s", gps.speed);
-  }
-  if (gps.altitudeValid != 0) {
-    text += Printf(" altitude=%.1fm", gps.altitude);
-  }
-  if (gps.satellitesValid != 0) {
-    text += Printf(" satellites=%u", static_cast<unsigned>(gps.satellites));
-  }
-  return text + " source " + Quoted(gps.sourceText);
+  const auto value = [](uint8_t valid, const char* format, double number) {
+    return valid != 0 ? Printf(format, number) : std::string("-");
+  };
+  return Printf("fix lat=%.6f lon=%.6f", gps.latitude, gps.longitude) +
+         " altitude=" + value(gps.altitudeValid, "%.1fm", gps.altitude) +
+         " speed=" + value(gps.speedValid, "%.1fm/s", gps.speed) +
+         " satellites=" + value(gps.satellitesValid, "%.0f", gps.satellites) +
+         " heading=" + value(gps.headingValid, "%.1f", gps.heading) + utc + source;
 }
 
 std::string Parameters(const hostkit::RecordedNotification& n) {

@@ -47,6 +47,7 @@ void RecordingNotificationSink::OnNotification(int32_t code, uintptr_t param1, u
   record.param1 = param1;
   record.param2 = param2;
   record.time = std::chrono::steady_clock::now();
+  record.utc = std::chrono::system_clock::now();
   CopyPayload(record);
   ReleaseNotificationPayload(code, param1);
 

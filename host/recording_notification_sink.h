@@ -26,6 +26,7 @@ struct RecordedNotification {
   uintptr_t param1 = 0;  // the payload pointer is dangling once recorded: only its value is kept
   uintptr_t param2 = 0;
   std::chrono::steady_clock::time_point time;
+  std::chrono::system_clock::time_point utc;  // the same moment on the wall clock
   bool hasPayload = false;     // param1 carried a payload that was copied below
   std::u16string text;         // phone number, or SMS sender
   std::u16string body;         // SMS body

@@ -12,12 +12,14 @@
 #include "host/command_parser.h"
 #include "host/command_table.h"
 #include "host/console.h"
+#include "host/gpx_writer.h"
 #include "host/module_loader.h"
 #include "host/notification_printer.h"
 #include "host/recording_notification_sink.h"
 #include "host/recording_power_state_source.h"
 #include "host/script_runner.h"
 #include "host/stream_trace_log.h"
+#include "vesk/notifications.h"
 
 namespace {
 
@@ -25,13 +27,14 @@ constexpr int kExitFailedScript = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [SCRIPT]\n"
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [SCRIPT]\n"
     "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
     "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
     "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
     "                 5 and 6 verbose (default: 6 with --trace, else 3)\n"
     "  --module PATH  load the module from PATH (default: beside this program, then ../lib, then the\n"
     "                 loader's search path)\n"
+    "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
     "Type 'help' at the prompt for the commands.\n";
 
 struct Options {
@@ -39,6 +42,7 @@ struct Options {
   std::string traceFile;
   std::optional<int32_t> level;
   std::string module;
+  std::string gpxFile;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -56,6 +60,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.level = static_cast<int32_t>(*level);
     } else if (arg == "--module" && hasValue) {
       options.module = argv[++i];
+    } else if (arg == "--gpx" && hasValue) {
+      options.gpxFile = argv[++i];
     } else if (!arg.starts_with("-") && options.script.empty()) {
       options.script = arg;
     } else {
@@ -92,13 +98,30 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Outlives the module's notification thread, which adds the points.
+  vesk_host::GpxWriter gpx;
+  if (!options->gpxFile.empty()) {
+    std::string error;
+    if (!gpx.Open(options->gpxFile, &error)) {
+      console.Error("cannot write the GPX file " + options->gpxFile + ": " + error);
+      return kExitUsage;
+    }
+  }
+
   int exitCode = kExitUsage;
   {
     vesk_host::StreamTraceLog traceLog(traceStream,
                                        options->level.value_or(options->traceFile.empty() ? 3 : 6), console);
     hostkit::RecordingNotificationSink sink;
-    sink.SetListener([&console](const hostkit::RecordedNotification& notification) {
+    sink.SetListener([&console, &gpx](const hostkit::RecordedNotification& notification) {
       console.Line(vesk_host::FormatNotification(notification, console.Elapsed()));
+      if (notification.code == WWAN_NOTIFICATION_GPS_INFO_CHANGED && notification.gps) {
+        if (notification.gps->hasFix != 0) {
+          gpx.AddFix(*notification.gps, notification.utc);
+        } else {
+          gpx.EndSegment();
+        }
+      }
     });
     hostkit::RecordingPowerStateSource powerSource;
 
@@ -123,6 +146,7 @@ int main(int argc, char** argv) {
       exitCode = completed ? EXIT_SUCCESS : kExitFailedScript;
     }
   }
+  gpx.Close();
   if (traceStream != stderr) {
     std::fclose(traceStream);
   }

@@ -137,7 +137,7 @@ void Simulator::EnsureNmeaFeed() {
     return;
   }
   nmeaFeedRunning_ = true;
-  // One tick: report a sentence and come back a period later, until tracking or the client stops.
+  // One tick: report a sentence (or a point's sentences) and come back a period later, until tracking or the client stops.
   struct Tick {
     Invocation operator()(Simulator& s) const {
       if (s.connected_ < 0 || s.connectionLost_ || s.callbacks_.nmea == nullptr ||
@@ -145,11 +145,16 @@ void Simulator::EnsureNmeaFeed() {
         s.nmeaFeedRunning_ = false;
         return {};
       }
-      const std::string sentence =
-          NmeaFeed(s.modems_[s.connectedIndex()].nmeaSentences).Sentence(s.nmeaTick_++);
+      const Modem& modem = s.modems_[s.connectedIndex()];
+      std::vector<std::string> sentences =
+          NmeaFeed(modem.nmeaSentences, modem.nmeaTrack, s.timing_.nmeaMs).Sentences(s.nmeaTick_++);
       s.Schedule(s.timing_.nmeaMs, Tick{});
       const auto fn = s.callbacks_.nmea;
-      return [fn, sentence] { fn(sentence.c_str()); };
+      return [fn, sentences = std::move(sentences)] {
+        for (const std::string& sentence : sentences) {
+          fn(sentence.c_str());
+        }
+      };
     }
   };
   Schedule(timing_.nmeaMs, Tick{});

@@ -2,6 +2,8 @@
 // the scenario parser fills it, the entry points read and change it.
 #pragma once
 
+#include "sim/nmea_feed.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -166,7 +168,8 @@ struct Modem {
   uint32_t serviceAutoTracking = 0;
   uint32_t portAutoTracking = 0;
   bool trackingSession = false;
-  std::vector<std::string> nmeaSentences;  // empty: generated fixes
+  std::vector<std::string> nmeaSentences;  // empty: the fixes of nmeaTrack
+  std::vector<TrackPoint> nmeaTrack;       // empty: the built-in track
 };
 
 // The built-in modem: UMTS, second generation, SIM locked by PIN 1234, stored SMS, GPS, two images.

@@ -1,6 +1,8 @@
 #include "sim/scenario_parser.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <optional>
@@ -165,6 +167,35 @@ bool ParseSignals(Modem& modem, std::string_view value) {
   return true;
 }
 
+// "LATITUDE LONGITUDE [ALTITUDE [SATELLITES]]", degrees north and east, metres.
+bool ParseTrackPoint(Modem& modem, std::string_view value) {
+  const auto words = Words(value);
+  if (words.size() < 2 || words.size() > 4) {
+    return false;
+  }
+  double numbers[3] = {};
+  for (size_t i = 0; i < std::min<size_t>(words.size(), 3); ++i) {
+    const char* end = words[i].data() + words[i].size();
+    const auto [stop, error] = std::from_chars(words[i].data(), end, numbers[i]);
+    if (error != std::errc() || stop != end || !std::isfinite(numbers[i])) {
+      return false;
+    }
+  }
+  TrackPoint point{numbers[0], numbers[1], numbers[2]};
+  if (words.size() == 4) {
+    const auto satellites = ParseInRange(words[3], 0, 99);
+    if (!satellites) {
+      return false;
+    }
+    point.satellites = static_cast<uint32_t>(*satellites);
+  }
+  if (std::fabs(point.latitude) > 90.0 || std::fabs(point.longitude) > 180.0) {
+    return false;
+  }
+  modem.nmeaTrack.push_back(point);
+  return true;
+}
+
 const std::map<std::string, KeyTable, std::less<>>& ModemSections() {
   static const std::map<std::string, KeyTable, std::less<>> sections = {
       {"modem",
@@ -262,7 +293,8 @@ const std::map<std::string, KeyTable, std::less<>>& ModemSections() {
          [](Modem& m, std::string_view v) {
            m.nmeaSentences.emplace_back(v);
            return !v.empty();
-         }}}},
+         }},
+        {"point", ParseTrackPoint}}},
   };
   return sections;
 }

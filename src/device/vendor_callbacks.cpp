@@ -163,8 +163,7 @@ void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
   }
 }
 
-// The callbacks below forward to their concerns; those of concerns still to come only mark their
-// arrival.
+// The callbacks below forward to their concerns.
 
 void CVeskSDK::SignalStrengthCallback(INT8 signalStrength, ULONG radioInterface) {
   CallbackPass pass;

@@ -157,7 +157,7 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // The firmware carrier IDs and their names (carriers.cpp).
   static std::map<int32_t, std::string> LoadCarrierTable();
 
-  // Later concerns, called here; each only traces for now (vesk_sdk.cpp).
+  // Timer, thread and worker bodies of other concerns (autoconnect.cpp, diagnostics.cpp, gps.cpp).
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);

@@ -1,6 +1,7 @@
 // The reference host's command parsing, notification lines and script handling.
 #include <cstdlib>
 #include <ctime>
+#include <chrono>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -113,6 +114,14 @@ hostkit::RecordedNotification WithFix() {
   n.gps->satellites = 7;
   n.gps->satellitesValid = 1;
   n.gps->sourceText = u"NMEA";
+  n.utc = std::chrono::system_clock::time_point(std::chrono::milliseconds(1242122400250));
+  return n;
+}
+
+hostkit::RecordedNotification WithoutFix() {
+  auto n = WithFix();
+  n.gps = GpsInfo{};
+  n.utc += std::chrono::hours(24 * 365);  // across the year's end
   return n;
 }
 
@@ -136,8 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "[    1.250] WWAN_NOTIFICATION_CONNECTED capability=4"},
         PrintCase{WithTotals(), "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
         PrintCase{WithFix(),
-                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED lat=52.500000 lon=-13.250000 satellites=7 "
-                  "source \"NMEA\""},
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
+                  "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
+        PrintCase{WithoutFix(),
+                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
         PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no data"},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));

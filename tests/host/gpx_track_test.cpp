@@ -1,0 +1,150 @@
+// The GPX track file: the writer's documents validate against the GPX 1.1 schema, and vesk-host with
+// --gpx writes every fix the simulated receiver sent, closing the file on quit and at the end of a script.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/gpx_writer.h"
+#include "sim/nmea_feed.h"
+
+namespace vesk_host {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+int RunCommand(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// xmllint's exit code: 0 when the file is valid GPX 1.1.
+int ValidateGpx(const std::string& path) {
+  return RunCommand(std::string(XMLLINT) + " --noout --schema " + GPX_SCHEMA + " " + path + " 2>&1");
+}
+
+size_t CountOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+struct Point {
+  double latitude, longitude;
+};
+
+std::vector<Point> TrackPoints(const std::string& gpx) {
+  static const std::regex kTrackPoint(R"re(<trkpt lat="([-0-9.]+)" lon="([-0-9.]+)">)re");
+  std::vector<Point> points;
+  for (auto it = std::sregex_iterator(gpx.begin(), gpx.end(), kTrackPoint); it != std::sregex_iterator(); ++it) {
+    points.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
+  }
+  return points;
+}
+
+GpsInfo Fix(double latitude, double longitude, bool withAltitude = true) {
+  GpsInfo fix;
+  fix.hasFix = 1;
+  fix.latitude = latitude;
+  fix.longitude = longitude;
+  fix.altitude = 545.4;
+  fix.altitudeValid = withAltitude ? 1 : 0;
+  fix.satellites = 8;
+  fix.satellitesValid = withAltitude ? 1 : 0;
+  return fix;
+}
+
+TEST(GpxWriterTest, WritesAValidTrackAndLeavesOutWhatTheSchemaRejects) {
+  const std::string path = testing::TempDir() + "writer_test-" + std::to_string(getpid()) + ".gpx";
+  GpxWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Open(path, &error)) << error;
+  const auto now = std::chrono::system_clock::now();
+  const struct {
+    GpsInfo fix;
+    bool written;
+  } rows[] = {
+      {Fix(48.1173, 11.516667), true},       {Fix(-33.9, -151.2, false), true}, {Fix(90.0, -180.0), true},
+      {Fix(90.5, 11.5), false},              {Fix(48.1, 180.0), false},         {Fix(GpsInfo::kUnknown, 0), false},
+      {Fix(std::nan(""), 11.5), false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(writer.AddFix(row.fix, now), row.written) << row.fix.latitude << " " << row.fix.longitude;
+  }
+  writer.EndSegment();
+  writer.EndSegment();  // a second loss changes nothing
+  EXPECT_TRUE(writer.AddFix(Fix(48.2, 11.6), now));
+  writer.Close();
+  EXPECT_FALSE(writer.AddFix(Fix(48.3, 11.7), now));
+  writer.Close();
+
+  const std::string gpx = ReadFile(path);
+  EXPECT_EQ(CountOf(gpx, "<trkseg>"), 2u);
+  EXPECT_EQ(TrackPoints(gpx).size(), 4u);
+  EXPECT_EQ(CountOf(gpx, "<ele>"), 3u);
+  EXPECT_EQ(ValidateGpx(path), 0) << gpx;
+  std::remove(path.c_str());
+}
+
+struct ScriptRow {
+  const char* label;
+  std::string script;
+};
+void PrintTo(const ScriptRow& row, std::ostream* os) {
+  *os << row.label;
+}
+
+class HostGpxTest : public testing::TestWithParam<ScriptRow> {};
+
+TEST_P(HostGpxTest, TheTrackFileHoldsEveryFixTheReceiverSent) {
+  // Unique per process: the dev and the sanitizer suites may run at the same time.
+  const std::string base = testing::TempDir() + GetParam().label + "-" + std::to_string(getpid());
+  const std::string gpxPath = base + ".gpx";
+  const std::string outputPath = base + ".out";
+  ASSERT_EQ(RunCommand(std::string(VESK_HOST) + " --gpx " + gpxPath + " " + GetParam().script + " >" + outputPath +
+                " 2>&1"),
+            0)
+      << ReadFile(outputPath);
+
+  const std::string gpx = ReadFile(gpxPath);
+  EXPECT_EQ(ValidateGpx(gpxPath), 0) << gpx;
+  const std::vector<Point> points = TrackPoints(gpx);
+  EXPECT_GE(points.size(), 2u);
+  EXPECT_EQ(points.size(), CountOf(ReadFile(outputPath), "WWAN_NOTIFICATION_GPS_INFO_CHANGED fix "))
+      << "one point per fix shown";
+  for (const Point& point : points) {
+    bool sent = false;
+    for (const vesksim::TrackPoint& trackPoint : vesksim::BuiltInTrack()) {
+      sent |= std::fabs(point.latitude - trackPoint.latitude) < 1e-5 &&
+              std::fabs(point.longitude - trackPoint.longitude) < 1e-5;
+    }
+    EXPECT_TRUE(sent) << point.latitude << " " << point.longitude;
+  }
+  std::remove(gpxPath.c_str());
+  std::remove(outputPath.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, HostGpxTest,
+                         testing::Values(ScriptRow{"QuitWhileTracking", VESK_TEST_DIR "/gps_quit.vsh"},
+                                         ScriptRow{"Tour", VESK_EXAMPLES_DIR "/tour.vsh"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace vesk_host
