@@ -1,71 +1,77 @@
-#include "trace/trace.h"
+#include "trace/scope_trace.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "host/recording_trace_log.h"
+#include "trace/trace.h"
 
 namespace {
 
-struct MessageCase {
-  const char* name;
-  std::function<void(IHostTraceLog*)> trace;
-  char channel;
-  int32_t level;
-  std::string text;
+struct ScopeCase {
+  const char* testName;
+  const char* scopeName;
+  std::optional<int32_t> level;
+  bool returnEarly;
+  const char* printedName;
+  int32_t expectedLevel;
 };
 
-class TraceMessageTest : public testing::TestWithParam<MessageCase> {};
-
-TEST_P(TraceMessageTest, ReachesTheHostAsOneIndentedLine) {
-  const MessageCase& c = GetParam();
-  hostkit::RecordingTraceLog log;
-  c.trace(&log);
-  const auto lines = log.lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].channel, c.channel);
-  EXPECT_EQ(lines[0].category, kTraceCategory);
-  EXPECT_EQ(lines[0].level, c.level);
-  EXPECT_EQ(lines[0].text, c.text);
+// An operation shaped like the module's: the scope first, then a way out before the work is done.
+bool TracedOperation(IHostTraceLog* log, const ScopeCase& c) {
+  char name[64] = {};
+  if (c.scopeName != nullptr) {
+    std::strncpy(name, c.scopeName, sizeof(name) - 1);
+  }
+  const char* shownName = c.scopeName != nullptr ? name : nullptr;
+  std::optional<ScopeTrace> scope;
+  if (c.level) {
+    scope.emplace(log, kTraceCategory, shownName, *c.level);
+  } else {
+    scope.emplace(log, kTraceCategory, shownName);
+  }
+  std::memset(name, 'X', sizeof(name) - 1);  // the scope keeps its own copy
+  if (c.returnEarly) {
+    return false;
+  }
+  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, "working");
+  return true;
 }
 
-// The device path hands the host the narrowed format, so "%ws" and "%%" are the host's to read.
+class ScopeTraceTest : public testing::TestWithParam<ScopeCase> {};
+
+TEST_P(ScopeTraceTest, WritesOneEntryAndOneExitLine) {
+  const ScopeCase& c = GetParam();
+  hostkit::RecordingTraceLog log;
+  TracedOperation(&log, c);
+  const auto lines = log.lines();
+  ASSERT_EQ(lines.size(), c.returnEarly ? 2u : 3u);
+  EXPECT_EQ(lines.front().text, std::string("==> ") + c.printedName);
+  EXPECT_EQ(lines.back().text, std::string("<== ") + c.printedName);
+  for (const auto& line : {lines.front(), lines.back()}) {
+    EXPECT_EQ(line.channel, 'A');
+    EXPECT_EQ(line.category, kTraceCategory);
+    EXPECT_EQ(line.level, c.expectedLevel);
+  }
+  EXPECT_TRUE(log.AllScopesBalanced());
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Paths, TraceMessageTest,
-    testing::Values(MessageCase{"DeviceWideArgument",
-                                [](IHostTraceLog* log) {
-                                  const char16_t* id = u"USB\\VID_1199&PID_68A3";
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelVerbose,
-                                                     u"Current ID '%ws'", id);
-                                },
-                                'A', 5, "    Current ID 'USB\\VID_1199&PID_68A3'"},
-                    MessageCase{"DeviceSpecifiersPassedThrough",
-                                [](IHostTraceLog* log) {
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelError,
-                                                     u"problem (%lu) '%hs' \u00e9 100%%", 0xFFFFFFFFu,
-                                                     "UMTS");
-                                },
-                                'A', 2, "    problem (4294967295) 'UMTS' \xC3\xA9 100%"},
-                    MessageCase{"NarrowMessage",
-                                [](IHostTraceLog* log) {
-                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelWarning,
-                                                     "Could not load %hs", "QCWWAN2k.dll");
-                                },
-                                'A', 3, "    Could not load QCWWAN2k.dll"},
-                    MessageCase{"BaseWideMessage",
-                                [](IHostTraceLog* log) {
-                                  TraceWideMessage(log, kTraceCategory, kTraceLevelInfo,
-                                                   u"    SDK is already open");
-                                },
-                                'W', 4, "    SDK is already open"},
-                    MessageCase{"BaseWideArguments",
-                                [](IHostTraceLog* log) {
-                                  TraceWideMessage(log, kTraceCategory, kTraceLevelVerbose,
-                                                   u"    Name %s (%d) 100%%", u"closed", 2);
-                                },
-                                'W', 5, "    Name closed (2) 100%"}),
-    [](const testing::TestParamInfo<MessageCase>& info) { return info.param.name; });
+    Scopes, ScopeTraceTest,
+    testing::Values(ScopeCase{"Default", "CVeskSDK::Connect", std::nullopt, false, "CVeskSDK::Connect", 5},
+                    ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, "CVeskSDK::Connect", 5},
+                    ScopeCase{"GivenLevel", "DeviceInfoHelper::Find", 6, true, "DeviceInfoHelper::Find", 6},
+                    ScopeCase{"NullName", nullptr, std::nullopt, true, "NULL", 5},
+                    ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6}),
+    [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
+
+TEST(ScopeTraceTest, NullLogWritesNothing) {
+  ScopeTrace scope(nullptr, kTraceCategory, "CVeskSDK::Close");
+  TraceDeviceMessage(nullptr, kTraceCategory, kTraceLevelError, u"unused %ws", u"x");
+  TraceWideMessage(nullptr, kTraceCategory, kTraceLevelError, u"    unused");
+}
 
 }  // namespace
