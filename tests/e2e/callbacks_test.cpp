@@ -57,6 +57,7 @@ TEST_P(CallbacksDuringTeardownTest, CloseAndReleaseRunSafelyUnderAStormOfCallbac
   storm.join();
 
   EXPECT_EQ(g_pVeskSDK.load(), nullptr);
+  EXPECT_EQ(traceLog_.Count("==> CVeskSDK::Close"), 1u) << "Release closes only what is still open";
   // While a failed disconnect leaves the library calling back, its notifications may still be queued
   // during Close's drain, behind the closed notification; the plug-in closes once all the same.
   const std::vector<int32_t> codes = sink_.Codes();
