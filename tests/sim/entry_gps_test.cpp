@@ -30,10 +30,8 @@ TEST_F(GpsTest, SentencesFlowOnlyWhileTrackingIsOn) {
   ASSERT_EQ(0u, CALL(lib_, SetServiceAutomaticTracking, 1));
   ASSERT_TRUE(recorder_.WaitFor("pds 1 1"));
   ASSERT_TRUE(recorder_.WaitFor("nmea", 3));
-  for (const auto& record : recorder_.Records()) {
-    if (record.text.rfind("nmea ", 0) == 0) {
-      EXPECT_TRUE(ChecksumHolds(record.text.substr(5))) << record.text;
-    }
+  for (const auto& text : recorder_.Texts("nmea ")) {
+    EXPECT_TRUE(ChecksumHolds(text.substr(5))) << text;
   }
 
   ASSERT_EQ(0u, CALL(lib_, SetServiceAutomaticTracking, 0));

@@ -105,10 +105,7 @@ TEST_P(SignalThresholdTest, ReportsOnlyAChangeOfBandOrInterface) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Strengths, SignalThresholdTest,
-                         ::testing::Values(SignalCase{"signal = -70", false},
-                                           SignalCase{"signal = -78", false},
-                                           SignalCase{"signal = -79", false},
-                                           SignalCase{"signal = -80", true}, SignalCase{"signal = -99", true},
+                         ::testing::Values(SignalCase{"signal = -79", false}, SignalCase{"signal = -80", true},
                                            SignalCase{"signal = -75 4", true}));
 
 }  // namespace
