@@ -37,10 +37,8 @@ struct ServiceRow {
   std::vector<ULONG> capabilities;
   int32_t service;
   const char* decision;  // the line that names the choice, at level 4 unless nothing was found
+  friend void PrintTo(const ServiceRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const ServiceRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
 

@@ -48,10 +48,10 @@ class DeviceTreeTest : public testing::TestWithParam<Param> {
 
 struct HardwareIdCase {
   const char* name;
-  friend void PrintTo(const HardwareIdCase& c, std::ostream* os) { *os << c.name; }
   std::vector<std::u16string> hardwareIds;
   bool found;
   std::u16string vid, pid;
+  friend void PrintTo(const HardwareIdCase& c, std::ostream* os) { *os << c.name; }
 };
 
 using HardwareIdTest = DeviceTreeTest<HardwareIdCase>;
@@ -78,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(Lists, HardwareIdTest, testing::Values(
 
 struct AdapterNameCase {
   const char* name;
-  friend void PrintTo(const AdapterNameCase& c, std::ostream* os) { *os << c.name; }
   std::vector<std::pair<int32_t, std::u16string>> nodes;  // kind, friendly name
   std::u16string adapterName;
+  friend void PrintTo(const AdapterNameCase& c, std::ostream* os) { *os << c.name; }
 };
 
 using AdapterNameTest = DeviceTreeTest<AdapterNameCase>;
@@ -129,7 +129,6 @@ const Change kUnknownToInstaller = [](InMemoryDeviceTree& t, auto n) { t.SetSetu
 
 struct NodeCase {
   const char* name;
-  friend void PrintTo(const NodeCase& c, std::ostream* os) { *os << c.name; }
   Which which;
   Change change;
   int32_t kind;
@@ -139,6 +138,7 @@ struct NodeCase {
   std::u16string friendlyName;
   const char* line = nullptr;  // a trace line that must be written, at level
   int32_t level = 0;
+  friend void PrintTo(const NodeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
@@ -264,13 +264,13 @@ using Arrange = std::function<std::u16string(InMemoryDeviceTree&, const Composit
 
 struct TreeCase {
   const char* name;
-  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
   bool result;
   std::u16string vid;
   std::vector<std::u16string CompositeModem::*> nodes;  // empty: not checked
   const char* line;
   int32_t level;
   Arrange arrange;  // changes the composite modem and returns the instance ID to ask for
+  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 Arrange Ask(std::u16string instanceId) {

@@ -14,10 +14,8 @@ struct TextsRow {
   const char* label;
   std::u16string (*text)(int64_t value);
   std::vector<std::pair<int64_t, std::string>> texts;  // every value with a row, then fallbacks
+  friend void PrintTo(const TextsRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const TextsRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class TextsTest : public testing::TestWithParam<TextsRow> {};
 
@@ -89,10 +87,8 @@ struct TranslationRow {
   const char* label;
   std::vector<std::pair<int64_t, std::optional<std::pair<uint32_t, uint32_t>>>> rows;  // key -> result(s)
   std::optional<std::pair<uint32_t, uint32_t>> (*translate)(int64_t key);
+  friend void PrintTo(const TranslationRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const TranslationRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class TranslationTest : public testing::TestWithParam<TranslationRow> {};
 

@@ -57,9 +57,8 @@ struct ParseCase {
   Expected fix;
   const char* line = nullptr;  // a message that must be written, at level
   int32_t level = 0;
+  friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 // clang-format off
 std::vector<ParseCase> Cases() {

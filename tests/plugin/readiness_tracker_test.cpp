@@ -23,9 +23,8 @@ struct Row {
   const char* name;
   std::vector<std::pair<int32_t, uintptr_t>> posted;
   std::vector<int32_t> delivered;  // between the initializing and the closing notifications
+  friend void PrintTo(const Row& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const Row& c, std::ostream* os) { *os << c.name; }
 
 class ReadinessTest : public PluginHostTest<>, public testing::WithParamInterface<Row> {};
 
