@@ -68,7 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                     EventRow{"roaming = 2", WWAN_NOTIFICATION_ROAMING, 1, 0},
                     EventRow{"roaming = 255", WWAN_NOTIFICATION_ROAMING, 0, 0},
                     EventRow{"data_caps = 2 5", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_UMTS, 0},
-                    EventRow{"data_caps = 6 7", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_1xEVDORev0, 0},
                     EventRow{"bytes = 5000000000 77", WWAN_NOTIFICATION_BYTES_TX_RX, 5000000000, 77}));
 
 struct NetworkRow {
