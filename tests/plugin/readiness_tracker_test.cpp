@@ -44,7 +44,6 @@ TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Sequences, ReadinessTest, testing::Values(
-    Row{"InfoThenService", {{kAttached, 0}, {kInfo, 0}, {kService, 2}}, {kAttached, kInfo, kInit, kService, kReady}},
     Row{"ServiceThenInfo", {{kAttached, 0}, {kService, 2}, {kInfo, 0}}, {kAttached, kService, kInfo, kInit, kReady}},
     Row{"ServiceLostBeforeInfo", {{kService, 2}, {kService, 0}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
     Row{"NoServiceBeforeInfo", {{kService, 2}, {kService, 1}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
