@@ -1,5 +1,6 @@
-// Model descriptions, and the card information while no modem is connected.
+// Model descriptions, carrier names, and the card information while no modem is connected.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -42,6 +43,33 @@ INSTANTIATE_TEST_SUITE_P(Table, ModemModelTest, testing::Values(
     ModelRow{"TooLong", kLongId.c_str(), kLongId.substr(0, 259), "    Unknown VESK device: " + kLongId}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
+
+struct CarrierRow {
+  int32_t id;
+  const char* name;
+  bool undefined;
+};
+
+class CarrierNameTest : public DeviceManagerTest, public testing::WithParamInterface<CarrierRow> {};
+
+TEST_P(CarrierNameTest, NamesEveryIdAndFlagsTheUnknownOnes) {
+  const CarrierRow& row = GetParam();
+  traceLog_.Clear();
+  EXPECT_EQ(sdk_->GetCarrierName(row.id), row.name);
+  char line[64];
+  std::snprintf(line, sizeof line, "    Carrier 0x%x name undefined", static_cast<unsigned>(row.id));
+  EXPECT_EQ(traceLog_.Count(line, kTraceLevelError), row.undefined ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CarrierNameTest,
+    testing::Values(CarrierRow{1, "Generic", false}, CarrierRow{-1, "Unknown", false},
+                    CarrierRow{224, "America Movil", false},
+                    // A name that two IDs share, each from its own row.
+                    CarrierRow{107, "Telstra", false}, CarrierRow{212, "Telstra", false},
+                    CarrierRow{0, "Undefined (0x0)", true}, CarrierRow{255, "Undefined (0xff)", true},
+                    CarrierRow{300, "Undefined (0x12c)", true},
+                    CarrierRow{-2, "Undefined (0xfffffffe)", true}));
 
 TEST_F(DeviceManagerTest, CardInformationWithoutAModemIsRefusedAndLeftEmpty) {
   ASSERT_TRUE(sdk_->Open());

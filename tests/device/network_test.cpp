@@ -37,10 +37,8 @@ struct ServiceRow {
   std::vector<ULONG> capabilities;
   int32_t service;
   const char* decision;  // the line that names the choice, at level 4 unless nothing was found
+  friend void PrintTo(const ServiceRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const ServiceRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
 
@@ -72,10 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
                "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
     ServiceRow{"HsupaOnly", {4}, NORMAL_SERVICETYPE_HSUPA, "'NORMAL_SERVICETYPE_HSUPA'"},
-    ServiceRow{"HsdpaOnly", {3}, NORMAL_SERVICETYPE_HSDPA, "'NORMAL_SERVICETYPE_HSDPA'"},
     ServiceRow{"UmtsRanksAboveEdge", {2, 5}, NORMAL_SERVICETYPE_UMTS, "'NORMAL_SERVICETYPE_UMTS'"},
     ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
-    ServiceRow{"GsmOnly", {9}, NORMAL_SERVICETYPE_GSM, "'NORMAL_SERVICETYPE_GSM'"},
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
                "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
     ServiceRow{"EvdoRevA", {6, 8, 7}, NORMAL_SERVICETYPE_1xEVDORevA, "'NORMAL_SERVICETYPE_1xEVDORevA'..."},

@@ -28,7 +28,10 @@ std::string N(const std::u16string& text) {
   return platform::Narrow(text);
 }
 
-class DeviceTreeTest {
+constexpr auto kRowName = [](const auto& info) { return std::string(info.param.name); };
+
+template <class Param = int>
+class DeviceTreeTest : public testing::TestWithParam<Param> {
  protected:
   std::shared_ptr<InMemoryDeviceTree> tree_ = std::make_shared<InMemoryDeviceTree>();
   CompositeModem modem_ = platform::AddCompositeModem(*tree_);
@@ -43,20 +46,15 @@ class DeviceTreeTest {
   }
 };
 
-// ---------------------------------------------------------------- hardware IDs
-
 struct HardwareIdCase {
   const char* name;
   std::vector<std::u16string> hardwareIds;
   bool found;
   std::u16string vid, pid;
+  friend void PrintTo(const HardwareIdCase& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const HardwareIdCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class HardwareIdTest : public DeviceTreeTest, public testing::TestWithParam<HardwareIdCase> {};
+using HardwareIdTest = DeviceTreeTest<HardwareIdCase>;
 
 TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
   std::u16string vid = u"unchanged";
@@ -75,51 +73,17 @@ INSTANTIATE_TEST_SUITE_P(Lists, HardwareIdTest, testing::Values(
     HardwareIdCase{"EndsAtUnderscore", {u"USB\\PID_34CD_X&VID_12AB"}, true, u"vid_12ab", u"pid_34cd"},
     HardwareIdCase{"MarkersSplitAcrossIds", {u"USB\\VID_12AB", u"USB\\PID_34CD"}, false, u"unchanged",
                    u"unchanged"}),
-    [](const auto& info) { return info.param.name; });
+    kRowName);
 // clang-format on
-
-// ---------------------------------------------------------------- interface names
-
-struct InterfaceNameCase {
-  const char* name;
-  std::u16string interfaceName;
-  bool converted;
-  std::u16string instanceId;
-};
-
-void PrintTo(const InterfaceNameCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class InterfaceNameTest : public DeviceTreeTest, public testing::TestWithParam<InterfaceNameCase> {};
-
-TEST_P(InterfaceNameTest, BecomesInstanceId) {
-  std::u16string instanceId;
-  EXPECT_EQ(GetParam().converted, helper_.InterfaceNameToInstanceId(GetParam().interfaceName, instanceId));
-  EXPECT_EQ(N(GetParam().instanceId), N(instanceId));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, InterfaceNameTest,
-    testing::Values(InterfaceNameCase{"UsbDevice", u"\\\\?\\USB#VID_12AB&PID_34CD#1234#{86e0d1e0-8089}", true,
-                                      u"USB\\VID_12AB&PID_34CD\\1234"},
-                    InterfaceNameCase{"NoClassGuid", u"\\\\?\\USB#VID_12AB&PID_34CD#1234", false, u""},
-                    InterfaceNameCase{"OnlyPrefix", u"\\\\?\\", false, u""}),
-    [](const auto& info) { return info.param.name; });
-
-// ---------------------------------------------------------------- adapter name
 
 struct AdapterNameCase {
   const char* name;
   std::vector<std::pair<int32_t, std::u16string>> nodes;  // kind, friendly name
   std::u16string adapterName;
+  friend void PrintTo(const AdapterNameCase& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const AdapterNameCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class AdapterNameTest : public DeviceTreeTest, public testing::TestWithParam<AdapterNameCase> {};
+using AdapterNameTest = DeviceTreeTest<AdapterNameCase>;
 
 TEST_P(AdapterNameTest, ChoosesByKind) {
   DeviceInfoTree tree;
@@ -139,10 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Trees, AdapterNameTest, testing::Values(
     AdapterNameCase{"AdapterBeforePort", {{1, u"usb"}, {3, u""}, {4, u"port"}, {2, u"adapter"}}, u"adapter"},
     AdapterNameCase{"LastPortCounts", {{1, u"usb"}, {4, u"nmea"}, {4, u""}}, u"usb"},
     AdapterNameCase{"NeverStorage", {{0, u""}, {6, u"cd"}, {7, u"disk"}, {5, u"wpd"}}, u""}),
-    [](const auto& info) { return info.param.name; });
+    kRowName);
 // clang-format on
-
-// ---------------------------------------------------------------- one node
 
 enum class Which { kUsb, kAdapter, kModem, kNmea };
 using Change = std::function<void(InMemoryDeviceTree&, platform::DeviceTree::Node)>;
@@ -176,11 +138,8 @@ struct NodeCase {
   std::u16string friendlyName;
   const char* line = nullptr;  // a trace line that must be written, at level
   int32_t level = 0;
+  friend void PrintTo(const NodeCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const NodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
 const std::u16string kModemName = u"Vesk HS-USB Modem";
@@ -234,7 +193,7 @@ std::vector<NodeCase> NodeCases() {
 }
 // clang-format on
 
-class GetNodeTest : public DeviceTreeTest, public testing::TestWithParam<NodeCase> {};
+using GetNodeTest = DeviceTreeTest<NodeCase>;
 
 TEST_P(GetNodeTest, ReadsNode) {
   const NodeCase& c = GetParam();
@@ -264,12 +223,9 @@ TEST_P(GetNodeTest, ReadsNode) {
   EXPECT_TRUE(log_.AllScopesBalanced());
 }
 
-INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()), kRowName);
 
-// ---------------------------------------------------------------- whole trees
-
-class WholeTreeTest : public DeviceTreeTest, public testing::Test {};
+using WholeTreeTest = DeviceTreeTest<>;
 
 // The composite modem read from the vendor library's name for its network adapter, as the attach does.
 TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction) {
@@ -296,6 +252,12 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
   EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetDeviceInfo", 6));
   EXPECT_TRUE(log_.AllScopesBalanced());
+
+  for (const std::u16string name : {u"\\\\?\\USB#VID_12AB&PID_34CD#1234", u"\\\\?\\"}) {
+    instanceId.clear();
+    EXPECT_FALSE(helper_.InterfaceNameToInstanceId(name, instanceId)) << "no class GUID: " << N(name);
+    EXPECT_EQ("", N(instanceId));
+  }
 }
 
 using Arrange = std::function<std::u16string(InMemoryDeviceTree&, const CompositeModem&)>;
@@ -308,11 +270,8 @@ struct TreeCase {
   const char* line;
   int32_t level;
   Arrange arrange;  // changes the composite modem and returns the instance ID to ask for
+  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const TreeCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 Arrange Ask(std::u16string instanceId) {
   return [=](auto&, const CompositeModem&) { return instanceId; };
@@ -347,7 +306,6 @@ std::vector<TreeCase> TreeCases() {
   const auto at = [](std::u16string M::*id) { return [id](auto&, const M& m) { return m.*id; }; };
   // clang-format off
   return {
-      {"FromAdapter", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::networkAdapterId)},
       {"FromNmeaPort", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::nmeaPortId)},
       {"FromUsbDevice", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::usbDeviceId)},
       {"EmptyId", false, u"", {}, "does not support getting the whole PC device tree", 2, Ask(u"")},
@@ -363,7 +321,7 @@ std::vector<TreeCase> TreeCases() {
   // clang-format on
 }
 
-class GetDeviceInfoTest : public DeviceTreeTest, public testing::TestWithParam<TreeCase> {};
+using GetDeviceInfoTest = DeviceTreeTest<TreeCase>;
 
 TEST_P(GetDeviceInfoTest, BuildsTree) {
   const TreeCase& c = GetParam();
@@ -385,8 +343,7 @@ TEST_P(GetDeviceInfoTest, BuildsTree) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, GetDeviceInfoTest, testing::ValuesIn(TreeCases()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Trees, GetDeviceInfoTest, testing::ValuesIn(TreeCases()), kRowName);
 
 // The simulator fills the tree while the module reads it.
 TEST(InMemoryDeviceTreeTest, ReadsWhileAnotherThreadAddsModems) {

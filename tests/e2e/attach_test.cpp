@@ -16,10 +16,8 @@ struct ChoiceRow {
   bool enumerationFails;
   const char* expectedLine;
   int connectedModem;  // of TwoModems; 0: the first-generation modem
+  friend void PrintTo(const ChoiceRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const ChoiceRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class AttachChoiceTest : public EndToEndTest, public testing::WithParamInterface<ChoiceRow> {};
 
@@ -90,10 +88,8 @@ struct DelayRow {
   std::function<void(ICellularSDK&, hostkit::RecordingPowerStateSource&)>
       request;  // the delay counts from its end
   uint32_t delayMs;
+  friend void PrintTo(const DelayRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const DelayRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class AttachDelayTest : public EndToEndTest, public testing::WithParamInterface<DelayRow> {};
 

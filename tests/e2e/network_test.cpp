@@ -18,10 +18,12 @@ namespace {
 
 class NetworkTest : public EndToEndTest {
  protected:
-  // Attaches with an unlocked SIM and the scenario lines given, and returns once everything the
-  // attach posted has reached the host, so that later notifications are the test's own.
+  // Attaches with an unlocked SIM, home and serving network 234/15 and the scenario lines given, and
+  // returns once everything the attach posted has reached the host, so that later notifications are
+  // the test's own.
   void Attach(const std::string& scenario) {
-    second_.Load("[sim]\npin_status = 3\n" + scenario);
+    second_.Load("[sim]\npin_status = 3\n[network]\nhome_mcc = 234\nhome_mnc = 15\nhome_name = Tessary\n"
+                 "serving_mcc = 234\nserving_mnc = 15\n" + scenario);
     AttachAndWait();
   }
   hostkit::RecordedNotification Next(int32_t code, std::size_t from) {
@@ -66,7 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                     EventRow{"roaming = 2", WWAN_NOTIFICATION_ROAMING, 1, 0},
                     EventRow{"roaming = 255", WWAN_NOTIFICATION_ROAMING, 0, 0},
                     EventRow{"data_caps = 2 5", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_UMTS, 0},
-                    EventRow{"data_caps = 6 7", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_1xEVDORev0, 0},
                     EventRow{"bytes = 5000000000 77", WWAN_NOTIFICATION_BYTES_TX_RX, 5000000000, 77}));
 
 struct NetworkRow {
@@ -79,10 +80,8 @@ struct NetworkRow {
   const char16_t* servingCode;
   const char* line;
   uint32_t homeCalls;
+  friend void PrintTo(const NetworkRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const NetworkRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class NetworkInfoTest : public NetworkTest, public testing::WithParamInterface<NetworkRow> {};
 
@@ -109,20 +108,20 @@ TEST_P(NetworkInfoTest, CachesTheNetworksAndReportsRoaming) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
-    NetworkRow{"AtHome", "", nullptr, 2, u"11", u"Tessary", u"11", "Roaming status       : not roaming (1)\n", 1},
+    NetworkRow{"AtHome", "", nullptr, 2, u"23415", u"Tessary", u"23415", "Roaming status       : not roaming (1)\n", 1},
     NetworkRow{"AbroadWithAShortMnc", "[network]\nroaming = 0\nserving_mcc = 310\nserving_mnc = 4\n", nullptr, 1,
-               u"11", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
-    NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 234\nhome_mnc = 15\n", nullptr, 2,
-               u"23415", nullptr, u"11", "    setting the home network name to the current carrier name 'Tessary'", 1},
+               u"23415", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
+    NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 310\nhome_mnc = 260\n", nullptr, 2,
+               u"310260", nullptr, u"23415", "    setting the home network name to the current carrier name 'Tessary'", 1},
     NetworkRow{"HomeNetworkBusyOnce", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1014, 1); }, 2,
-               u"11", u"Tessary", u"11", "    Retry GetHomeNetwork, previous result 1014", 2},
+               u"23415", u"Tessary", u"23415", "    Retry GetHomeNetwork, previous result 1014", 2},
     NetworkRow{"HomeNetworkBusyTwice", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 15, 2); }, 2,
-               u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 15)", 2},
+               u"", u"Tessary", u"23415", "    could not get home network info from the vesk device (rc = 15)", 2},
     NetworkRow{"HomeNetworkFailureIsNotRetried", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1, 1); },
-               2, u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 1)", 1},
+               2, u"", u"Tessary", u"23415", "    could not get home network info from the vesk device (rc = 1)", 1},
     // The modem did not say, so the host is not told that it roams.
     NetworkRow{"ServingNetworkUnknown", "[network]\nroaming = 0\n",
-               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"11", u"Tessary", u"",
+               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"23415", u"Tessary", u"",
                "    don't know whether the device is roaming (-1)...radio might be off", 1}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on

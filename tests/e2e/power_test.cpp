@@ -45,10 +45,8 @@ struct GoneRow {
   std::function<void(const Simulator&)> goAway;
   std::function<void(const Simulator&)> comeBack;
   const char* reason;  // the line that tells why the manager detached
+  friend void PrintTo(const GoneRow& row, std::ostream* os) { *os << row.label; }
 };
-void PrintTo(const GoneRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class ModemGoneTest : public EndToEndTest, public testing::WithParamInterface<GoneRow> {};
 

@@ -20,13 +20,9 @@ std::string CaseName(const testing::TestParamInfo<FormatCase>& info) {
   return info.param.name;
 }
 
-class NarrowFormatTest : public testing::TestWithParam<FormatCase> {};
-class WideFormatTest : public testing::TestWithParam<FormatCase> {};
+class FormatTest : public testing::TestWithParam<FormatCase> {};
 
-TEST_P(NarrowFormatTest, FormatsLikeTheHost) {
-  EXPECT_EQ(GetParam().format(), GetParam().expected);
-}
-TEST_P(WideFormatTest, FormatsLikeTheHost) {
+TEST_P(FormatTest, FormatsLikeTheHost) {
   EXPECT_EQ(GetParam().format(), GetParam().expected);
 }
 
@@ -36,7 +32,7 @@ constexpr const char* kNull = nullptr;
 constexpr const char16_t* kNullWide = nullptr;
 
 INSTANTIATE_TEST_SUITE_P(
-    Specifiers, NarrowFormatTest,
+    Narrow, FormatTest,
     testing::Values(
         FormatCase{"SignedAndSignFlags", "-42 7|+5| 5|-5",
                    [] { return FormatA("%d %i|%+d|% d|%+d", -42, 7, 5, 5, -5); }},
@@ -89,18 +85,16 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"NullFormat", "", [] { return FormatA(nullptr); }}),
     CaseName);
 
+// The wide format shares the narrow one's engine: what differs is the literal text and the default
+// width of %s and %c.
 INSTANTIATE_TEST_SUITE_P(
-    Specifiers, WideFormatTest,
+    Wide, FormatTest,
     testing::Values(
-        FormatCase{"IndentedMessage", "    SDK is already open",
-                   [] { return FormatW(u"    SDK is %s open", u"already"); }},
         FormatCase{"WideStrings", "a|\xC3\xA9|c",
                    [] { return FormatW(u"%s|%ls|%ws", u"a", u"\u00e9", u"c"); }},
         FormatCase{"NarrowStringsOtherWidth", "n\xC3\xA9|x",
                    [] { return FormatW(u"%hs|%S", "n\xC3\xA9", "x"); }},
         FormatCase{"Characters", "\xC3\x9F|a|b", [] { return FormatW(u"%c|%hc|%C", u'\u00df', 'a', 'b'); }},
-        FormatCase{"Integers", "-1 4294967295 18446744073709551615 -7",
-                   [] { return FormatW(u"%d %lu %I64u %lld", -1, 0xFFFFFFFFu, kMax64, int64_t{-7}); }},
         FormatCase{"NonAsciiLiteral",
                    "Gr\xC3\xB6\xC3\x9F"
                    "e: 3 \xF0\x9F\x98\x80",
@@ -110,11 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "b",
                    [] { return FormatW(u"a\xD800%s", u"b"); }},
         FormatCase{"NullStrings", "(null)|(null)", [] { return FormatW(u"%s|%S", kNullWide, kNull); }},
-        FormatCase{"PercentAndUnknown", "50% %k 2", [] { return FormatW(u"50%% %k %d", 2); }},
-        FormatCase{"WidthCountsCharacters", "\xE6\x97\xA5\xE6\x9C\xAC      |",
-                   [] { return FormatW(u"%-8s|", u"\u65e5\u672c"); }},
-        FormatCase{"StarsAndFloating", "  3.1|  x",
-                   [] { return FormatW(u"%*.*f|%*s", 5, 1, 3.14159, 3, u"x"); }},
         FormatCase{"NullFormat", "", [] { return FormatW(nullptr); }}),
     CaseName);
 

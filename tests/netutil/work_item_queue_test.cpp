@@ -7,6 +7,7 @@
 #include <ctime>
 #include <functional>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,9 +48,7 @@ class Item : public CWorkItem {
 
 std::vector<int> Ids(int count) {
   std::vector<int> ids(count);
-  for (int i = 0; i < count; ++i) {
-    ids[i] = i;
-  }
+  std::iota(ids.begin(), ids.end(), 0);
   return ids;
 }
 
@@ -73,8 +72,7 @@ TEST_P(WorkItemQueueDrainTest, StopRunsEveryQueuedItemInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WorkItemQueueDrainTest,
-                         testing::Values(DrainCase{0, false}, DrainCase{3, true}, DrainCase{100, false},
-                                         DrainCase{100, true}),
+                         testing::Values(DrainCase{0, false}, DrainCase{100, false}, DrainCase{100, true}),
                          [](const auto& info) {
                            return std::to_string(info.param.items) +
                                   (info.param.beforeStart ? "BeforeStart" : "AfterStart");

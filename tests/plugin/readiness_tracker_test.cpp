@@ -19,17 +19,14 @@ constexpr int32_t kRssi = WWAN_NOTIFICATION_RSSI;
 constexpr int32_t kInit = WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE;
 constexpr int32_t kReady = WWAN_NOTIFICATION_READY_TO_CONNECT;
 
-struct ReadinessCase {
+struct Row {
   const char* name;
   std::vector<std::pair<int32_t, uintptr_t>> posted;
   std::vector<int32_t> delivered;  // between the initializing and the closing notifications
+  friend void PrintTo(const Row& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const ReadinessCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class ReadinessTest : public PluginHostTest<>, public testing::WithParamInterface<ReadinessCase> {};
+class ReadinessTest : public PluginHostTest<>, public testing::WithParamInterface<Row> {};
 
 TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
   ASSERT_TRUE(sdk_->Open());
@@ -45,46 +42,30 @@ TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
   EXPECT_EQ(sink_.Codes(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sequences, ReadinessTest,
-    testing::Values(
-        ReadinessCase{"InfoThenService",
-                      {{kAttached, 0}, {kInfo, 0}, {kService, 2}},
-                      {kAttached, kInfo, kInit, kService, kReady}},
-        ReadinessCase{"ServiceThenInfo",
-                      {{kAttached, 0}, {kService, 2}, {kInfo, 0}},
-                      {kAttached, kService, kInfo, kInit, kReady}},
-        ReadinessCase{"ServiceLostBeforeInfo",
-                      {{kService, 2}, {kService, 0}, {kInfo, 0}},
-                      {kService, kService, kInfo, kInit}},
-        ReadinessCase{"NoServiceBeforeInfo",
-                      {{kService, 2}, {kService, 1}, {kInfo, 0}},
-                      {kService, kService, kInfo, kInit}},
-        ReadinessCase{"ServiceLostAfterReadyChangesNothing",
-                      {{kInfo, 0}, {kService, 9}, {kService, 0}, {kService, 2}},
-                      {kInfo, kInit, kService, kReady, kService, kService}},
-        ReadinessCase{"ReadyOncePerAttach",
-                      {{kInfo, 0}, {kService, 2}, {kDetached, 0}, {kInfo, 0}, {kService, 2}},
-                      {kInfo, kInit, kService, kReady, kDetached, kInfo, kService}},
-        ReadinessCase{"AttachStartsOver",
-                      {{kInfo, 0}, {kService, 2}, {kAttached, 0}, {kService, 2}, {kInfo, 0}},
-                      {kInfo, kInit, kService, kReady, kAttached, kService, kInfo, kInit, kReady}},
-        ReadinessCase{"SimReadyRaisesNothing", {{kSim, 1}}, {kSim}},
-        ReadinessCase{"SimMissingRaisesInitOnce", {{kSim, 3}, {kSim, 3}}, {kSim, kInit, kSim}},
-        ReadinessCase{"SimAfterNewAttachRaisesInitAgain",
-                      {{kSim, 3}, {kAttached, 0}, {kSim, 2}},
-                      {kSim, kInit, kAttached, kSim, kInit}},
-        ReadinessCase{"SpecialPasswordRaisesInit", {{kPassword, 0}}, {kPassword, kInit}},
-        ReadinessCase{"DeviceState8SuppressesReady",
-                      {{kState, 8}, {kInfo, 0}, {kService, 2}},
-                      {kState, kInit, kInfo, kService}},
-        ReadinessCase{"OtherDeviceStatesChangeNothing",
-                      {{kState, 4}, {kInfo, 0}, {kService, 2}},
-                      {kState, kInfo, kInit, kService, kReady}},
-        ReadinessCase{"CodesOutsideTheTrackedRangeChangeNothing",
-                      {{kRssi, 2}, {kInit, 0}, {WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE, 2}},
-                      {kRssi, kInit, WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE}}),
-    [](const testing::TestParamInfo<ReadinessCase>& info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Sequences, ReadinessTest, testing::Values(
+    Row{"ServiceThenInfo", {{kAttached, 0}, {kService, 2}, {kInfo, 0}}, {kAttached, kService, kInfo, kInit, kReady}},
+    Row{"ServiceLostBeforeInfo", {{kService, 2}, {kService, 0}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
+    Row{"NoServiceBeforeInfo", {{kService, 2}, {kService, 1}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
+    Row{"ServiceLostAfterReadyChangesNothing", {{kInfo, 0}, {kService, 9}, {kService, 0}, {kService, 2}},
+       {kInfo, kInit, kService, kReady, kService, kService}},
+    Row{"ReadyOncePerAttach", {{kInfo, 0}, {kService, 2}, {kDetached, 0}, {kInfo, 0}, {kService, 2}},
+       {kInfo, kInit, kService, kReady, kDetached, kInfo, kService}},
+    Row{"AttachStartsOver", {{kInfo, 0}, {kService, 2}, {kAttached, 0}, {kService, 2}, {kInfo, 0}},
+       {kInfo, kInit, kService, kReady, kAttached, kService, kInfo, kInit, kReady}},
+    Row{"SimReadyRaisesNothing", {{kSim, 1}}, {kSim}},
+    Row{"SimMissingRaisesInitOnce", {{kSim, 3}, {kSim, 3}}, {kSim, kInit, kSim}},
+    Row{"SimAfterNewAttachRaisesInitAgain", {{kSim, 3}, {kAttached, 0}, {kSim, 2}},
+       {kSim, kInit, kAttached, kSim, kInit}},
+    Row{"SpecialPasswordRaisesInit", {{kPassword, 0}}, {kPassword, kInit}},
+    Row{"DeviceState8SuppressesReady", {{kState, 8}, {kInfo, 0}, {kService, 2}}, {kState, kInit, kInfo, kService}},
+    Row{"OtherDeviceStatesChangeNothing", {{kState, 4}, {kInfo, 0}, {kService, 2}},
+       {kState, kInfo, kInit, kService, kReady}},
+    Row{"CodesOutsideTheTrackedRangeChangeNothing",
+       {{kRssi, 2}, {kInit, 0}, {WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE, 2}},
+       {kRssi, kInit, WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE}}),
+    [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+// clang-format on
 
 }  // namespace
 }  // namespace plugin_test

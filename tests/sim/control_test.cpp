@@ -97,15 +97,11 @@ TEST_P(ScenarioErrorTest, ReportsTheLineAndKeepsTheOldState) {
 INSTANTIATE_TEST_SUITE_P(Texts, ScenarioErrorTest,
                          ::testing::Values(BadScenario{"KeyOutsideSection", "model_id = 1\n", 1},
                                            BadScenario{"UnknownSection", "# comment\n\n[modme]\n", 3},
-                                           BadScenario{"UnknownKey", "[modem]\nmodel = 12\n", 2},
                                            BadScenario{"NoEquals", "[sim]\npin 1234\n", 2},
-                                           BadScenario{"BadGeneration", "[modem]\ngeneration = 3000\n", 2},
                                            BadScenario{"SignalOutOfRange", "[radio]\nsignal = -200\n", 2},
                                            BadScenario{"OddHexPdu", "[sms]\nsim = 0791F\n", 2},
                                            BadScenario{"UnknownEntryPoint", "[faults]\nGetModelId = 1\n", 2},
                                            BadScenario{"BadEvent", "[events]\nwait = 10\nsignal = loud\n", 3},
-                                           BadScenario{"LongDeviceKey",
-                                                       "[modem]\ndevice_key = 0123456789ABCDEF\n", 2},
                                            BadScenario{"UnclosedHeader", "[modem\n", 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 

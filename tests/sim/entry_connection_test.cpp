@@ -82,7 +82,6 @@ TEST_P(UnconnectedTest, AnswersNoConnectionBeforeConnectAndAfterDisconnect) {
 }
 
 ULONG g_out = 0;
-char g_text[100];
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, UnconnectedTest,
@@ -90,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
         UnconnectedCall{"Disconnect", [](const SimLibrary& l) { return CALL(l, QCWWANDisconnect); }},
         UnconnectedCall{"GetSessionState",
                         [](const SimLibrary& l) { return CALL(l, GetSessionState, &g_out); }},
-        UnconnectedCall{"GetModelID", [](const SimLibrary& l) { return CALL(l, GetModelID, 100, g_text); }},
-        UnconnectedCall{"GetPower", [](const SimLibrary& l) { return CALL(l, GetPower, &g_out); }},
         UnconnectedCall{"Callback",
                         [](const SimLibrary& l) { return CALL(l, SetSessionStateCallback, OnSessionState); }},
         UnconnectedCall{"Unmodelled", [](const SimLibrary& l) { return CALL(l, GetDormancyState, 0); }}),

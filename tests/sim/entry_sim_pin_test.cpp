@@ -36,14 +36,10 @@ TEST_P(PinTest, VerifyCountsDownAndBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, PinTest,
-    ::testing::Values(PinCase{"Right", {"1234"}, {0}, {3}, 2},
-                      PinCase{"WrongThenRight", {"0000", "1234"}, {1012, 0}, {2, 3}, 2},
-                      PinCase{"ThreeWrongBlock", {"0000", "1111", "2222"}, {1012, 1012, 1013}, {2, 1, 0}, 4},
-                      PinCase{"RightAfterBlockIsRefused",
-                              {"0000", "1111", "2222", "1234"},
-                              {1012, 1012, 1013, 1013},
-                              {2, 1, 0, 0},
-                              4}),
+    // A right PIN after a wrong one, and after a third wrong one has blocked the SIM.
+    ::testing::Values(PinCase{"WrongThenRight", {"0000", "1234"}, {1012, 0}, {2, 3}, 2},
+                      PinCase{"RightAfterThreeWrongIsRefused", {"0000", "1111", "2222", "1234"},
+                              {1012, 1012, 1013, 1013}, {2, 1, 0, 0}, 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PinTest, PukUnblocksWithANewPinAndAReturningModemAsksForItAgain) {

@@ -70,13 +70,15 @@ std::vector<CallbackRecord> CallbackRecorder::Records() const {
   return records_;
 }
 
-size_t CallbackRecorder::Count(const std::string& prefix) const {
+std::vector<std::string> CallbackRecorder::Texts(const std::string& prefix) const {
   std::lock_guard<std::mutex> lock(lock_);
-  size_t count = 0;
+  std::vector<std::string> texts;
   for (const auto& record : records_) {
-    count += record.text.rfind(prefix, 0) == 0 ? 1 : 0;
+    if (record.text.rfind(prefix, 0) == 0) {
+      texts.push_back(record.text);
+    }
   }
-  return count;
+  return texts;
 }
 
 bool CallbackRecorder::WaitFor(const std::string& prefix, size_t count) const {

@@ -65,7 +65,9 @@ class CallbackRecorder {
   std::vector<CallbackRecord> Records() const;
   // Waits until count records start with prefix; false after the time-out.
   bool WaitFor(const std::string& prefix, size_t count = 1) const;
-  size_t Count(const std::string& prefix) const;
+  size_t Count(const std::string& prefix) const { return Texts(prefix).size(); }
+  // The texts of the records that start with prefix, in order.
+  std::vector<std::string> Texts(const std::string& prefix) const;
   // Runs inside the next callback, on the library's thread (cleared after one use).
   void OnNext(std::function<void()> hook);
 

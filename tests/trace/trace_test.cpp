@@ -1,13 +1,73 @@
-#include "trace/trace.h"
+// Scope lines and messages as the host receives them.
+#include "trace/scope_trace.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/recording_trace_log.h"
+#include "trace/trace.h"
 
 namespace {
+
+struct ScopeCase {
+  const char* testName;
+  const char* scopeName;
+  std::optional<int32_t> level;
+  bool returnEarly;
+  const char* printedName;
+  int32_t expectedLevel;
+};
+
+// An operation shaped like the module's: the scope first, then a way out before the work is done.
+bool TracedOperation(IHostTraceLog* log, const ScopeCase& c) {
+  char name[64] = {};
+  if (c.scopeName != nullptr) {
+    std::strncpy(name, c.scopeName, sizeof(name) - 1);
+  }
+  const char* shownName = c.scopeName != nullptr ? name : nullptr;
+  std::optional<ScopeTrace> scope;
+  if (c.level) {
+    scope.emplace(log, kTraceCategory, shownName, *c.level);
+  } else {
+    scope.emplace(log, kTraceCategory, shownName);
+  }
+  std::memset(name, 'X', sizeof(name) - 1);  // the scope keeps its own copy
+  if (c.returnEarly) {
+    return false;
+  }
+  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, "working");
+  return true;
+}
+
+class ScopeTraceTest : public testing::TestWithParam<ScopeCase> {};
+
+TEST_P(ScopeTraceTest, WritesOneEntryAndOneExitLine) {
+  const ScopeCase& c = GetParam();
+  hostkit::RecordingTraceLog log;
+  TracedOperation(&log, c);
+  const auto lines = log.lines();
+  ASSERT_EQ(lines.size(), c.returnEarly ? 2u : 3u);
+  EXPECT_EQ(lines.front().text, std::string("==> ") + c.printedName);
+  EXPECT_EQ(lines.back().text, std::string("<== ") + c.printedName);
+  for (const auto& line : {lines.front(), lines.back()}) {
+    EXPECT_EQ(line.channel, 'A');
+    EXPECT_EQ(line.category, kTraceCategory);
+    EXPECT_EQ(line.level, c.expectedLevel);
+  }
+  EXPECT_TRUE(log.AllScopesBalanced());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scopes, ScopeTraceTest,
+    testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, "CVeskSDK::Connect", 5},
+                    ScopeCase{"GivenLevel", "DeviceInfoHelper::Find", 6, true, "DeviceInfoHelper::Find", 6},
+                    ScopeCase{"NullName", nullptr, std::nullopt, true, "NULL", 5},
+                    ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6}),
+    [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
 
 struct MessageCase {
   const char* name;
@@ -54,12 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
                                                      "Could not load %hs", "QCWWAN2k.dll");
                                 },
                                 'A', 3, "    Could not load QCWWAN2k.dll"},
-                    MessageCase{"BaseWideMessage",
-                                [](IHostTraceLog* log) {
-                                  TraceWideMessage(log, kTraceCategory, kTraceLevelInfo,
-                                                   u"    SDK is already open");
-                                },
-                                'W', 4, "    SDK is already open"},
                     MessageCase{"BaseWideArguments",
                                 [](IHostTraceLog* log) {
                                   TraceWideMessage(log, kTraceCategory, kTraceLevelVerbose,
@@ -67,5 +121,11 @@ INSTANTIATE_TEST_SUITE_P(
                                 },
                                 'W', 5, "    Name closed (2) 100%"}),
     [](const testing::TestParamInfo<MessageCase>& info) { return info.param.name; });
+
+TEST(ScopeTraceTest, NullLogWritesNothing) {
+  ScopeTrace scope(nullptr, kTraceCategory, "CVeskSDK::Close");
+  TraceDeviceMessage(nullptr, kTraceCategory, kTraceLevelError, u"unused %ws", u"x");
+  TraceWideMessage(nullptr, kTraceCategory, kTraceLevelError, u"    unused");
+}
 
 }  // namespace

@@ -41,34 +41,26 @@ class Sink : public IHostNotificationSink {
   std::vector<int32_t> codes_;
 };
 
-// Counts level-4 lines and keeps the last wide format at that level.
+// Keeps the wide formats of the information lines.
 class TraceLog : public IHostTraceLog {
  public:
-  void TraceA(int32_t, int32_t level, const char*, ...) override { Note(level, nullptr); }
+  void TraceA(int32_t, int32_t level, const char*, ...) override { Note(level, u""); }
   void TraceW(int32_t, int32_t level, const char16_t* format, ...) override { Note(level, format); }
-
-  int InfoLines() {
+  std::vector<std::u16string> InfoFormats() {
     std::lock_guard<std::mutex> lock(lock_);
-    return infoLines_;
-  }
-  std::u16string LastInfoFormat() {
-    std::lock_guard<std::mutex> lock(lock_);
-    return lastInfoFormat_;
+    return infoFormats_;
   }
 
  private:
   void Note(int32_t level, const char16_t* format) {
-    if (level != 4) {
-      return;
-    }
     std::lock_guard<std::mutex> lock(lock_);
-    ++infoLines_;
-    lastInfoFormat_ = format != nullptr ? format : u"";
+    if (level == 4) {
+      infoFormats_.push_back(format != nullptr ? format : u"");
+    }
   }
 
   std::mutex lock_;
-  int infoLines_ = 0;
-  std::u16string lastInfoFormat_;
+  std::vector<std::u16string> infoFormats_;
 };
 
 class PowerSource : public IPowerStateSource {
@@ -119,10 +111,10 @@ int main() {
        u"    Cannot cast to ISierraEmbVeskSDK"},
   };
   for (const RefusedCast& cast : refused) {
-    const int before = traceLog.InfoLines();
+    const std::size_t before = traceLog.InfoFormats().size();
     Check(cast.cast() == nullptr, cast.what);
-    Check(traceLog.InfoLines() == before + 1, "one information line per refused cast");
-    Check(traceLog.LastInfoFormat() == cast.message, "refusal message");
+    const auto formats = traceLog.InfoFormats();
+    Check(formats.size() == before + 1 && formats.back() == cast.message, "one refusal line per cast");
   }
 
   IVeskSDK* vesk = sdk->GetVeskSDK();
