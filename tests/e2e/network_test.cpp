@@ -109,20 +109,20 @@ TEST_P(NetworkInfoTest, CachesTheNetworksAndReportsRoaming) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
-    NetworkRow{"AtHome", "", nullptr, 2, u"11", u"Tessary", u"11", "Roaming status       : not roaming (1)\n", 1},
+    NetworkRow{"AtHome", "", nullptr, 2, u"31026", u"Tessary", u"31026", "Roaming status       : not roaming (1)\n", 1},
     NetworkRow{"AbroadWithAShortMnc", "[network]\nroaming = 0\nserving_mcc = 310\nserving_mnc = 4\n", nullptr, 1,
-               u"11", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
+               u"31026", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
     NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 234\nhome_mnc = 15\n", nullptr, 2,
-               u"23415", nullptr, u"11", "    setting the home network name to the current carrier name 'Tessary'", 1},
+               u"23415", nullptr, u"31026", "    setting the home network name to the current carrier name 'Tessary'", 1},
     NetworkRow{"HomeNetworkBusyOnce", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1014, 1); }, 2,
-               u"11", u"Tessary", u"11", "    Retry GetHomeNetwork, previous result 1014", 2},
+               u"31026", u"Tessary", u"31026", "    Retry GetHomeNetwork, previous result 1014", 2},
     NetworkRow{"HomeNetworkBusyTwice", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 15, 2); }, 2,
-               u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 15)", 2},
+               u"", u"Tessary", u"31026", "    could not get home network info from the vesk device (rc = 15)", 2},
     NetworkRow{"HomeNetworkFailureIsNotRetried", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1, 1); },
-               2, u"", u"Tessary", u"11", "    could not get home network info from the vesk device (rc = 1)", 1},
+               2, u"", u"Tessary", u"31026", "    could not get home network info from the vesk device (rc = 1)", 1},
     // The modem did not say, so the host is not told that it roams.
     NetworkRow{"ServingNetworkUnknown", "[network]\nroaming = 0\n",
-               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"11", u"Tessary", u"",
+               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"31026", u"Tessary", u"",
                "    don't know whether the device is roaming (-1)...radio might be off", 1}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
