@@ -87,7 +87,14 @@ struct StdFormat {
 StdFormat MakeStdFormat(const Directive& directive, const char* length, char conversion) {
   StdFormat f{};
   size_t i = 0;
-  f.text[i++] = '%';
+  // Every write is bounded, leaving room for the terminator; the longest format (five flags, ".*" and
+  // a two-letter length) needs 12 characters.
+  const auto put = [&f, &i](char c) {
+    if (i + 1 < sizeof f.text) {
+      f.text[i++] = c;
+    }
+  };
+  put('%');
   const std::pair<bool, char> flags[] = {{directive.left, '-'},
                                          {directive.plus, '+'},
                                          {directive.space, ' '},
@@ -95,18 +102,18 @@ StdFormat MakeStdFormat(const Directive& directive, const char* length, char con
                                          {directive.zero, '0'}};
   for (const auto& [on, flag] : flags) {
     if (on) {
-      f.text[i++] = flag;
+      put(flag);
     }
   }
-  f.text[i++] = '*';
+  put('*');
   if (directive.precision >= 0) {
-    f.text[i++] = '.';
-    f.text[i++] = '*';
+    put('.');
+    put('*');
   }
   for (const char* l = length; *l != '\0'; ++l) {
-    f.text[i++] = *l;
+    put(*l);
   }
-  f.text[i++] = conversion;
+  put(conversion);
   f.text[i] = '\0';
   return f;
 }

@@ -123,8 +123,8 @@ struct Modem {
   uint32_t persistentNetworkPreference = 0;
 
   // Networks
-  uint16_t homeMcc = 1;
-  uint16_t homeMnc = 1;
+  uint16_t homeMcc = 310;
+  uint16_t homeMnc = 26;
   std::string homeName = "Tessary";
   uint16_t homeSid = 0;
   uint16_t homeNid = 0;
@@ -134,8 +134,8 @@ struct Modem {
   uint32_t ran = 2;
   std::vector<uint8_t> radioInterfaces{5};
   uint32_t roaming = 1;  // 0 roaming, 1 home, 2 partner
-  uint16_t servingMcc = 1;
-  uint16_t servingMnc = 1;
+  uint16_t servingMcc = 310;
+  uint16_t servingMnc = 26;
   std::string servingName = "Tessary";
 
   // Data session

@@ -227,8 +227,9 @@ void CVeskSDK::ReadServingNetworkCapabilities() {
 
 void CVeskSDK::ReportSessionState() {
   Trace(kTraceLevelInfo, u"getting the current session state for the vesk device");
+  // One plain query: a failure is neither retried nor logged, and reports nothing.
   ULONG state = 0;
-  if (!GetSessionState(&state)) {
+  if (facade_.GetSessionState(&state) != 0) {
     return;
   }
   if (state == kSessionConnected) {

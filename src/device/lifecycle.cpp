@@ -61,12 +61,14 @@ CVeskSDK::~CVeskSDK() {
     TraceWideMessage(GetTraceLog(), GetTraceCategory(), kTraceLevelError,
                      u"    Closing start data session timer failed");
   }
+  // The closed timers run no callback any more, so nothing starts a thread now; the threads end (or are
+  // abandoned) before the timers they stop are freed.
+  startDataSessionThread_.reset();
+  rssiStressThread_.reset();
   autoconnectTimer_.reset();
   attachTimer_.reset();
   devicePowerStateTimer_.reset();
   startDataSessionTimer_.reset();
-  startDataSessionThread_.reset();
-  rssiStressThread_.reset();
   Trace(kTraceLevelInfo, u"destroyed object to interface with the vesk SDK");
 }
 

@@ -59,6 +59,7 @@ bool CVeskSDK::Connect(const char* apn, const char* userName, const char* passwo
     PostNotification(WWAN_NOTIFICATION_CONNECTED, 0, static_cast<uintptr_t>(GetConnectionCapability()));
     return true;
   }
+  std::lock_guard<std::mutex> starting(connectStartLock_);
   if (!startDataSessionThread_->Wait(kStartThreadRunningWaitMs)) {
     Trace(kTraceLevelInfo, u"Start data session thread is already running");
     return true;

@@ -52,6 +52,8 @@ class CVeskSDK::CallbackPass {
   CVeskSDK* sdk() const { return sdk_; }
 
  private:
+  // The facade turns this thread's calls away during a disconnect, which waits for the callback.
+  VeskSDKFacade::GenericVeskSDK::LibraryCallbackScope inCallback_;
   CVeskSDK* sdk_ = nullptr;
 };
 

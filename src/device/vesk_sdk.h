@@ -276,6 +276,9 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // True from Connect's start of a thread until that thread has taken disconnectRequested_ after its
   // start; a Disconnect is deferred to the thread only then. Guarded by disconnectRequestedLock_.
   bool startThreadTakesDisconnect_ = false;
+  // Held by Connect from its running-thread check to the thread's start, so that two host threads
+  // cannot both find no thread and the loser undo the winner's timer and deferral.
+  std::mutex connectStartLock_;
   // ---- end session ----
 
   // ---- SMS reception (sms.cpp) ----

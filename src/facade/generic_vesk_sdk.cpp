@@ -19,7 +19,18 @@ const char* ConnectionStateText(ULONG state) {
   }
 }
 
+// Vendor callbacks in progress on this thread.
+thread_local int tLibraryCallbacks = 0;
+
 }  // namespace
+
+GenericVeskSDK::LibraryCallbackScope::LibraryCallbackScope() {
+  ++tLibraryCallbacks;
+}
+
+GenericVeskSDK::LibraryCallbackScope::~LibraryCallbackScope() {
+  --tLibraryCallbacks;
+}
 
 void GenericVeskSDK::GroupLock::lock() {
   std::unique_lock state(stateLock_);
@@ -29,15 +40,15 @@ void GenericVeskSDK::GroupLock::lock() {
   ++depth_;
 }
 
-bool GenericVeskSDK::GroupLock::LockUnless(const std::atomic<int>& connectionChanging) {
+bool GenericVeskSDK::GroupLock::LockUnless(const std::atomic<int>& disconnecting) {
   std::unique_lock state(stateLock_);
   const std::thread::id self = std::this_thread::get_id();
   if (depth_ > 0 && owner_ == self) {
     ++depth_;
     return true;
   }
-  released_.wait(state, [&] { return depth_ == 0 || connectionChanging.load() > 0; });
-  if (connectionChanging.load() > 0) {
+  released_.wait(state, [&] { return depth_ == 0 || disconnecting.load() > 0; });
+  if (disconnecting.load() > 0) {
     return false;
   }
   owner_ = self;
@@ -58,18 +69,18 @@ void GenericVeskSDK::GroupLock::Wake() {
   released_.notify_all();
 }
 
-class GenericVeskSDK::ConnectionChange {
+class GenericVeskSDK::Disconnecting {
  public:
-  // Waiters already queued on a group lock are woken so that they give up rather than wait behind us.
-  explicit ConnectionChange(GenericVeskSDK& sdk) : sdk_(sdk) {
-    ++sdk_.connectionChanging_;
+  // Callbacks already queued on a group lock are woken so that they give up rather than wait behind us.
+  explicit Disconnecting(GenericVeskSDK& sdk) : sdk_(sdk) {
+    ++sdk_.disconnecting_;
     for (auto& lock : sdk_.groupLocks_) {
       lock.Wake();
     }
   }
-  ~ConnectionChange() { --sdk_.connectionChanging_; }
-  ConnectionChange(const ConnectionChange&) = delete;
-  ConnectionChange& operator=(const ConnectionChange&) = delete;
+  ~Disconnecting() { --sdk_.disconnecting_; }
+  Disconnecting(const Disconnecting&) = delete;
+  Disconnecting& operator=(const Disconnecting&) = delete;
 
  private:
   GenericVeskSDK& sdk_;
@@ -155,7 +166,6 @@ ULONG GenericVeskSDK::ConnectedGeneration() {
 }
 
 ULONG GenericVeskSDK::Connect(const char* pDeviceID, const char* pDeviceKey) {
-  ConnectionChange change(*this);
   AllGroupsLock allGroups(*this);
 
   if ((pDeviceID == nullptr) != (pDeviceKey == nullptr)) {
@@ -206,7 +216,7 @@ ULONG GenericVeskSDK::Connect(const char* pDeviceID, const char* pDeviceKey) {
 }
 
 ULONG GenericVeskSDK::QCWWANDisconnect() {
-  ConnectionChange change(*this);
+  Disconnecting disconnecting(*this);
   AllGroupsLock allGroups(*this);
   IVeskSDK* connected = Connected();
   const ULONG result = connected == nullptr ? NO_CONNECTION_TO_WWAN_DEVICE : connected->QCWWANDisconnect();
@@ -220,9 +230,11 @@ ULONG GenericVeskSDK::QCWWAN2kEnumerateDevices(BYTE* pDevicesSize, BYTE* pDevice
 
 template <typename Call>
 ULONG GenericVeskSDK::Forward(int group, Call call) {
-  // A connection change may be waiting, inside the library's disconnect, for the very callback that
-  // calls us: waiting for it here would never end, and it is ending the connection anyway.
-  if (!Group(group).LockUnless(connectionChanging_)) {
+  // A disconnect may be waiting, inside the library, for the very callback that calls us: waiting for
+  // it here would never end, and it is ending the connection anyway. Every other caller waits.
+  if (tLibraryCallbacks == 0) {
+    Group(group).lock();
+  } else if (!Group(group).LockUnless(disconnecting_)) {
     return NO_CONNECTION_TO_WWAN_DEVICE;
   }
   std::lock_guard groupLock(Group(group), std::adopt_lock);

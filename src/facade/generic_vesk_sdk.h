@@ -5,9 +5,10 @@
 // QCWWANDisconnect and QCWWAN2kEnumerateDevices forwards to the connected generation under its group
 // lock, and returns NO_CONNECTION_TO_WWAN_DEVICE without calling the library while none is connected.
 // Two operations of one group never run in the library at once; Connect and QCWWANDisconnect exclude
-// every other call. Operations may be called from any thread, vendor callbacks included: an operation
-// that meets a Connect or QCWWANDisconnect in progress answers NO_CONNECTION_TO_WWAN_DEVICE at once
-// instead of waiting for it, because the library's disconnect waits for the running callback.
+// every other call. Operations may be called from any thread and wait for their group lock. The one
+// exception is a vendor callback (marked with LibraryCallbackScope) that meets a QCWWANDisconnect in
+// progress: the library's disconnect waits for that callback to return, so the call answers
+// NO_CONNECTION_TO_WWAN_DEVICE at once instead of waiting.
 #pragma once
 
 #include <array>
@@ -104,6 +105,15 @@ class GenericVeskSDK {
   // NO_SDK_CONNECTED, SDK_1000 or SDK_2000.
   ULONG ConnectedGeneration();
 
+  // Marks the calling thread, for the scope's lifetime, as running a callback of the vendor library.
+  class LibraryCallbackScope {
+   public:
+    LibraryCallbackScope();
+    ~LibraryCallbackScope();
+    LibraryCallbackScope(const LibraryCallbackScope&) = delete;
+    LibraryCallbackScope& operator=(const LibraryCallbackScope&) = delete;
+  };
+
   // Each takes its entry point's parameters (vendor_api.h).
 #define VESK_DECLARE_GENERIC_OPERATION(name, group, count) ULONG name(VESK_PARAMS(name##_t, count));
   VESK_GENERIC_OPERATIONS(VESK_DECLARE_GENERIC_OPERATION)
@@ -121,12 +131,12 @@ class GenericVeskSDK {
   static constexpr std::size_t kGroupCount = 11;
 
   // A re-entrant lock whose waiters can be turned away: LockUnless gives up, without the lock, as soon
-  // as a connection change is under way (checked on entry and whenever Wake is called).
+  // as a disconnect is under way (checked on entry and whenever Wake is called).
   class GroupLock {
    public:
     void lock();
     void unlock();
-    bool LockUnless(const std::atomic<int>& connectionChanging);
+    bool LockUnless(const std::atomic<int>& disconnecting);
     void Wake();
 
    private:
@@ -136,8 +146,8 @@ class GenericVeskSDK {
     int depth_ = 0;
   };
 
-  // Marks a connection change (set before the group locks are taken, cleared after they are left).
-  class ConnectionChange;
+  // Marks a disconnect (set before the group locks are taken, cleared after they are left).
+  class Disconnecting;
   // Holds every group lock, entered 1 to 11 and left 11 to 1.
   class AllGroupsLock;
 
@@ -160,7 +170,7 @@ class GenericVeskSDK {
   IVeskSDK* connected_ = nullptr;  // one of the two instances, or null
   std::unique_ptr<IVeskSDK> vesk2K_;
   std::unique_ptr<IVeskSDK> vesk1K_;
-  std::atomic<int> connectionChanging_{0};  // Connect or QCWWANDisconnect calls in progress
+  std::atomic<int> disconnecting_{0};  // QCWWANDisconnect calls in progress
   std::array<GroupLock, kGroupCount> groupLocks_;
 };
 

@@ -5,6 +5,11 @@
 // holding the lock that Start needs. The destructor waits up to kEndWaitMs for a running thread and
 // then abandons it (it is never killed); the owner must make its threads end (e.g. with an event)
 // before freeing what their member function uses.
+//
+// An abandoned thread never touches this object again (its arguments live in its own block), but it
+// goes on running the member function: it may still touch the target object and everything that
+// function reaches (its members, timers, locks). An owner therefore destroys its CMemberThreads before
+// freeing any of that; a thread that outlives the wait still reaches the owner after it is gone.
 #pragma once
 
 #include <cstdint>

@@ -285,7 +285,10 @@ void Core::PoolLoop(uint64_t epoch, const std::shared_ptr<QueueThread>& self) {
     tRunningTimer = nullptr;
     guard.lock();
     self->busy = false;
-    if (--timer->running == 0 && timer->deleted) {
+    // A Delete from inside another callback of this timer waits for the count to reach its own
+    // share (1), not 0: once the timer is deleted every end may be the one it waits for.
+    --timer->running;
+    if (timer->deleted) {
       callbackEnded_.notify_all();
     }
   }

@@ -118,7 +118,7 @@ class CCellularSDK : public virtual ICellularSDK {
   void UpdateCachedGPSInfo(const GpsInfo& info);
   // Resets the GPS state to no fix, marks tracking active and arms the 5 s notification timer.
   bool StartGPSNotificationTimer();
-  // Marks tracking inactive and disarms the timer.
+  // Marks tracking inactive, waits for a notification being posted, and disarms the timer.
   bool StopGPSNotificationTimer();
 
   // Queues one notification for the host; any thread, including the notification thread. The payload
@@ -162,7 +162,8 @@ class CCellularSDK : public virtual ICellularSDK {
   GpsInfo gpsInfo_;
   bool gpsInfoChanged_ = false;
   bool gpsTrackingActive_ = false;
-  // Held by a timer callback from taking its copy until it has posted it; never waited for.
+  // Held by a timer callback from taking its copy until it has posted it; callbacks never wait for
+  // it, StopGPSNotificationTimer does.
   std::mutex gpsPostLock_;
 
   CReadinessTracker readinessTracker_;

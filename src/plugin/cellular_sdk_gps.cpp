@@ -106,6 +106,9 @@ bool CCellularSDK::StopGPSNotificationTimer() {
     std::lock_guard<std::mutex> lock(gpsLock_);
     gpsTrackingActive_ = false;
   }
+  // An expiry that copied the state before the flag was cleared posts after letting go of the GPS
+  // lock; waiting for its post means nothing reaches the host once Stop has returned.
+  { std::lock_guard<std::mutex> posting(gpsPostLock_); }
   if (gpsNotificationTimer_ == nullptr || !gpsNotificationTimer_->Stop()) {
     TraceWideMessage(traceLog_, traceCategory_, kTraceLevelError, u"    Could not stop gps timer");
     return false;

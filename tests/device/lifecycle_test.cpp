@@ -1,7 +1,9 @@
 // Open, Close and Release of the device manager with no modem attached, and vendor callbacks that
 // arrive when there is no manager to reach.
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "device_test_host.h"
 #include "vesk/notifications.h"
@@ -26,6 +28,27 @@ TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) 
     EXPECT_EQ(sink_.Codes(), expected) << "round " << round;
   }
   EXPECT_EQ(traceLog_.Count("    disconnect result = NO_CONNECTION_TO_WWAN_DEVICE", kTraceLevelInfo), 2u);
+}
+
+// Run under the sanitizers: a start thread still running at Release stops its timer afterwards, so the
+// timers must outlive the threads.
+TEST_F(DeviceManagerTest, ReleaseEndsAStartThreadBeforeFreeingTheTimerItStops) {
+  platform::SetTimeScale(0.2);  // the destructor then waits a real second for the thread
+  std::promise<void> destroying;
+  traceLog_.SetLineObserver([&, destroyed = destroying.get_future().share()](const hostkit::TraceLine& line) {
+    if (line.text.find("==> CVeskSDK::~CVeskSDK") != std::string::npos) {
+      destroying.set_value();
+    } else if (line.text.find("Starting data session thread") != std::string::npos) {
+      destroyed.wait_for(kWait);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // into the destructor's wait for us
+    }
+  });
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  ASSERT_TRUE(sdk_->Connect("apn", "user", "password"));
+  Release();
+  traceLog_.SetLineObserver(nullptr);
+  EXPECT_TRUE(traceLog_.Contains("    Could not stop StartDataSession timer", kTraceLevelError));
 }
 
 struct CallbackRow {

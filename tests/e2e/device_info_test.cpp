@@ -73,6 +73,16 @@ TEST_F(DeviceInfoTest, FailedModelQueryStillDescribesTheModelAndGoesOn) {
   EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).size(), 1u);
 }
 
+// The default profile reads the session state through the retrying query; the last step asks once.
+TEST_F(DeviceInfoTest, FailedSessionStateIsAskedOnceSilentlyAndReportsNothing) {
+  Attach(std::string(kReadySim) + "[faults]\nGetSessionState = 1014 always\n");
+  EXPECT_EQ(second_.CallCount("GetSessionState"), 3u);
+  EXPECT_EQ(traceLog_.Count("Retry GetSessionState, previous result 1014"), 1u);
+  EXPECT_EQ(traceLog_.Count("Failed getting session state"), 1u);
+  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DISCONNECTED).empty());
+  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).size(), 1u);
+}
+
 struct PhoneRow {
   const char* label;
   const char* scenario;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "e2e_host.h"
+#include "platform/clock.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
 
@@ -128,6 +129,42 @@ TEST_P(BlockedStartTest, DisconnectIsDeferredUntilTheModemAcknowledgesTheStart) 
 }
 
 INSTANTIATE_TEST_SUITE_P(HostOrTimer, BlockedStartTest, testing::Bool());
+
+// Both calls find the previous start thread ending and go on together: one starts the next thread and
+// the other must not undo its 90 s timer or its deferral of a Disconnect.
+TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
+  AttachAndWait();
+  second_.Fail("StartDataSession", GENERAL_ERROR, 1);
+  std::promise<void> previousEnds;
+  OnLine("problem starting the data session",
+         [ends = previousEnds.get_future().share()] { ends.wait_for(kWait); });
+  ASSERT_TRUE(Connect());
+  ASSERT_TRUE(WaitForLines("problem starting the data session"));
+  BlockStart(true);
+  const std::size_t states = traceLog_.Count("Session state = 1");
+  platform::SetTimeScale(4.0);  // the calls' 500 ms wait for the running thread, in real time
+  auto first = std::async(std::launch::async, [this] { return Connect(); });
+  auto second = std::async(std::launch::async, [this] { return Connect(); });
+  ASSERT_TRUE(WaitForLines("Session state = 1", states + 2));
+  platform::SetTimeScale(kTimeScale);
+  const Clock::time_point connectTime = Clock::now();
+  previousEnds.set_value();
+  EXPECT_TRUE(first.get());
+  EXPECT_TRUE(second.get());
+  ASSERT_TRUE(second_.WaitForCalls("StartDataSession", 2));
+
+  auto disconnect = std::async(std::launch::async, [this] { return sdk_->Disconnect(); });
+  struct Unblock {  // a Disconnect stuck behind the start returns once the test gives up
+    const Simulator& simulator;
+    ~Unblock() { simulator.Call<void>("VeskSimRelease", "StartDataSession"); }
+  } unblock{second_};
+  ASSERT_EQ(disconnect.wait_for(kWait), std::future_status::ready);
+  EXPECT_TRUE(disconnect.get());
+  EXPECT_TRUE(traceLog_.Contains("not stopping the data session (disconnecting) because StartDataSession blocking"));
+  ASSERT_TRUE(WaitForLines("    StartDataSession timed out"));
+  EXPECT_GE(LineTimes("StartDataSession timed out")[0] - connectTime, AtLeast(CVeskSDK::kStartDataSessionTimeoutMs));
+  EXPECT_FALSE(traceLog_.Contains("Failed to spawn start data session thread"));
+}
 
 TEST_F(SessionTest, DetachWhileWaitingForTheAcknowledgementLeavesTheSessionAlone) {
   SetTimeScale(0.1);  // the acknowledgement wait then lasts a real second

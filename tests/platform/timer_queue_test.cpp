@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -146,6 +147,27 @@ TEST_F(TimerQueueTest, DeleteFromItsOwnCallbackDoesNotWaitForItself) {
   ASSERT_TRUE(next.Create(0, 0));
   EXPECT_TRUE(next.WaitUntil([&] { return next.returned == 1; }));
   EXPECT_TRUE(DeleteQueueTimer(next.handle, true));
+}
+
+// The Delete waits for its own share of the running count, so the earlier expiry's end must wake it.
+TEST_F(TimerQueueTest, DeleteFromACallbackReturnsWhenAnEarlierExpiryEndsMeanwhile) {
+  Event deleting(Event::ResetPolicy::kManual);
+  std::atomic<int> calls{0};
+  std::atomic<bool> deleted{false};
+  Probe probe;
+  probe.action = [&](Probe& p) {
+    const int call = ++calls;
+    if (call == 1) {
+      deleting.Wait(GenerousWaitMs());
+      std::this_thread::sleep_for(milliseconds(20));  // let the Delete begin its wait
+    } else if (call == 2) {
+      deleting.Set();
+      deleted = DeleteQueueTimer(p.handle, true);
+    }
+  };
+  ASSERT_TRUE(probe.Create(0, 100));
+  EXPECT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2 && probe.running == 0; }));
+  EXPECT_TRUE(deleted);
 }
 
 TEST_F(TimerQueueTest, ChangeFromTheCallbackDuringAWaitingDeleteDoesNotDeadlock) {

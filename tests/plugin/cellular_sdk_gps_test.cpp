@@ -1,5 +1,7 @@
 // The cached GPS state and the notifications its timer sends the host while tracking.
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <ostream>
 #include <variant>
@@ -127,6 +129,28 @@ TEST_F(GpsTest, LaterChangesArePostedWithTheirValuesUntilStop) {
   EXPECT_FALSE(sdk_->IsGPSTrackingActive());
   sdk_->UpdateCachedGPSInfo(Position(30, 40));
   EXPECT_FALSE(sink_.WaitFor(kGpsChanged, QuietTime(), from));
+}
+
+TEST_F(GpsTest, StopWaitsForAPostInProgressSoThatNothingFollowsIt) {
+  std::promise<void> posting, goOn;
+  std::atomic<bool> held{false};
+  traceLog_.SetLineObserver([&, go = goOn.get_future().share()](const hostkit::TraceLine& line) {
+    if (line.text.find("'WWAN_NOTIFICATION_GPS_INFO_CHANGED'") != std::string::npos && !held.exchange(true)) {
+      posting.set_value();
+      go.wait_for(kWait);  // the expiry has taken its copy and not yet queued it
+    }
+  });
+  ASSERT_TRUE(sdk_->StartGPSNotificationTimer());
+  sdk_->UpdateCachedGPSInfo(Position(10, 20));
+  ASSERT_EQ(posting.get_future().wait_for(kWait), std::future_status::ready);
+  auto stop = std::async(std::launch::async, [&] { return sdk_->StopGPSNotificationTimer(); });
+  EXPECT_EQ(stop.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  goOn.set_value();
+  EXPECT_TRUE(stop.get());
+  traceLog_.SetLineObserver(nullptr);
+
+  sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
+  EXPECT_TRUE(sink_.WaitForSequence({kGpsChanged, WWAN_NOTIFICATION_PROBE_INFO}, kWait).has_value());
 }
 
 TEST_F(GpsTest, ChangeMadeWhileNotTrackingIsDroppedByStart) {

@@ -116,7 +116,8 @@ void OnByteTotals(ULONGLONG tx, ULONGLONG rx) {
 void OnDataCapabilities(BYTE size, ULONG* caps) {
   std::string text = "caps";
   for (BYTE i = 0; i < size; ++i) {
-    text += " " + std::to_string(caps[i]);
+    text += ' ';
+    text += std::to_string(caps[i]);
   }
   CallbackRecorder::Get().Add(text);
 }
