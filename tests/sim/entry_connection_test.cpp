@@ -50,21 +50,8 @@ TEST_P(ConnectByIdTest, ConnectsOnlyToTheRecordGiven) {
 INSTANTIATE_TEST_SUITE_P(Records, ConnectByIdTest,
                          ::testing::Values(ConnectCase{"IdAndKey", kDefaultId, "VSK-0001", 0},
                                            ConnectCase{"WrongKey", kDefaultId, "VSK-0002", NO_WWAN_DEVICE},
-                                           ConnectCase{"UnknownId", "\\\\?\\USB#other", "VSK-0001",
-                                                       NO_WWAN_DEVICE},
                                            ConnectCase{"NoKey", kDefaultId, nullptr, INVALID_ARGUMENT}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ConnectionTest, ConnectTakesTheFirstPresentModem) {
-  ASSERT_EQ(0, lib_.LoadScenario("[modem]\npresent = no\n[modem]\ndevice_key = SECOND\n"))
-      << lib_.LastError();
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  char key[16] = {};
-  char id[260] = {};
-  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kGetConnectedDeviceID, sizeof id, reinterpret_cast<uintptr_t>(id),
-                     sizeof key, reinterpret_cast<uintptr_t>(key)));
-  EXPECT_STREQ("SECOND", key);
-}
 
 // Before a connect and after a disconnect every device call answers as a disconnected library would.
 struct UnconnectedCall {
@@ -93,27 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
                         [](const SimLibrary& l) { return CALL(l, SetSessionStateCallback, OnSessionState); }},
         UnconnectedCall{"Unmodelled", [](const SimLibrary& l) { return CALL(l, GetDormancyState, 0); }}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ConnectionTest, FirstGenerationListsNoDevicesAndConnectsOnlyItsOwnModems) {
-  const SimLibrary& first = SimLibrary::First();
-  EXPECT_EQ(nullptr, first.Symbol("QCWWAN2kEnumerateDevices"));
-  EXPECT_EQ(NO_WWAN_DEVICE, CALL(first, QCWWANConnect)) << "the default modem is of the second generation";
-
-  const std::string scenario = "[modem]\ngeneration = 1000\nmodel_id = 88\n";
-  ASSERT_EQ(0, first.LoadScenario(scenario));
-  ASSERT_EQ(0, lib_.LoadScenario(scenario));
-  EXPECT_EQ(NO_WWAN_DEVICE, CALL(lib_, QCWWANConnect));
-  BYTE count = 5;
-  VendorDeviceRecord records[5];
-  ASSERT_EQ(0u, CALL(lib_, QCWWAN2kEnumerateDevices, &count, reinterpret_cast<BYTE*>(records)));
-  EXPECT_EQ(0, count);
-
-  ASSERT_EQ(0u, CALL(first, QCWWANConnect));
-  char model[100] = {};
-  ASSERT_EQ(0u, CALL(first, GetModelID, sizeof model, model));
-  EXPECT_STREQ("88", model);
-  EXPECT_EQ(0u, CALL(first, QCWWANDisconnect));
-}
 
 }  // namespace
 }  // namespace simtest

@@ -1,5 +1,6 @@
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sim_library.h"
 
@@ -91,31 +92,43 @@ TEST_F(SessionTest, SessionThatFailsAuthenticationEndsWithItsReason) {
   EXPECT_EQ(0u, recorder_.Count("session 2"));
 }
 
-TEST_F(SessionTest, AutoconnectMakesTheModemConnectByItself) {
-  ASSERT_EQ(0, lib_.LoadScenario("[sim]\npin_status = 3\n"));
-  ConnectWithCallbacks();
-  EXPECT_EQ(QMI_ERR_NO_EFFECT, CALL(lib_, SetAutoconnect, 0)) << "already off";
-  ASSERT_EQ(0u, CALL(lib_, SetAutoconnect, 1));
-  ASSERT_TRUE(recorder_.WaitFor("session 2"));
-  ULONG setting = 0;
-  ASSERT_EQ(0u, CALL(lib_, GetAutoconnect, &setting));
-  EXPECT_EQ(1u, setting);
+// PIN entries in order, what each answers, and the SIM's state afterwards (default: PIN 1234, 3 tries).
+struct PinCase {
+  const char* name;
+  std::vector<const char*> entries;
+  std::vector<ULONG> results;
+  std::vector<ULONG> retriesLeft;
+  ULONG finalStatus;
+};
+
+class PinTest : public SimTest, public ::testing::WithParamInterface<PinCase> {};
+
+TEST_P(PinTest, VerifyCountsDownAndBlocks) {
+  const PinCase& c = GetParam();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  for (size_t i = 0; i < c.entries.size(); ++i) {
+    ULONG retries = 99;
+    ULONG unblock = 99;
+    EXPECT_EQ(c.results[i], CALL(lib_, UIMVerifyPIN, 1, c.entries[i], &retries, &unblock)) << "entry " << i;
+    EXPECT_EQ(c.retriesLeft[i], retries) << "entry " << i;
+    EXPECT_EQ(10u, unblock);
+  }
+  ULONG status = 0;
+  ULONG retries = 0;
+  ULONG unblock = 0;
+  ASSERT_EQ(0u, CALL(lib_, UIMGetPINStatus, 1, &status, &retries, &unblock));
+  EXPECT_EQ(c.finalStatus, status);
 }
 
-TEST_F(SessionTest, DefaultProfileKeepsWhatWasSetAndLeavesNullValuesAlone) {
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  ULONG authentication = 2;
-  ASSERT_EQ(0u, CALL(lib_, SetDefaultProfile, 0, nullptr, nullptr, nullptr, nullptr, &authentication,
-                     "Default", "apn.example", "alice", "pw"));
-  ULONG pdp = 9, ip = 9, dns1 = 9, dns2 = 9, auth = 9;
-  char name[255], apn[255], user[4];
-  ASSERT_EQ(0u, CALL(lib_, GetDefaultProfile, 0, &pdp, &ip, &dns1, &dns2, &auth, sizeof name, name,
-                     sizeof apn, apn, sizeof user, user));
-  EXPECT_EQ(2u, auth);
-  EXPECT_EQ(0u, pdp);
-  EXPECT_STREQ("apn.example", apn);
-  EXPECT_STREQ("ali", user) << "cut to the buffer";
-}
+INSTANTIATE_TEST_SUITE_P(Entries, PinTest,
+                         // A right PIN after a wrong one, and after a third wrong one has blocked the SIM.
+                         ::testing::Values(PinCase{"WrongThenRight", {"0000", "1234"}, {1012, 0}, {2, 3}, 2},
+                                           PinCase{"RightAfterThreeWrongIsRefused",
+                                                   {"0000", "1111", "2222", "1234"},
+                                                   {1012, 1012, 1013, 1013},
+                                                   {2, 1, 0, 0},
+                                                   4}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace simtest

@@ -113,22 +113,8 @@ void OnSessionState(ULONG state, ULONG reason) {
 void OnByteTotals(ULONGLONG tx, ULONGLONG rx) {
   Record("bytes %lld %lld", static_cast<long long>(tx), static_cast<long long>(rx));
 }
-void OnDataCapabilities(BYTE size, ULONG* caps) {
-  std::string text = "caps";
-  for (BYTE i = 0; i < size; ++i) {
-    text += ' ';
-    text += std::to_string(caps[i]);
-  }
-  CallbackRecorder::Get().Add(text);
-}
-void OnActivationStatus(ULONG state) {
-  Record("activation %lld", state);
-}
 void OnRoaming(ULONG roaming) {
   Record("roaming %lld", roaming);
-}
-void OnNewSms(ULONG storage, ULONG index) {
-  Record("sms %lld %lld", storage, index);
 }
 void OnSignal(INT8 dbm, ULONG iface) {
   Record("signal %lld %lld", dbm, iface);
@@ -166,10 +152,7 @@ void SimTest::ConnectWithCallbacks() const {
   INT8 thresholds[] = {-107, -103, -97, -88, -79};
   ASSERT_EQ(0u, CALL(lib_, SetSessionStateCallback, OnSessionState));
   ASSERT_EQ(0u, CALL(lib_, SetByteTotalsCallback, OnByteTotals, 1));
-  ASSERT_EQ(0u, CALL(lib_, SetDataCapabilitiesCallback, OnDataCapabilities));
-  ASSERT_EQ(0u, CALL(lib_, SetActivationStatusCallback, OnActivationStatus));
   ASSERT_EQ(0u, CALL(lib_, SetRoamingIndicatorCallback, OnRoaming));
-  ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, OnNewSms));
   ASSERT_EQ(0u, CALL(lib_, SetSignalStrengthCallback, OnSignal, 5, thresholds));
   ASSERT_EQ(0u, CALL(lib_, SetPowerCallback, OnPower));
   ASSERT_EQ(0u, CALL(lib_, SetDeviceRemovalCallback, OnDeviceRemoval));

@@ -52,7 +52,7 @@ class SimLibrary {
 
 // What the library called back, in order, with the thread it called on.
 struct CallbackRecord {
-  std::string text;  // "session 2 0", "sms 0 3", "nmea $GPRMC,...", "removal", ...
+  std::string text;  // "session 2 0", "nmea $GPRMC,...", "removal", ...
   std::thread::id thread;
 };
 
@@ -83,10 +83,7 @@ inline constexpr auto kTimeout = std::chrono::seconds(10);
 // Plain callbacks that record into CallbackRecorder::Get().
 void OnSessionState(ULONG state, ULONG reason);
 void OnByteTotals(ULONGLONG tx, ULONGLONG rx);
-void OnDataCapabilities(BYTE size, ULONG* caps);
-void OnActivationStatus(ULONG state);
 void OnRoaming(ULONG roaming);
-void OnNewSms(ULONG storage, ULONG index);
 void OnSignal(INT8 dbm, ULONG iface);
 void OnPower(ULONG mode);
 void OnDeviceRemoval();
@@ -98,7 +95,7 @@ class SimTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // QCWWANConnect and every callback registered.
+  // QCWWANConnect and the callbacks these tests watch registered.
   void ConnectWithCallbacks() const;
 
   const SimLibrary& lib_ = SimLibrary::Second();
