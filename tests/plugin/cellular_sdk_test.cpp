@@ -62,28 +62,6 @@ TEST_F(CellularSDKTest, PowerEventsReachTheMostDerivedHandlersWhileRegistered) {
   EXPECT_EQ(powerSource_.RaiseSleep(), 0u) << "the observer registered is the one unregistered";
 }
 
-struct NameCase {
-  int32_t code;
-  const char* name;
-};
-
-class NotificationNameTest : public PluginHostTest<>, public testing::WithParamInterface<NameCase> {};
-
-TEST_P(NotificationNameTest, TraceLinesCarryTheCodesName) {
-  ASSERT_TRUE(sdk_->Open());
-  sdk_->PostNotification(GetParam().code, 0, 0);
-  ASSERT_TRUE(sdk_->Close());
-
-  const std::string name = GetParam().name;
-  EXPECT_EQ(traceLog_.Count("    Enqueuing cellular SDK message '" + name + "'", 4), 1u);
-  EXPECT_EQ(traceLog_.Count("    sending notification across plugin boundary [" + name + ", ", 5), 1u);
-  EXPECT_TRUE(sink_.WaitFor(GetParam().code, kWait));
-}
-
-INSTANTIATE_TEST_SUITE_P(Codes, NotificationNameTest,
-                         testing::Values(NameCase{11, ""}, NameCase{-1, ""},
-                                         NameCase{WWAN_NOTIFICATION_RSSI, "WWAN_NOTIFICATION_RSSI"}));
-
 // A sink that checks it is never entered twice at once and notes the delivering threads.
 class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
  public:
