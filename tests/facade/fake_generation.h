@@ -2,10 +2,13 @@
 // both generations and answers the result set for it (0 by default).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
+#include <string>
+#include <vector>
 
-#include "tests/facade/slot_cases.h"
+#include "tests/facade/to_word.h"
 
 namespace facade_test {
 

@@ -2,7 +2,7 @@
 // name and arguments and returns 77. Plain C state only, so that closing its last handle unloads it.
 #include <cstring>
 
-#include "tests/facade/slot_cases.h"
+#include "tests/facade/to_word.h"
 
 namespace {
 
