@@ -31,22 +31,6 @@ struct Owner {
   }
 };
 
-class SingleExpiryTest : public Scaled<testing::TestWithParam<uint32_t>> {};
-
-TEST_P(SingleExpiryTest, FiresOnceAndCanBeRearmed) {
-  Owner owner;
-  ASSERT_TRUE(owner.timer->IsValid());
-  ASSERT_TRUE(owner.timer->Start(0, GetParam()));
-  ASSERT_TRUE(owner.firedEvent->Wait(kTimeoutMs));
-  ASSERT_TRUE(owner.timer->Start(400, GetParam()));
-  ASSERT_TRUE(owner.firedEvent->Wait(kTimeoutMs));
-  EXPECT_TRUE(owner.timer->Stop());
-  EXPECT_TRUE(owner.timer->Close());
-  EXPECT_EQ(owner.fired, 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(Periods, SingleExpiryTest, testing::Values(0u, 0xFFFFFFFFu));
-
 class TeardownTest : public Scaled<testing::TestWithParam<bool>> {};
 
 TEST_P(TeardownTest, WaitsForRunningCallback) {
@@ -73,22 +57,6 @@ TEST_P(TeardownTest, WaitsForRunningCallback) {
 INSTANTIATE_TEST_SUITE_P(CloseOrDestroy, TeardownTest, testing::Bool());
 
 class QueueTimerTest : public Scaled<> {};
-
-TEST_F(QueueTimerTest, SlowExpiriesOfOnePeriodicTimerOverlap) {
-  Owner owner;
-  EventPtr overlapped = NewEvent();
-  std::atomic<int> running{0};
-  owner.onTimer = [&](Owner&) {
-    if (++running >= 2) {
-      overlapped->Set();
-    }
-    overlapped->Wait(kTimeoutMs);
-    --running;
-  };
-  ASSERT_TRUE(owner.timer->Start(0, 40));
-  EXPECT_TRUE(overlapped->Wait(kTimeoutMs));
-  EXPECT_TRUE(owner.timer->Close());
-}
 
 TEST_F(QueueTimerTest, CloseEndsACallbackThatKeepsRearmingItsTimer) {
   Owner owner;

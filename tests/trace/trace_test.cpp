@@ -101,13 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                                                      u"Current ID '%ws'", id);
                                 },
                                 'A', 5, "    Current ID 'USB\\VID_1199&PID_68A3'"},
-                    MessageCase{"DeviceSpecifiersPassedThrough",
-                                [](IHostTraceLog* log) {
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelError,
-                                                     u"problem (%lu) '%hs' \u00e9 100%%", 0xFFFFFFFFu,
-                                                     "UMTS");
-                                },
-                                'A', 2, "    problem (4294967295) 'UMTS' \xC3\xA9 100%"},
                     MessageCase{"NarrowMessage",
                                 [](IHostTraceLog* log) {
                                   TraceNarrowMessage(log, kTraceCategory, kTraceLevelWarning,
