@@ -1,4 +1,3 @@
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <future>

@@ -1,6 +1,4 @@
 #include <cstring>
-#include <functional>
-#include <string>
 
 #include "sim_library.h"
 
@@ -28,58 +26,6 @@ TEST_F(ConnectionTest, EnumerationListsTheModemInRecordsOf272Bytes) {
   ASSERT_EQ(0u, CALL(lib_, QCWWAN2kEnumerateDevices, &count, reinterpret_cast<BYTE*>(records)));
   EXPECT_EQ(1, count) << "more records than room";
 }
-
-struct ConnectCase {
-  const char* name;
-  const char* id;
-  const char* key;
-  ULONG result;
-};
-
-class ConnectByIdTest : public SimTest, public ::testing::WithParamInterface<ConnectCase> {};
-
-TEST_P(ConnectByIdTest, ConnectsOnlyToTheRecordGiven) {
-  const ConnectCase& c = GetParam();
-  EXPECT_EQ(c.result, CALL(lib_, QCWWAN2kConnect, c.id, c.key));
-  char id[260] = {};
-  EXPECT_EQ(c.result == 0 ? 0u : NO_CONNECTION_TO_WWAN_DEVICE,
-            CALL(lib_, QCWWANGetConnectedDeviceID, 260, id));
-  EXPECT_STREQ(c.result == 0 ? kDefaultId : "", id);
-}
-
-INSTANTIATE_TEST_SUITE_P(Records, ConnectByIdTest,
-                         ::testing::Values(ConnectCase{"IdAndKey", kDefaultId, "VSK-0001", 0},
-                                           ConnectCase{"WrongKey", kDefaultId, "VSK-0002", NO_WWAN_DEVICE},
-                                           ConnectCase{"NoKey", kDefaultId, nullptr, INVALID_ARGUMENT}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// Before a connect and after a disconnect every device call answers as a disconnected library would.
-struct UnconnectedCall {
-  const char* name;
-  std::function<ULONG(const SimLibrary&)> call;
-};
-
-class UnconnectedTest : public SimTest, public ::testing::WithParamInterface<UnconnectedCall> {};
-
-TEST_P(UnconnectedTest, AnswersNoConnectionBeforeConnectAndAfterDisconnect) {
-  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, GetParam().call(lib_));
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  ASSERT_EQ(0u, CALL(lib_, QCWWANDisconnect));
-  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, GetParam().call(lib_));
-}
-
-ULONG g_out = 0;
-
-INSTANTIATE_TEST_SUITE_P(
-    Calls, UnconnectedTest,
-    ::testing::Values(
-        UnconnectedCall{"Disconnect", [](const SimLibrary& l) { return CALL(l, QCWWANDisconnect); }},
-        UnconnectedCall{"GetSessionState",
-                        [](const SimLibrary& l) { return CALL(l, GetSessionState, &g_out); }},
-        UnconnectedCall{"Callback",
-                        [](const SimLibrary& l) { return CALL(l, SetSessionStateCallback, OnSessionState); }},
-        UnconnectedCall{"Unmodelled", [](const SimLibrary& l) { return CALL(l, GetDormancyState, 0); }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace simtest

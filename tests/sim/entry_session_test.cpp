@@ -83,15 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedStart{"Airplane", "[modem]\npower_mode = 1\n", GENERAL_ERROR}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, SessionThatFailsAuthenticationEndsWithItsReason) {
-  ASSERT_EQ(0, lib_.LoadScenario("[sim]\npin_status = 3\n[session]\nend_reason = 27\n"));
-  ConnectWithCallbacks();
-  ULONG sessionId = 0;
-  ASSERT_EQ(0u, Start(lib_, &sessionId));
-  ASSERT_TRUE(recorder_.WaitFor("session 1 27"));
-  EXPECT_EQ(0u, recorder_.Count("session 2"));
-}
-
 // PIN entries in order, what each answers, and the SIM's state afterwards (default: PIN 1234, 3 tries).
 struct PinCase {
   const char* name;

@@ -8,22 +8,10 @@
 namespace simtest {
 namespace {
 
-using SmsTest = SimTest;
-
 // SMS-DELIVER from +15555550123, GSM 7-bit, "hellohello".
 constexpr const char* kPdu =
     "07915155550000F0040B915155550521F3000090501201030008"
     "0AE8329BFD4697D9EC37";
-
-TEST_F(SmsTest, TooSmallABufferGetsOnlyTheSizeNeeded) {
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  BYTE message[8] = {};
-  ULONG tag = 0, format = 0, size = sizeof message;
-  EXPECT_EQ(INVALID_ARGUMENT, CALL(lib_, GetSMS, 1, 0, &tag, &format, &size, message));
-  EXPECT_GT(size, sizeof message);
-  EXPECT_EQ(0, message[0]);
-  EXPECT_EQ(INVALID_ARGUMENT, CALL(lib_, GetSMS, 1, 7, &tag, &format, &size, message)) << "no such index";
-}
 
 // The PDUs the simulator builds for its messages.
 std::string Hex(const std::vector<uint8_t>& bytes) {

@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <future>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "sim_library.h"
 
@@ -124,13 +122,6 @@ TEST_F(GpsTest, SentencesFlowOnlyWhileTrackingIsOn) {
   const auto records = recorder_.Records();
   EXPECT_EQ("nmea MARK", records.back().text);
   EXPECT_LE(recorder_.Count("nmea $"), sentences + 1) << "at most the tick already due";
-}
-
-TEST_F(GpsTest, ScenarioSentencesReplaceTheGeneratedOnes) {
-  ASSERT_EQ(0, lib_.LoadScenario("[gps]\npds_enabled = yes\nauto_tracking = yes\nnmea = $GPGSV,1*00\n"));
-  ConnectWithCallbacks();
-  ASSERT_TRUE(recorder_.WaitFor("nmea", 2));
-  EXPECT_EQ(recorder_.Count("nmea"), recorder_.Count("nmea $GPGSV,1*00"));
 }
 
 // A southern and western point gets S and W, and minutes that round up to 60 carry into the degrees.
