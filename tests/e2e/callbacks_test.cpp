@@ -17,7 +17,6 @@ struct TeardownRow {
   const char* label;
   bool closeFirst;
   bool disconnectFails;  // the library then keeps calling back after Close and Release
-  friend void PrintTo(const TeardownRow& row, std::ostream* os) { *os << row.label; }
 };
 
 class CallbacksDuringTeardownTest : public EndToEndTest, public testing::WithParamInterface<TeardownRow> {};

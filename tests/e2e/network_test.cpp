@@ -22,18 +22,10 @@ class NetworkTest : public EndToEndTest {
   // returns once everything the attach posted has reached the host, so that later notifications are
   // the test's own.
   void Attach(const std::string& scenario) {
-    second_.Load("[sim]\npin_status = 3\n[network]\nhome_mcc = 234\nhome_mnc = 15\nhome_name = Tessary\n"
-                 "serving_mcc = 234\nserving_mnc = 15\n" + scenario);
-    AttachAndWait();
-  }
-  hostkit::RecordedNotification Next(int32_t code, std::size_t from) {
-    const std::size_t at = WaitFor(code, from);
-    const auto all = sink_.Notifications();
-    return at < all.size() ? all[at] : hostkit::RecordedNotification{};
-  }
-  std::u16string Cached(CachedText CachedCellularInfo::*field) {
-    return sdk_->WithInfo(
-        [field](CachedCellularInfo& info) { return std::u16string(CachedTextView(info.*field)); });
+    AttachAndWait(
+        "[network]\nhome_mcc = 234\nhome_mnc = 15\nhome_name = Tessary\nserving_mcc = 234\n"
+        "serving_mnc = 15\n" +
+        scenario);
   }
 };
 
@@ -113,8 +105,6 @@ INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
                u"23415", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
     NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 310\nhome_mnc = 260\n", nullptr, 2,
                u"310260", nullptr, u"23415", "    setting the home network name to the current carrier name 'Tessary'", 1},
-    NetworkRow{"HomeNetworkBusyOnce", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1014, 1); }, 2,
-               u"23415", u"Tessary", u"23415", "    Retry GetHomeNetwork, previous result 1014", 2},
     NetworkRow{"HomeNetworkBusyTwice", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 15, 2); }, 2,
                u"", u"Tessary", u"23415", "    could not get home network info from the vesk device (rc = 15)", 2},
     NetworkRow{"HomeNetworkFailureIsNotRetried", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1, 1); },
