@@ -16,18 +16,9 @@ struct NetworkInfoTestPeer {
 namespace e2e {
 namespace {
 
-class NetworkTest : public EndToEndTest {
- protected:
-  // Attaches with an unlocked SIM, home and serving network 234/15 and the scenario lines given, and
-  // returns once everything the attach posted has reached the host, so that later notifications are
-  // the test's own.
-  void Attach(const std::string& scenario) {
-    AttachAndWait(
-        "[network]\nhome_mcc = 234\nhome_mnc = 15\nhome_name = Tessary\nserving_mcc = 234\n"
-        "serving_mnc = 15\n" +
-        scenario);
-  }
-};
+// Home and serving network 234/15; a row's own lines follow.
+const std::string kNetworks =
+    "[network]\nhome_mcc = 234\nhome_mnc = 15\nhome_name = Tessary\nserving_mcc = 234\nserving_mnc = 15\n";
 
 struct EventRow {
   const char* event;
@@ -36,11 +27,11 @@ struct EventRow {
   uintptr_t param2;  // for the byte totals: the bytes received
 };
 
-class ModemReportTest : public NetworkTest, public testing::WithParamInterface<EventRow> {};
+class ModemReportTest : public EndToEndTest, public testing::WithParamInterface<EventRow> {};
 
 TEST_P(ModemReportTest, ReachesTheHostWithItsParameters) {
   const EventRow& row = GetParam();
-  Attach("");
+  AttachAndWait(kNetworks);
   const std::size_t from = sink_.Count();
   second_.Event(row.event);
   const auto report = Next(row.code, from);
@@ -72,14 +63,13 @@ struct NetworkRow {
   const char16_t* servingCode;
   const char* line;
   uint32_t homeCalls;
-  friend void PrintTo(const NetworkRow& row, std::ostream* os) { *os << row.label; }
 };
 
-class NetworkInfoTest : public NetworkTest, public testing::WithParamInterface<NetworkRow> {};
+class NetworkInfoTest : public EndToEndTest, public testing::WithParamInterface<NetworkRow> {};
 
 TEST_P(NetworkInfoTest, CachesTheNetworksAndReportsRoaming) {
   const NetworkRow& row = GetParam();
-  Attach(row.scenario);
+  AttachAndWait(kNetworks + row.scenario);
   // From an empty cache, so that a failed query shows by leaving its fields alone.
   sdk_->WithInfo([](CachedCellularInfo& info) { info.homeNetworkCode[0] = info.servingNetworkCode[0] = 0; });
   if (row.fault) {

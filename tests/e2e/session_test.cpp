@@ -91,8 +91,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, SessionStartTest, testing::Values(
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
-TEST_F(SessionTest, DisconnectDuringABlockedStartIsDeferredUntilTheModemAcknowledgesIt) {
-  AttachAndWait();
+// The disconnect goes ahead once the modem acknowledges the start; a detach while waiting for that
+// acknowledgement (which never comes) leaves the session alone.
+class BlockedStartTest : public SessionTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(BlockedStartTest, DisconnectIsDeferredUntilTheModemAcknowledgesTheStart) {
+  const bool detach = GetParam();
+  SetTimeScale(0.1);  // the acknowledgement wait then lasts a real second
+  AttachAndWait(detach ? "[timing]\nconnect_ms = 3600000\n" : "");
   BlockStart(true);
   const std::size_t from = sink_.Count();
   ASSERT_TRUE(Connect());
@@ -103,11 +109,22 @@ TEST_F(SessionTest, DisconnectDuringABlockedStartIsDeferredUntilTheModemAcknowle
   EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
 
   BlockStart(false);
+  if (detach) {
+    ASSERT_TRUE(
+        WaitForLines("disconnect requested, waiting for acknowlegdement of connect before disconnecting"));
+    EXPECT_TRUE(sdk_->DetachFromCellularDevice());
+    EXPECT_TRUE(
+        traceLog_.Contains("    stopping data session thread, will not disconnect because detaching"));
+    EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
+    return;
+  }
   WaitFor(kDisconnected, WaitFor(kConnected, from));
   EXPECT_TRUE(traceLog_.Contains("    Now disconnecting after connect ack"));
   EXPECT_EQ(second_.CallCount("StopDataSession"), 1u);
   EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).back(), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(AckOrDetach, BlockedStartTest, testing::Bool());
 
 // Both calls find the previous start thread ending and go on together: one starts the next thread and
 // the other must not undo its 90 s timer or its deferral of a Disconnect.
@@ -144,22 +161,6 @@ TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
   EXPECT_GE(LineTimes("StartDataSession timed out")[0] - connectTime,
             AtLeast(CVeskSDK::kStartDataSessionTimeoutMs));
   EXPECT_FALSE(traceLog_.Contains("Failed to spawn start data session thread"));
-}
-
-TEST_F(SessionTest, DetachWhileWaitingForTheAcknowledgementLeavesTheSessionAlone) {
-  SetTimeScale(0.1);  // the acknowledgement wait then lasts a real second
-  AttachAndWait("[timing]\nconnect_ms = 3600000\n");
-  BlockStart(true);
-  ASSERT_TRUE(Connect());
-  ASSERT_TRUE(second_.WaitForCalls("StartDataSession", 1));
-  ASSERT_TRUE(sdk_->Disconnect());
-  BlockStart(false);
-  ASSERT_TRUE(
-      WaitForLines("disconnect requested, waiting for acknowlegdement of connect before disconnecting"));
-  EXPECT_TRUE(sdk_->DetachFromCellularDevice());
-
-  EXPECT_TRUE(traceLog_.Contains("    stopping data session thread, will not disconnect because detaching"));
-  EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
 }
 
 struct StateRow {

@@ -37,9 +37,8 @@ TEST_P(PinStatusTest, IsReportedAndOnlyAReadySimGathersTheDeviceInformation) {
   AttachUntilEvaluated();
 
   EXPECT_EQ(SimStatusBits(), row.bitmap);
-  const auto status = Notifications(WWAN_NOTIFICATION_SIM_STATUS);
-  ASSERT_EQ(status.size(), 1u);
-  EXPECT_EQ(status[0].param1, static_cast<uintptr_t>(row.hostStatus));
+  EXPECT_EQ(Params(WWAN_NOTIFICATION_SIM_STATUS),
+            std::vector<uintptr_t>{static_cast<uintptr_t>(row.hostStatus)});
   EXPECT_TRUE(
       traceLog_.Contains(std::string("    current SIM status is '") + row.statusText + "'", kTraceLevelInfo));
   EXPECT_EQ(second_.CallCount("UIMGetPINStatus"), row.queries);
@@ -71,13 +70,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, PinStatusTest, testing::Values(
 // clang-format on
 
 TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {
-  AttachUntilEvaluated(std::string("[sim]\npin_status = 1\npin = ") + kPin + "\n");
-  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).empty());
+  // Without a modem the unlock fails and the SIM is reported unknown.
+  EXPECT_FALSE(sdk_->UnlockSim(kPin));
+  EXPECT_FALSE(sdk_->UnlockSim(nullptr));
+  EXPECT_FALSE(sdk_->UnlockDevice("0000"));
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_SIM_STATUS).param1, static_cast<uintptr_t>(HOST_SIM_STATUS_UNKNOWN));
+  EXPECT_TRUE(traceLog_.Contains("    failed verify SIM PIN (rc = '8')", kTraceLevelError));
+  EXPECT_TRUE(traceLog_.Contains("    function not implemented for vesk SDKs", kTraceLevelInfo));
 
+  AttachUntilEvaluated(std::string("[sim]\npin_status = 1\npin = ") + kPin + "\n");
   std::size_t from = sink_.Count();
   EXPECT_FALSE(sdk_->UnlockSim(kWrongPin));
-  const std::size_t again = WaitFor(WWAN_NOTIFICATION_SIM_STATUS, from);
-  EXPECT_EQ(sink_.Notifications()[again].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_LOCKED));
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_SIM_STATUS, from).param1, static_cast<uintptr_t>(HOST_SIM_STATUS_LOCKED));
   EXPECT_TRUE(traceLog_.Contains(
       "    failed verify SIM PIN (rc = '1012') [retries left = 2; unblock retries left = 10]",
       kTraceLevelError));
@@ -90,16 +94,6 @@ TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {
   EXPECT_EQ(Next(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED, from).text, u"+15555550100");
   WaitFor(WWAN_NOTIFICATION_READY_TO_CONNECT, from);
   EXPECT_EQ(SimStatusBits(), 0x3u);
-}
-
-TEST_F(SimTest, WithoutAModemUnlockFailsAndTheSimIsReportedUnknown) {
-  EXPECT_FALSE(sdk_->UnlockSim(kPin));
-  EXPECT_FALSE(sdk_->UnlockSim(nullptr));
-  EXPECT_FALSE(sdk_->UnlockDevice("0000"));
-  const std::size_t at = WaitFor(WWAN_NOTIFICATION_SIM_STATUS);
-  EXPECT_EQ(sink_.Notifications()[at].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_UNKNOWN));
-  EXPECT_TRUE(traceLog_.Contains("    failed verify SIM PIN (rc = '8')", kTraceLevelError));
-  EXPECT_TRUE(traceLog_.Contains("    function not implemented for vesk SDKs", kTraceLevelInfo));
 }
 
 }  // namespace
