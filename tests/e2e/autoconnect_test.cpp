@@ -11,39 +11,23 @@
 namespace e2e {
 namespace {
 
-constexpr char kPassword[] = "pw-Ac7Kq2";
 constexpr char kTimerRan[] = "==> CVeskSDK::HandleAutoconnectTimeout";
 constexpr int32_t kConnected = WWAN_NOTIFICATION_CONNECTED;
 constexpr int32_t kDisconnected = WWAN_NOTIFICATION_DISCONNECTED;
 
 class AutoconnectTest : public EndToEndTest {
  protected:
-  void TearDown() override {
-    EndToEndTest::TearDown();
-    EXPECT_FALSE(traceLog_.Contains(kPassword)) << "a trace line shows the password";
-  }
   bool SetMode(int32_t mode) { return sdk_->SetAutoConnectMode(mode, "auto.test", "carol", kPassword); }
   ULONG ModemSetting() const {
     ULONG setting = 99;
     EXPECT_EQ(second_.Call<ULONG>("GetAutoconnect", &setting), 0u);
     return setting;
   }
-  std::vector<int32_t> SessionCodesFrom(std::size_t from) const {
-    std::vector<int32_t> codes;
-    const auto all = sink_.Notifications();
-    for (std::size_t i = from; i < all.size(); ++i) {
-      if (all[i].code == kConnected || all[i].code == kDisconnected) {
-        codes.push_back(all[i].code);
-      }
-    }
-    return codes;
-  }
 };
 
 TEST_F(AutoconnectTest, GsmImageWritesTheProfileAndTheModemConnectsByItselfAgainAfterADrop) {
-  second_.Load(std::string("[sim]\npin_status = 3\n[session]\naccepted_user = carol\naccepted_password = ") +
-               kPassword + "\n[timing]\nreconnect_ms = 500\n");
-  AttachAndWait();
+  AttachAndWait(std::string("[session]\naccepted_user = carol\naccepted_password = ") + kPassword +
+                "\n[timing]\nreconnect_ms = 500\n");
   const std::size_t from = sink_.Count();
   ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
   const std::size_t connected = WaitFor(kConnected, from);
@@ -63,8 +47,7 @@ TEST_F(AutoconnectTest, GsmImageWritesTheProfileAndTheModemConnectsByItselfAgain
 }
 
 TEST_F(AutoconnectTest, RejectedCredentialsAreSwitchedOffWhenTheTimerRunsOut) {
-  second_.Load("[sim]\npin_status = 3\n[session]\naccepted_password = right\n");
-  AttachAndWait();
+  AttachAndWait("[session]\naccepted_password = right\n");
   const std::size_t from = sink_.Count();
   const Clock::time_point switchedOn = Clock::now();
   ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
@@ -77,17 +60,7 @@ TEST_F(AutoconnectTest, RejectedCredentialsAreSwitchedOffWhenTheTimerRunsOut) {
   EXPECT_EQ(sink_.Notifications()[disconnected].param2, 0u);
   EXPECT_EQ(ModemSetting(), 0u);
   Settle();
-  EXPECT_EQ(SessionCodesFrom(from), std::vector<int32_t>{kDisconnected});
-}
-
-// A session the host connected itself reports nothing new when autoconnect is switched on.
-TEST_F(AutoconnectTest, TimerRunningOutWhileConnectedLeavesAutoconnectOn) {
-  second_.Load("[sim]\npin_status = 3\n[session]\nstate = 2\n");
-  AttachAndWait();
-  ASSERT_TRUE(SetMode(NORMAL_AUTOCONNECT_Enabled));
-  ASSERT_TRUE(WaitForLines("<== CVeskSDK::HandleAutoconnectTimeout"));
-  EXPECT_FALSE(traceLog_.Contains("Autoconnect timed out"));
-  EXPECT_EQ(ModemSetting(), 1u);
+  EXPECT_EQ(CodesFrom(from, {kConnected, kDisconnected}), std::vector<int32_t>{kDisconnected});
 }
 
 struct ModeRow {
@@ -103,17 +76,13 @@ struct ModeRow {
   bool timerRuns;  // the autoconnect timer was armed and, the modem staying off, runs out
   const char* line;
 };
-void PrintTo(const ModeRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class SetModeTest : public AutoconnectTest, public testing::WithParamInterface<ModeRow> {};
 
 TEST_P(SetModeTest, SwitchesRetriesOrRefusesAndReadsTheProfileBack) {
   const ModeRow& row = GetParam();
   // The network refuses the modem's own sessions, so it never connects by itself here.
-  second_.Load(std::string("[sim]\npin_status = 3\n[session]\naccepted_user = nobody\n") + row.scenario);
-  AttachAndWait();
+  AttachAndWait(std::string("[session]\naccepted_user = nobody\n") + row.scenario);
   second_.Fail("SetAutoconnect", row.fault, row.faultTimes);
   const std::size_t from = sink_.Count();
   const Clock::time_point start = Clock::now();
@@ -123,13 +92,9 @@ TEST_P(SetModeTest, SwitchesRetriesOrRefusesAndReadsTheProfileBack) {
   EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
   EXPECT_EQ(second_.CallCount("SetAutoconnect"), row.writes);
   EXPECT_EQ(second_.CallCount("SetDefaultProfile"), row.profileWrites);
-  EXPECT_EQ(SessionCodesFrom(from), row.codes);
-  for (const auto& notification : sink_.Notifications()) {
-    if (notification.code == kConnected) {
-      EXPECT_EQ(notification.param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
-    }
-  }
-  EXPECT_TRUE(traceLog_.Contains("    SetAutoConnectMode: updated the default info in the CCellularSDK object"));
+  EXPECT_EQ(CodesFrom(from, {kConnected, kDisconnected}), row.codes);
+  EXPECT_TRUE(
+      traceLog_.Contains("    SetAutoConnectMode: updated the default info in the CCellularSDK object"));
   if (row.timerRuns) {
     ASSERT_TRUE(WaitForLines(kTimerRan));
     EXPECT_GE(LineTimes(kTimerRan)[0] - start, AtLeast(CVeskSDK::kAutoconnectTimeoutMs));
@@ -145,28 +110,20 @@ constexpr int32_t kOnMode = NORMAL_AUTOCONNECT_Enabled;
 INSTANTIATE_TEST_SUITE_P(Rows, SetModeTest, testing::Values(
     ModeRow{"AlreadyOnConnected", kOnConnected, kOnMode, 0, 0, true, 0, 1, {kConnected}, false,
             "    autoconnect is enabled and the device is connected"},
-    ModeRow{"AlreadyOnDisconnected", kOn, kOnMode, 0, 0, true, 0, 1, {kDisconnected}, false,
-            "    autoconnect is enabled and the device is disconnected"},
     ModeRow{"NoEffectTwiceCountsAsSet", "", kOnMode, QMI_ERR_NO_EFFECT, 2, true, 2, 1, {}, true,
             "    There was a previous error with autoconnect, and the last result is QMI_ERR_NO_EFFECT, so it seems "
             "like it is set now"},
     ModeRow{"NoEffectThenSet", "", kOnMode, QMI_ERR_NO_EFFECT, 1, true, 2, 1, {}, false,
             "    Retry autoconnection, previous result 1026"},
-    ModeRow{"RetryLaterTwiceWrittenBack", "", kOnMode, QMI_ERR_RETRY_LATER, 2, false, 3, 1, {}, false,
-            "    problem with auto connect enable (rc = 1014)"},
     ModeRow{"RefusedWrittenBack", "", kOnMode, GENERAL_ERROR, 1, false, 2, 1, {}, false,
             "    setting autoconnect flag back to disabled (rc = 1026)"},
     ModeRow{"CdmaWritesNoProfile", "[firmware]\ntechnology = 0\n", kOnMode, 0, 0, true, 1, 0, {}, false,
             "    attempting to enable autoconnect for a CDMA image"},
-    ModeRow{"OffWhileConnected", kOnConnected, kOff, 0, 0, true, 1, 0, {}, false,
-            "    successfully disabled autoconnect"},
     ModeRow{"OffWhileDisconnected", kOn, kOff, 0, 0, true, 1, 0, {kDisconnected}, false,
             "    Already disconnected, but autoconnect is enabled (an error condition), so just generate "
             "disconnected event and disable autoconnect to try to restore device"},
     ModeRow{"OffAlready", "", kOff, 0, 0, true, 0, 0, {kDisconnected}, false,
             "    Autoconnect mode is already disabled, returning successful"},
-    ModeRow{"OffRefused", kOnConnected, kOff, GENERAL_ERROR, 1, false, 1, 0, {}, false,
-            "    there was an error disabling autoconnect (rc = 1)"},
     ModeRow{"Unsupported", "", NORMAL_AUTOCONNECT_Unsupported, 0, 0, false, 0, 0, {}, false,
             "    unknown autoconnect mode specified (2)"},
     ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false,

@@ -17,7 +17,6 @@ struct TeardownRow {
   const char* label;
   bool closeFirst;
   bool disconnectFails;  // the library then keeps calling back after Close and Release
-  friend void PrintTo(const TeardownRow& row, std::ostream* os) { *os << row.label; }
 };
 
 class CallbacksDuringTeardownTest : public EndToEndTest, public testing::WithParamInterface<TeardownRow> {};
@@ -59,8 +58,7 @@ TEST_P(CallbacksDuringTeardownTest, CloseAndReleaseRunSafelyUnderAStormOfCallbac
   EXPECT_EQ(traceLog_.Count("==> CVeskSDK::Close"), row.closeFirst && row.disconnectFails ? 2u : 1u);
   // While a failed disconnect leaves the library calling back, its notifications may still be queued
   // during Close's drain, behind the closed notification; the plug-in closes once all the same.
-  const std::vector<int32_t> codes = sink_.Codes();
-  EXPECT_EQ(std::count(codes.begin(), codes.end(), WWAN_NOTIFICATION_SDK_CLOSED), 1);
+  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_SDK_CLOSED).size(), 1u);
   EXPECT_EQ(traceLog_.Contains("    problem disconnecting from the vesk sdk (1)"), row.disconnectFails);
 }
 

@@ -64,8 +64,7 @@ DeviceInfoTree TwoModems::HostTree(int modem) const {
 void EndToEndTest::SetUp() {
   SetTimeScale(kTimeScale);
   first_.Call<void>("VeskSimReset");
-  // A SIM without a PIN lock, so that the attach goes on to register the vendor callbacks.
-  second_.Load("[sim]\npin_status = 3\n");
+  second_.Load("");
   traceLog_.SetLineObserver([this](const hostkit::TraceLine& line) {
     std::function<void()> trigger;
     {
@@ -86,6 +85,9 @@ void EndToEndTest::SetUp() {
 
 void EndToEndTest::TearDown() {
   Release();
+  for (const char* secret : {kPassword, kPin, kWrongPin}) {
+    EXPECT_FALSE(traceLog_.Contains(secret)) << "a trace line shows " << secret;
+  }
   // Nothing of this test may go on running in the simulator into the next one.
   first_.Call<void>("VeskSimReset");
   second_.Call<void>("VeskSimReset");
@@ -127,6 +129,12 @@ std::vector<Clock::time_point> EndToEndTest::LineTimes(std::string_view text) co
   return times;
 }
 
+void EndToEndTest::ExpectApart(const std::vector<Clock::time_point>& times, uint32_t ms) {
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    EXPECT_GE(times[i] - times[i - 1], AtLeast(ms)) << "after " << i;
+  }
+}
+
 bool EndToEndTest::WaitForLines(std::string_view text, std::size_t count) const {
   std::unique_lock<std::mutex> lock(linesLock_);
   return lineAdded_.wait_for(lock, kWait, [&] {
@@ -148,18 +156,59 @@ std::vector<hostkit::RecordedNotification> EndToEndTest::Notifications(int32_t c
   return found;
 }
 
-void EndToEndTest::AttachAndWait() {
+std::vector<uintptr_t> EndToEndTest::Params(int32_t code) const {
+  std::vector<uintptr_t> params;
+  for (const auto& notification : Notifications(code)) {
+    params.push_back(notification.param1);
+  }
+  return params;
+}
+
+hostkit::RecordedNotification EndToEndTest::Next(int32_t code, std::size_t from, std::size_t* index) {
+  const std::size_t at = WaitFor(code, from);
+  if (index != nullptr) {
+    *index = at;
+  }
+  const auto all = sink_.Notifications();
+  return at < all.size() ? all[at] : hostkit::RecordedNotification{};
+}
+
+std::vector<int32_t> EndToEndTest::CodesFrom(std::size_t from, std::vector<int32_t> kinds) const {
+  std::vector<int32_t> codes = sink_.Codes();
+  codes.erase(codes.begin(), codes.begin() + static_cast<std::ptrdiff_t>(std::min(from, codes.size())));
+  std::erase_if(codes,
+                [&](int32_t code) { return std::find(kinds.begin(), kinds.end(), code) == kinds.end(); });
+  return codes;
+}
+
+std::u16string EndToEndTest::Cached(CachedText CachedCellularInfo::*field) {
+  return sdk_->WithInfo(
+      [field](CachedCellularInfo& info) { return std::u16string(CachedTextView(info.*field)); });
+}
+
+void EndToEndTest::AttachAndWait(const char* scenario) {
+  if (scenario != nullptr) {
+    second_.Load(scenario);
+  }
+  // Counted from here, so that an attach after a detach waits for its own lines.
+  const std::size_t from = sink_.Count();
+  const std::size_t registered = LineTimes("### SET THE DEVICE REMOVAL CALLBACK").size();
+  const std::size_t gathered = LineTimes("<== CVeskSDK::GetVeskDeviceInfo").size();
   ASSERT_TRUE(sdk_->AttachToCellularDevice());
-  WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
-  ASSERT_TRUE(WaitForLines("### SET THE DEVICE REMOVAL CALLBACK"));
+  WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, from);
+  ASSERT_TRUE(WaitForLines("### SET THE DEVICE REMOVAL CALLBACK", registered + 1));
   // The information pass goes on reading and posting after the registration; let it end first.
-  ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo"));
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::GetVeskDeviceInfo", gathered + 1));
   Settle();
 }
 
-void EndToEndTest::AttachUntilEvaluated() {
+void EndToEndTest::AttachUntilEvaluated(const char* scenario) {
+  if (scenario != nullptr) {
+    second_.Load(scenario);
+  }
+  const std::size_t evaluated = LineTimes("<== CVeskSDK::InitializeVesk").size();
   ASSERT_TRUE(sdk_->AttachToCellularDevice());
-  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk", evaluated + 1));
   Settle();
 }
 

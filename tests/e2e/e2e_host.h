@@ -28,6 +28,10 @@ using Clock = std::chrono::steady_clock;
 inline constexpr double kTimeScale = 0.02;
 // The one generous bound of every wait, in real time.
 inline constexpr std::chrono::milliseconds kWait{20000};
+// Secrets the tests hand to the module; no trace line may show them.
+inline constexpr char kPassword[] = "pw-Ac7Kq2";
+inline constexpr char kPin[] = "8642";
+inline constexpr char kWrongPin[] = "9731";
 
 // One simulator file, loaded by path from the bin folder: the library the module loads too.
 class Simulator {
@@ -45,8 +49,11 @@ class Simulator {
     }
     return fn(args...);
   }
+  // Every scenario starts from a SIM without a PIN lock, so that an attach goes on to register the
+  // vendor callbacks; a scenario's own [sim] lines override it.
   void Load(const std::string& scenario) const {
-    EXPECT_EQ(Call<int>("VeskSimLoadScenario", scenario.c_str()), 0) << scenario;
+    const std::string text = "[sim]\npin_status = 3\n" + scenario;
+    EXPECT_EQ(Call<int>("VeskSimLoadScenario", text.c_str()), 0) << scenario;
   }
   void Event(const char* line) const { EXPECT_EQ(Call<int>("VeskSimEvent", line), 0) << line; }
   void Fail(const char* entryPoint, uint32_t result, uint32_t times) const {
@@ -89,6 +96,8 @@ class EndToEndTest : public testing::Test {
 
   // The times of the trace lines that contain text, in order.
   std::vector<Clock::time_point> LineTimes(std::string_view text) const;
+  // Expects the times at least ms of the module's clock apart from one to the next.
+  static void ExpectApart(const std::vector<Clock::time_point>& times, uint32_t ms);
   bool WaitForLines(std::string_view text, std::size_t count = 1) const;
   // Runs action once, on the tracing thread, when a line containing text is traced.
   void OnLine(std::string text, std::function<void()> action);
@@ -96,13 +105,23 @@ class EndToEndTest : public testing::Test {
   // The index of the next notification with code from index `from` on.
   std::size_t WaitFor(int32_t code, std::size_t from = 0);
   std::vector<hostkit::RecordedNotification> Notifications(int32_t code) const;
+  // The first parameters of the notifications with code, in order.
+  std::vector<uintptr_t> Params(int32_t code) const;
+  // The next notification with code from index `from` on (its index to *index when asked for).
+  hostkit::RecordedNotification Next(int32_t code, std::size_t from = 0, std::size_t* index = nullptr);
+  // The codes among `kinds` posted from index `from` on, in order.
+  std::vector<int32_t> CodesFrom(std::size_t from, std::vector<int32_t> kinds) const;
+  std::u16string Cached(CachedText CachedCellularInfo::*field);
 
-  // Attaches to the first modem found; returns once the attach is announced, the vendor callbacks
-  // are registered and the information pass has ended.
-  void AttachAndWait();
-  // Asks for an attach and returns once it, with its SIM or activation evaluation and any information
+  // Loads the scenario into the second-generation file when one is given, and attaches to the first
+  // modem found; returns once the attach is announced, the vendor callbacks are registered and the
+  // information pass has ended.
+  void AttachAndWait(const char* scenario = nullptr);
+  void AttachAndWait(const std::string& scenario) { AttachAndWait(scenario.c_str()); }
+  // The same, returning once the attach, with its SIM or activation evaluation and any information
   // pass, has ended and what it posted has reached the host.
-  void AttachUntilEvaluated();
+  void AttachUntilEvaluated(const char* scenario = nullptr);
+  void AttachUntilEvaluated(const std::string& scenario) { AttachUntilEvaluated(scenario.c_str()); }
   // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
   void Settle();
   void Release();

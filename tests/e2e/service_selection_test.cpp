@@ -15,9 +15,6 @@ struct ModemRow {
   bool firstGeneration;
   bool cdma;
 };
-void PrintTo(const ModemRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 struct SelectionRow {
   int32_t selection;
@@ -26,14 +23,11 @@ struct SelectionRow {
   int32_t readBack;
 };
 
-// 3G preferred and the values without a row are all written as automatic, and read back as default.
+// 3G preferred and the values without a row are all written as automatic, and read back as default;
+// each write differs from the one before, so a write that never reached the modem shows.
 constexpr SelectionRow kSelections[] = {
     {NORMAL_SERVICESELECTION_2G_ONLY, 0x9, 0x6, NORMAL_SERVICESELECTION_2G_ONLY},
     {NORMAL_SERVICESELECTION_3G_Preferred, 0, 0, NORMAL_SERVICESELECTION_Default},
-    {NORMAL_SERVICESELECTION_3G_ONLY, 0x11, 0xA, NORMAL_SERVICESELECTION_3G_ONLY},
-    {NORMAL_SERVICESELECTION_Default, 0, 0, NORMAL_SERVICESELECTION_Default},
-    {NORMAL_SERVICESELECTION_2G_ONLY, 0x9, 0x6, NORMAL_SERVICESELECTION_2G_ONLY},
-    {NORMAL_SERVICESELECTION_Not_Supported, 0, 0, NORMAL_SERVICESELECTION_Default},
     {NORMAL_SERVICESELECTION_3G_ONLY, 0x11, 0xA, NORMAL_SERVICESELECTION_3G_ONLY},
     {7, 0, 0, NORMAL_SERVICESELECTION_Default},
 };
@@ -57,13 +51,10 @@ TEST_P(ServiceSelectionTest, WritesThePreferenceOfTheTechnologyPermanentlyAndRea
     EXPECT_TRUE(traceLog_.Contains("    using the ULONG value of '" + std::to_string(written) +
                                    "' to set the Vesk cellular service selection ('" +
                                    (modem.cdma ? "CDMA" : "GSM") + "' mode)"));
-    ULONG preference = 99;
-    ULONG duration = 99;
-    ULONG persistent = 99;
+    ULONG preference = 99, duration = 99, persistent = 99;
     ASSERT_EQ(Library().Call<ULONG>("GetNetworkPreference", &preference, &duration, &persistent), 0u);
-    EXPECT_EQ(preference, written);
-    EXPECT_EQ(duration, 0u);
-    EXPECT_EQ(persistent, written);
+    EXPECT_TRUE(preference == written && duration == 0 && persistent == written)
+        << preference << " " << duration << " " << persistent;
 
     int32_t selection = -1;
     EXPECT_TRUE(sdk_->GetCellularServiceSelection(&selection));
@@ -74,96 +65,61 @@ TEST_P(ServiceSelectionTest, WritesThePreferenceOfTheTechnologyPermanentlyAndRea
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Modems, ServiceSelectionTest, testing::Values(
-    ModemRow{"Umts", "[sim]\npin_status = 3\n", false, false},
+    ModemRow{"Umts", "", false, false},
     ModemRow{"Cdma", "[firmware]\ntechnology = 0\n[radio]\ndata_caps = 6 8\n", false, true},
-    ModemRow{"FirstGenerationUmts", "[modem]\ngeneration = 1000\n[sim]\npin_status = 3\n", true, false}),
+    ModemRow{"FirstGenerationUmts", "[modem]\ngeneration = 1000\n", true, false}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
-struct QueryRow {
+// Reading the current preference, or writing 2G only: the failures and what each shows.
+struct AccessRow {
   const char* label;
   const char* scenario;
-  ULONG fault;
+  bool write;
+  ULONG fault;  // of the first call after the attach
   bool result;
-  int32_t selection;
+  int32_t selection;  // read
+  uint32_t calls;
   const char* line;
 };
-void PrintTo(const QueryRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
-class ServiceSelectionQueryTest : public EndToEndTest, public testing::WithParamInterface<QueryRow> {};
+class ServiceSelectionAccessTest : public EndToEndTest, public testing::WithParamInterface<AccessRow> {};
 
-TEST_P(ServiceSelectionQueryTest, ReportsTheCurrentPreferenceOrNotSupported) {
-  const QueryRow& row = GetParam();
-  second_.Load(std::string("[sim]\npin_status = 3\n") + row.scenario);
-  AttachAndWait();
-  second_.Fail("GetNetworkPreference", row.fault, row.fault != 0 ? 1 : 0);
-  const uint32_t callsBefore = second_.CallCount("GetNetworkPreference");
+TEST_P(ServiceSelectionAccessTest, ReportsOrWritesThePreference) {
+  const AccessRow& row = GetParam();
+  AttachUntilEvaluated(row.scenario);
+  const char* entryPoint = row.write ? "SetNetworkPreference" : "GetNetworkPreference";
+  second_.Fail(entryPoint, row.fault, row.fault != 0 ? 1 : 0);
+  const uint32_t callsBefore = second_.CallCount(entryPoint);
   int32_t selection = -1;
-  EXPECT_EQ(sdk_->GetCellularServiceSelection(&selection), row.result);
+  EXPECT_EQ(row.write ? sdk_->SetCellularServiceSelection(NORMAL_SERVICESELECTION_2G_ONLY)
+                      : sdk_->GetCellularServiceSelection(&selection),
+            row.result);
   EXPECT_EQ(selection, row.selection);
+  EXPECT_EQ(second_.CallCount(entryPoint) - callsBefore, row.calls);
   EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
-  const bool retried = row.fault == QMI_ERR_RETRY_LATER;
-  EXPECT_EQ(second_.CallCount("GetNetworkPreference") - callsBefore, retried ? 2u : 1u);
 }
 
+constexpr int32_t kNotSupported = NORMAL_SERVICESELECTION_Not_Supported;
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionQueryTest, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionAccessTest, testing::Values(
     // The current preference lasts until the modem restarts; it is the one reported.
-    QueryRow{"TemporaryDiffersFromPersistent",
-             "[radio]\nnetwork_preference = 6\nnetwork_preference_duration = 1\npersistent_network_preference = 10\n",
-             0, true, NORMAL_SERVICESELECTION_2G_ONLY,
-             "    the current service selection is different than the persistent setting (t:0x00000006, "
-             "p:0x0000000A)"},
-    QueryRow{"UndecodableStillSucceeds", "[radio]\nnetwork_preference = 3\n", 0, true,
-             NORMAL_SERVICESELECTION_Not_Supported, "    invalid technology preference (0x00000003)"},
-    QueryRow{"RetriedAfterRetryLater", "[radio]\nnetwork_preference = 10\n", QMI_ERR_RETRY_LATER, true,
-             NORMAL_SERVICESELECTION_3G_ONLY, "    Retry GetNetworkPreference, previous result 1014"},
-    QueryRow{"Refused", "", GENERAL_ERROR, false, NORMAL_SERVICESELECTION_Not_Supported,
-             "    GetNetworkPreference failed (1)"}),
-    [](const auto& info) { return std::string(info.param.label); });
-// clang-format on
-
-struct WriteRow {
-  const char* label;
-  const char* scenario;
-  bool attach;
-  ULONG fault;
-  bool result;
-  uint32_t writes;  // SetNetworkPreference calls made
-  const char* line;
-};
-void PrintTo(const WriteRow& row, std::ostream* os) {
-  *os << row.label;
-}
-
-class ServiceSelectionWriteTest : public EndToEndTest, public testing::WithParamInterface<WriteRow> {};
-
-TEST_P(ServiceSelectionWriteTest, WritesOnlyForAKnownTechnology) {
-  const WriteRow& row = GetParam();
-  second_.Load(std::string("[sim]\npin_status = 3\n") + row.scenario);
-  if (row.attach) {
-    AttachUntilEvaluated();
-  }
-  if (row.fault != 0) {
-    second_.Fail("SetNetworkPreference", row.fault, 1);
-  }
-  EXPECT_EQ(sdk_->SetCellularServiceSelection(NORMAL_SERVICESELECTION_2G_ONLY), row.result);
-  EXPECT_EQ(second_.CallCount("SetNetworkPreference"), row.writes);
-  EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
-}
-
-constexpr char kNoTechnology[] =
-    "    cannot set cellular service selection mode when the current device technology is not CDMA or GSM (0)";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionWriteTest, testing::Values(
-    WriteRow{"NoModem", "", false, 0, false, 0, kNoTechnology},
-    WriteRow{"UnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, 0, kNoTechnology},
-    WriteRow{"ServiceTypeNotYetKnown", "[radio]\ndata_caps = 0\n", true, 0, true, 1,
-             "    Setting service selection while service type is unknown"},
-    WriteRow{"Refused", "", true, GENERAL_ERROR, false, 1, "    SetNetworkPreference failed (1)"}),
+    AccessRow{"TemporaryDiffersFromPersistent",
+              "[radio]\nnetwork_preference = 6\nnetwork_preference_duration = 1\n"
+              "persistent_network_preference = 10\n", false, 0, true, NORMAL_SERVICESELECTION_2G_ONLY, 1,
+              "    the current service selection is different than the persistent setting (t:0x00000006, "
+              "p:0x0000000A)"},
+    AccessRow{"ReadRetriedAfterRetryLater", "[radio]\nnetwork_preference = 10\n", false, QMI_ERR_RETRY_LATER,
+              true, NORMAL_SERVICESELECTION_3G_ONLY, 2,
+              "    Retry GetNetworkPreference, previous result 1014"},
+    AccessRow{"ReadRefused", "", false, GENERAL_ERROR, false, kNotSupported, 1,
+              "    GetNetworkPreference failed (1)"},
+    AccessRow{"WriteForUnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, -1, 0,
+              "    cannot set cellular service selection mode when the current device technology is not "
+              "CDMA or GSM (0)"},
+    AccessRow{"WriteWhileServiceTypeNotYetKnown", "[radio]\ndata_caps = 0\n", true, 0, true, -1, 1,
+              "    Setting service selection while service type is unknown"},
+    AccessRow{"WriteRefused", "", true, GENERAL_ERROR, false, -1, 1, "    SetNetworkPreference failed (1)"}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

