@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +18,6 @@ namespace devicetree_test {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::DeviceTree;
 using platform::SysfsDeviceTree;
 
 const std::string kHub = "/devices/pci0000:00/0000:00:14.0/usb1";
@@ -38,16 +36,12 @@ class UmockdevTest : public testing::Test {
   // The test bed's own folder of a device, for changing it behind the tree's back.
   fs::path BedPath(const std::string& devPath) const { return fs::path(bed_) / ("sys" + devPath); }
 
-  DeviceInfoTree Walk(const std::string& instanceId, const std::shared_ptr<const DeviceTree>& tree,
-                      bool expectFound = true) {
-    NetUtilities::DeviceInfoHelper helper(&traceLog_, 20, tree);
+  DeviceInfoTree Walk(const std::string& instanceId, bool expectFound = true) {
+    NetUtilities::DeviceInfoHelper helper(&traceLog_, 20, std::make_shared<SysfsDeviceTree>());
     DeviceInfoTree info;
     EXPECT_EQ(helper.GetDeviceInfo(platform::Widen(instanceId), info), expectFound) << instanceId;
     adapterName_ = platform::Narrow(helper.GetAdapterName(info));
     return info;
-  }
-  DeviceInfoTree Walk(const std::string& instanceId, bool expectFound = true) {
-    return Walk(instanceId, std::make_shared<SysfsDeviceTree>(), expectFound);
   }
 
   std::string bed_;
@@ -68,28 +62,28 @@ struct NodeRow {
 };
 
 const std::vector<NodeRow> kModemNodes{
-    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb", "USB\\VID_FFFF&PID_2000&REV_0001",
-     false, false},
+    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb",
+     "USB\\VID_FFFF&PID_2000&REV_0001", false, false},
     {"/1-1:1.0", NetUtilities::kNodeUsb, "Vesk Mobile Broadband Network Adapter", "", "", "qmi_wwan",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, false},
-    {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0", "qmi_wwan",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
-    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_01",
-     false, false},
+    {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0",
+     "qmi_wwan", "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
+    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
     {"/1-1:1.1/ttyUSB0/tty/ttyUSB0", NetUtilities::kNodePorts, "Vesk Modem Port", "ttyUSB0", "", "option1",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
-    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_02",
-     false, false},
+    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
     {"/1-1:1.2/ttyUSB1/tty/ttyUSB1", NetUtilities::kNodePorts, "Vesk NMEA Port", "ttyUSB1", "", "option1",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
     {"/1-1:1.3", NetUtilities::kNodeUsb, "Vesk Diagnostics Port", "", "", "option",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
-    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "", "option1",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
+    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "",
+     "option1", "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
     {"/1-1:1.4", NetUtilities::kNodeUsb, "Vesk Mass Storage", "", "", "usb-storage",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
-    {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "", "sr",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+    {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "",
+     "sr", "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
 };
 
 class ModemTreeTest : public UmockdevTest, public testing::WithParamInterface<const char*> {};
@@ -128,8 +122,9 @@ TEST_F(UmockdevTest, HostListsTheModemWithItsAdapterAndNmeaPort) {
   const SysfsDeviceTree tree;
   const std::vector<vesk_host::ModemListing> modems = vesk_host::ListModems(tree);
   ASSERT_EQ(modems.size(), 1u) << "the root hub is no modem";
-  EXPECT_EQ(vesk_host::FormatListing(modems[0]),
-            kModem + "  vid_ffff&pid_2000  adapter \"Vesk Mobile Broadband Network Adapter (wwan0)\"  nmea ttyUSB1  enabled");
+  EXPECT_EQ(vesk_host::FormatListing(modems[0]), kModem +
+                                                     "  vid_ffff&pid_2000  adapter \"Vesk Mobile Broadband "
+                                                     "Network Adapter (wwan0)\"  nmea ttyUSB1  enabled");
 
   const fs::path authorized = BedPath(kModem + "/1-1:1.0") / "authorized";
   std::ofstream(authorized) << "0\n";
@@ -163,57 +158,28 @@ TEST_F(UmockdevTest, UnknownInstanceIdIsNotLocated) {
   EXPECT_TRUE(traceLog_.Contains("Failed CM_Locate_DevNode 0xd", 2));
 }
 
-// Unplugs an interface of the modem when the walk first asks for a child of the network adapter's.
-class UnplugDuringWalk : public DeviceTree {
- public:
-  UnplugDuringWalk(std::function<void()> unplug) : unplug_(std::move(unplug)) {}
-  uint32_t Locate(std::u16string_view id, Node* node) const override { return tree_.Locate(id, node); }
-  uint32_t GetParent(Node node, Node* parent) const override { return tree_.GetParent(node, parent); }
-  uint32_t GetChild(Node node, Node* child) const override {
-    std::u16string id;
-    if (tree_.GetInstanceId(node, &id) == 0 && platform::Narrow(id) == kModem + "/1-1:1.0" && unplug_) {
-      std::exchange(unplug_, nullptr)();
-    }
-    return tree_.GetChild(node, child);
-  }
-  uint32_t GetSibling(Node node, Node* sibling) const override { return tree_.GetSibling(node, sibling); }
-  uint32_t GetInstanceId(Node node, std::u16string* id) const override { return tree_.GetInstanceId(node, id); }
-  uint32_t GetStatus(Node node, uint32_t* status, uint32_t* problem) const override {
-    return tree_.GetStatus(node, status, problem);
-  }
-  uint32_t CheckSetupInfo(std::u16string_view id) const override { return tree_.CheckSetupInfo(id); }
-  uint32_t GetProperty(Node node, platform::DeviceProperty property, platform::RegistryValue* value) const override {
-    return tree_.GetProperty(node, property, value);
-  }
-  uint32_t OpenKey(Node node, platform::DeviceKey key) const override { return tree_.OpenKey(node, key); }
-  uint32_t GetKeyValue(Node node, platform::DeviceKey key, std::u16string_view name,
-                       platform::RegistryValue* value) const override {
-    return tree_.GetKeyValue(node, key, name, value);
-  }
-
- private:
-  SysfsDeviceTree tree_;
-  mutable std::function<void()> unplug_;
-};
-
 struct UnplugRow {
   const char* label;
-  const char* unplugged;   // below the modem
+  const char* unplugged;  // below the modem
   std::size_t nodesRead;  // the walk keeps a record, empty, of a node that went before it was read
 };
-void PrintTo(const UnplugRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class UnplugTest : public UmockdevTest, public testing::WithParamInterface<UnplugRow> {};
 
 TEST_P(UnplugTest, WalkEndsWithWhatIsLeft) {
   const fs::path gone = BedPath(kModem + GetParam().unplugged);
   const fs::path aside = fs::path(bed_) / "unplugged";
-  const auto tree = std::make_shared<UnplugDuringWalk>([&] { fs::rename(gone, aside); });
-  const DeviceInfoTree info = Walk(kModem, tree);
+  // Unplugged as soon as the walk has read the network adapter's interface.
+  traceLog_.SetLineObserver([&](const hostkit::TraceLine& line) {
+    if (line.text.find("ID '" + kModem + "/1-1:1.0'") != std::string::npos && !fs::exists(aside)) {
+      fs::rename(gone, aside);
+    }
+  });
+  const DeviceInfoTree info = Walk(kModem);
+  traceLog_.SetLineObserver(nullptr);
   fs::rename(aside, gone);  // for a run of the whole binary in one test bed
-  const auto read = std::count_if(info.nodes.begin(), info.nodes.end(), [](const auto& n) { return !n.id.empty(); });
+  const auto read =
+      std::count_if(info.nodes.begin(), info.nodes.end(), [](const auto& n) { return !n.id.empty(); });
   EXPECT_EQ(static_cast<std::size_t>(read), GetParam().nodesRead);
 }
 
