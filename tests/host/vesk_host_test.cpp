@@ -1,4 +1,4 @@
-// The reference host's command parsing, notification lines and script handling.
+// The reference host's command parsing, diag command words, notification lines and script handling.
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -11,6 +11,7 @@
 
 #include "host/command_parser.h"
 #include "host/command_table.h"
+#include "host/diag_commands.h"
 #include "host/notification_printer.h"
 #include "host/script_runner.h"
 #include "host/sms_text.h"
@@ -47,6 +48,28 @@ INSTANTIATE_TEST_SUITE_P(Lines, CommandLineTest,
                                                   std::vector<std::string>{"connect", "my apn", "", "pw"}},
                                          LineCase{"   ", std::nullopt}, LineCase{"# open", std::nullopt},
                                          LineCase{"connect \"my apn", std::nullopt, true}));
+
+struct WordCase {
+  std::vector<std::string> args;
+  std::optional<uint32_t> word;
+};
+
+class DiagnosticWordTest : public testing::TestWithParam<WordCase> {};
+
+TEST_P(DiagnosticWordTest, PacksTheParameterAboveTheCode) {
+  EXPECT_EQ(DiagnosticCommandWord(GetParam().args), GetParam().word);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, DiagnosticWordTest,
+    testing::Values(WordCase{{"50000"}, 50000u}, WordCase{{"8", "1"}, 0x00010008u},
+                    WordCase{{"8", "65535"}, 0xFFFF0008u},
+                    WordCase{{"6", "244", "91"}, 0xF45B0006u},  // MCC high byte, MNC below it
+                    WordCase{{"6", "256", "1"}, std::nullopt},
+                    WordCase{{"7", "1", "2"}, std::nullopt},  // only code 6 takes two parameters
+                    WordCase{{"8", "65536"}, std::nullopt}, WordCase{{"65536"}, std::nullopt},
+                    WordCase{{"3x"}, std::nullopt}, WordCase{{"-1"}, std::nullopt},
+                    WordCase{{}, std::nullopt}));
 
 struct CodeCase {
   const char* text;
