@@ -9,7 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -372,32 +371,6 @@ TEST_F(SysfsCopyTest, InterfacesComeInTheirNumbersOrder) {
   std::vector<std::string> ids = ModemWithout({});
   ids.insert(ids.end(), {kModem + "/1-1:1.9", kModem + "/1-1:1.10"});
   EXPECT_EQ(WalkIds().first, ids);
-}
-
-TEST_F(SysfsCopyTest, WalksFromSeveralThreadsAtOnceAgree) {
-  const auto tree = std::make_shared<SysfsDeviceTree>(root_);
-  std::vector<std::vector<std::u16string>> ids(4);
-  std::vector<std::thread> threads;
-  for (auto& walk : ids) {
-    threads.emplace_back([&tree, &walk] {
-      NetUtilities::DeviceInfoHelper helper(nullptr, 20, tree);
-      for (const std::string& start :
-           {kModem + "/1-1:1.2/ttyUSB1/tty/ttyUSB1", kModem + "/1-1:1.0", kModem}) {
-        DeviceInfoTree info;
-        helper.GetDeviceInfo(platform::Widen(start), info);
-        for (const DeviceNode& node : info.nodes) {
-          walk.push_back(node.id);
-        }
-      }
-    });
-  }
-  for (std::thread& thread : threads) {
-    thread.join();
-  }
-  EXPECT_EQ(ids[0].size(), 3 * kModemNodes.size());
-  for (const auto& walk : ids) {
-    EXPECT_EQ(walk, ids[0]);
-  }
 }
 
 // Interfaces, links out of the device folders, to an unplugged device or to another link are no USB
