@@ -1,7 +1,10 @@
-// Open, Close and Release of the device manager with no modem attached, and vendor callbacks that
-// arrive when there is no manager to reach.
+// Open, Close and Release of the device manager with no modem attached, calls that need one, and
+// vendor callbacks that arrive when there is no manager to reach.
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -113,15 +116,20 @@ INSTANTIATE_TEST_SUITE_P(Rows, NmeaQueueTest,
                                          NmeaRow{"Closed", true, true, false}),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(DeviceManagerTest, DeviceRemovalWithoutAnAttachRequestDetachesNothing) {
+TEST_F(DeviceManagerTest, CallsThatNeedAModemDoNothingWithoutOne) {
   ASSERT_TRUE(sdk_->Open());
+  auto info = std::make_unique<CellularCardInfo>();
+  std::memset(info.get(), 0xCD, sizeof *info);
+  EXPECT_FALSE(sdk_->GetCellularCardInfo(info.get()));
+  EXPECT_TRUE(traceLog_.Contains("    GetCellularCardInfo: Not attached to device 8", kTraceLevelError));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(info.get());
+  EXPECT_EQ(std::count(bytes, bytes + sizeof *info, 0), static_cast<std::ptrdiff_t>(sizeof *info));
+  EXPECT_FALSE(sdk_->GetCellularCardInfo(nullptr));
+  EXPECT_EQ(traceLog_.Count("    GetCellularCardInfo:", kTraceLevelError), 2u);
+
   CVeskSDK::DeviceRemovalCallback();
   EXPECT_TRUE(traceLog_.Contains("    CVeskSDK::DeviceRemovalCallback()", kTraceLevelInfo));
   EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::DetachFromCellularDevice"));
-}
-
-TEST_F(DeviceManagerTest, AttachWithAnEmptyTreeIsRefusedWithoutStartingAnything) {
-  ASSERT_TRUE(sdk_->Open());
   EXPECT_FALSE(sdk_->AttachToCellularDevice(DeviceInfoTree{}));
   EXPECT_FALSE(sdk_->GetVeskSDK()->AttachToCellularDevice(DeviceInfoTree{}, true));
   EXPECT_EQ(traceLog_.Count("    Device info tree has no nodes!", kTraceLevelError), 2u);

@@ -1,13 +1,22 @@
-// Data-capability and signal reports as the library's callbacks deliver them, without a modem.
+// Data-capability, preference and signal reports as the library's callbacks deliver them, without a
+// modem.
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "device/signal_strength.h"
 #include "device_test_host.h"
 #include "facade/enumerations.h"
 #include "platform/text.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
+
+struct ServiceSelectionTestPeer {
+  static int32_t Decode(CVeskSDK& sdk, ULONG preference) {
+    return sdk.DecodeTechnologyPreference(preference);
+  }
+};
 
 namespace device_test {
 namespace {
@@ -37,7 +46,6 @@ struct ServiceRow {
   std::vector<ULONG> capabilities;
   int32_t service;
   const char* decision;  // the line that names the choice, at level 4 unless nothing was found
-  friend void PrintTo(const ServiceRow& row, std::ostream* os) { *os << row.label; }
 };
 
 class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
@@ -69,7 +77,6 @@ constexpr const char* kNothingFound =
 INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
                "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"HsupaOnly", {4}, NORMAL_SERVICETYPE_HSUPA, "'NORMAL_SERVICETYPE_HSUPA'"},
     ServiceRow{"UmtsRanksAboveEdge", {2, 5}, NORMAL_SERVICETYPE_UMTS, "'NORMAL_SERVICETYPE_UMTS'"},
     ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
@@ -105,6 +112,81 @@ TEST_F(NetworkReportTest, RacingSignalReportsNeverMixTheirValues) {
   EXPECT_EQ(cached.first, static_cast<int32_t>(posted.back().param1));
   EXPECT_EQ(static_cast<uintptr_t>(cached.second), posted.back().param2);
 }
+
+struct DecodeRow {
+  const char* label;
+  ULONG preference;
+  int32_t selection;
+  const char* lastLine;  // at level 2 when the selection is Not_Supported, else at level 4
+};
+
+class PreferenceDecodingTest : public DeviceManagerTest, public testing::WithParamInterface<DecodeRow> {};
+
+TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
+  const DecodeRow& row = GetParam();
+  EXPECT_EQ(ServiceSelectionTestPeer::Decode(*sdk_, row.preference), row.selection);
+  const bool undecodable = row.selection == NORMAL_SERVICESELECTION_Not_Supported;
+  const auto lines = traceLog_.lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().text, std::string("    ") + row.lastLine);
+  EXPECT_EQ(lines.back().level, undecodable ? kTraceLevelError : kTraceLevelInfo);
+  EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
+}
+
+constexpr char k2G[] = "currently using a 2G only protocol";
+constexpr char k3G[] = "currently using a 3G only protocol";
+
+// Each technology with each of its protocols, and the other technology's protocol.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
+    DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},
+    DecodeRow{"Cdma2G", 0x9, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
+    DecodeRow{"Cdma3G", 0x11, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
+    DecodeRow{"CdmaWithTheGsm2GProtocol", 0x5, NORMAL_SERVICESELECTION_Not_Supported,
+              "invalid cdma protocol preference (0x00000005)"},
+    DecodeRow{"Gsm2G", 0x6, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
+    DecodeRow{"Gsm3G", 0xA, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
+    DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
+              "invalid protocol preference (0x00000012)"},
+    DecodeRow{"InvalidTechnologyWithAProtocol", 0xFFFFFFFB, NORMAL_SERVICESELECTION_Not_Supported,
+              "invalid technology preference (0xFFFFFFFB)"}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+class SignalPercentTest : public testing::TestWithParam<std::pair<int32_t, int32_t>> {};
+
+TEST_P(SignalPercentTest, FollowsTheCurveAndClampsOutsideIt) {
+  EXPECT_EQ(SignalStrengthToPercent(GetParam().first), GetParam().second) << GetParam().first << " dBm";
+}
+
+INSTANTIATE_TEST_SUITE_P(Curve, SignalPercentTest,
+                         testing::ValuesIn(std::vector<std::pair<int32_t, int32_t>>{{-128, 0},
+                                                                                    {-113, 0},
+                                                                                    {-112, 0},
+                                                                                    {-111, 2},
+                                                                                    {-88, 55},
+                                                                                    {-65, 98},
+                                                                                    {-64, 100},
+                                                                                    {-63, 100},
+                                                                                    {127, 100}}));
+
+class RadioInterfaceSignalTest : public testing::TestWithParam<std::tuple<ULONG, const char*, int32_t>> {};
+
+TEST_P(RadioInterfaceSignalTest, NamesTheInterface) {
+  const auto& [radioInterface, text, level] = GetParam();
+  hostkit::RecordingTraceLog traceLog;
+  LogRadioInterfaceSignal(&traceLog, kTraceCategory, -97, radioInterface);
+  const auto lines = traceLog.lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, text);
+  EXPECT_EQ(lines[0].level, level);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interfaces, RadioInterfaceSignalTest,
+    testing::Values(std::make_tuple(5u, "    UMTS signal strength '-97' dBm", kTraceLevelInfo),
+                    std::make_tuple(6u, "    unknown interface type (6) signal strength '-97' dBm",
+                                    kTraceLevelError)));
 
 }  // namespace
 }  // namespace device_test

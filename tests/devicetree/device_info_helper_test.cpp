@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -13,6 +17,7 @@
 #include "host/recording_trace_log.h"
 #include "platform/composite_modem_tree.h"
 #include "platform/in_memory_device_tree.h"
+#include "platform/posix/sysfs_device_tree.h"
 #include "platform/text.h"
 
 namespace {
@@ -51,7 +56,6 @@ struct HardwareIdCase {
   std::vector<std::u16string> hardwareIds;
   bool found;
   std::u16string vid, pid;
-  friend void PrintTo(const HardwareIdCase& c, std::ostream* os) { *os << c.name; }
 };
 
 using HardwareIdTest = DeviceTreeTest<HardwareIdCase>;
@@ -67,7 +71,6 @@ TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Lists, HardwareIdTest, testing::Values(
-    HardwareIdCase{"Function", {u"USB\\VID_12AB&PID_34CD&MI_00"}, true, u"vid_12ab", u"pid_34cd"},
     HardwareIdCase{"OnlySecondHasBoth", {u"USB\\HUB&VID8086", u"USB\\Vid_12ab&Pid_34CD&REV_1"}, true,
                    u"vid_12ab", u"pid_34cd"},
     HardwareIdCase{"EndsAtUnderscore", {u"USB\\PID_34CD_X&VID_12AB"}, true, u"vid_12ab", u"pid_34cd"},
@@ -80,7 +83,6 @@ struct AdapterNameCase {
   const char* name;
   std::vector<std::pair<int32_t, std::u16string>> nodes;  // kind, friendly name
   std::u16string adapterName;
-  friend void PrintTo(const AdapterNameCase& c, std::ostream* os) { *os << c.name; }
 };
 
 using AdapterNameTest = DeviceTreeTest<AdapterNameCase>;
@@ -98,8 +100,8 @@ TEST_P(AdapterNameTest, ChoosesByKind) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Trees, AdapterNameTest, testing::Values(
-    AdapterNameCase{"ModemFirst", {{1, u"usb"}, {2, u"adapter"}, {3, u"modem"}, {4, u"port"}}, u"modem"},
-    AdapterNameCase{"FirstNamedModem", {{3, u""}, {3, u"modem 1"}, {3, u"modem 2"}}, u"modem 1"},
+    AdapterNameCase{"FirstNamedModem", {{1, u"usb"}, {2, u"adapter"}, {3, u""}, {3, u"modem 1"}, {3, u"modem 2"}},
+                    u"modem 1"},
     AdapterNameCase{"AdapterBeforePort", {{1, u"usb"}, {3, u""}, {4, u"port"}, {2, u"adapter"}}, u"adapter"},
     AdapterNameCase{"LastPortCounts", {{1, u"usb"}, {4, u"nmea"}, {4, u""}}, u"usb"},
     AdapterNameCase{"NeverStorage", {{0, u""}, {6, u"cd"}, {7, u"disk"}, {5, u"wpd"}}, u""}),
@@ -138,7 +140,6 @@ struct NodeCase {
   std::u16string friendlyName;
   const char* line = nullptr;  // a trace line that must be written, at level
   int32_t level = 0;
-  friend void PrintTo(const NodeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
@@ -169,8 +170,6 @@ std::vector<NodeCase> NodeCases() {
        2, u"", false, false, kAdapterName, "MediaType = 0", 6},
       {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"),
        2, u"", false, false, kAdapterName, "Could not get *MediaType, 0x2", 2},
-      {"MediumAsText", Which::kAdapter, Value(kDriver, u"*MediaType", Text(u"9")),
-       2, u"", false, false, kAdapterName, "Invalid media type registry type = 1", 2},
       {"SettingIdMissing", Which::kAdapter, NoValue(kDriver, u"NetCfgInstanceId"),
        2, u"", false, true, kAdapterName, "Could not get NetCfgInstanceId, 0x2", 2},
       {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22),
@@ -270,7 +269,6 @@ struct TreeCase {
   const char* line;
   int32_t level;
   Arrange arrange;  // changes the composite modem and returns the instance ID to ask for
-  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 Arrange Ask(std::u16string instanceId) {
@@ -294,24 +292,13 @@ std::vector<TreeCase> TreeCases() {
   using M = CompositeModem;
   const std::vector<std::u16string M::*> all = {&M::usbDeviceId, &M::networkAdapterId, &M::modemId,
                                                 &M::nmeaPortId, &M::diagnosticsPortId};
-  const Arrange foreignHub = [](InMemoryDeviceTree& t, const M& m) {
-    t.SetProperty(m.rootHub, DeviceProperty::kHardwareIds,
-                  RegistryValue::MultiText({u"USB\\VID_05E3&PID_0610"}));
-    return m.networkAdapterId;
-  };
   const Arrange lonelyNode = [](InMemoryDeviceTree& t, const M&) {
     t.SetProperty(t.AddNode(0, u"ROOT\\NET\\0000"), DeviceProperty::kClass, RegistryValue::Text(u"Net"));
     return std::u16string(u"ROOT\\NET\\0000");
   };
-  const auto at = [](std::u16string M::*id) { return [id](auto&, const M& m) { return m.*id; }; };
   // clang-format off
   return {
-      {"FromNmeaPort", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::nmeaPortId)},
-      {"FromUsbDevice", true, u"vid_12ab", all, "Stop here, No VID/PID", 5, at(&M::usbDeviceId)},
       {"EmptyId", false, u"", {}, "does not support getting the whole PC device tree", 2, Ask(u"")},
-      {"UnknownId", false, u"", {}, "Failed CM_Locate_DevNode 0xd", 2, Ask(u"USB\\VID_FFFF&PID_FFFF\\1")},
-      {"ForeignHubAbove", true, u"vid_12ab", all,
-       "Stop here, not same PID/VID, PID = 'pid_0610' VID = 'vid_05e3'", 5, foreignHub},
       {"NoIdsUsbParentSameMaker", true, u"vid_12ab", all,
        "Found PID/VID from parent node, setting current node to parent node", 4, AdapterWithoutIds(false)},
       {"NoIdsParentOtherMaker", true, u"", {&M::networkAdapterId},
@@ -368,6 +355,46 @@ TEST(InMemoryDeviceTreeTest, ReadsWhileAnotherThreadAddsModems) {
     }
   }
   writer.join();
+}
+
+// Over a sysfs folder of our own: the umockdev bed's preload library is not made for threads.
+TEST(SysfsDeviceTreeTest, WalksFromSeveralThreadsAtOnceAgree) {
+  namespace fs = std::filesystem;
+  const std::string root = testing::TempDir() + "sysfs-" + std::to_string(::getpid());
+  const std::string modem = "/devices/pci0000:00/0000:00:14.0/usb1/1-1";
+  const auto device = [&](const std::string& path, const char* uevent, const char* idFile, const char* id) {
+    fs::create_directories(root + path);
+    std::ofstream(root + path + "/uevent") << uevent;
+    std::ofstream(root + path + "/" + idFile) << id;
+  };
+  device(modem, "DEVTYPE=usb_device\nSUBSYSTEM=usb\n", "idVendor", "ffff\n");
+  std::ofstream(root + modem + "/idProduct") << "2000\n";
+  device(modem + "/1-1:1.0", "DEVTYPE=usb_interface\nDRIVER=qmi_wwan\n", "bInterfaceNumber", "00\n");
+  device(modem + "/1-1:1.0/net/wwan0", "DEVTYPE=wwan\nINTERFACE=wwan0\nSUBSYSTEM=net\n", "mtu", "1500\n");
+
+  const auto tree = std::make_shared<platform::SysfsDeviceTree>(root);
+  std::vector<std::vector<std::u16string>> ids(4);
+  std::vector<std::thread> threads;
+  for (auto& walk : ids) {
+    threads.emplace_back([&tree, &walk, &modem] {
+      DeviceInfoHelper helper(nullptr, 20, tree);
+      for (const std::string& start : {modem + "/1-1:1.0/net/wwan0", modem}) {
+        DeviceInfoTree info;
+        helper.GetDeviceInfo(platform::Widen(start), info);
+        for (const DeviceNode& node : info.nodes) {
+          walk.push_back(node.id);
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  fs::remove_all(root);
+  EXPECT_EQ(ids[0].size(), 6u);
+  for (const auto& walk : ids) {
+    EXPECT_EQ(walk, ids[0]);
+  }
 }
 
 }  // namespace

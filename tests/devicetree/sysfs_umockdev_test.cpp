@@ -1,11 +1,15 @@
 // The sysfs device tree as the module reads it, over the composite modem of examples/modem.umockdev.
 // CTest runs every test in a test bed of its own (umockdev-run); without one the tests skip.
+#include <stdlib.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -38,16 +42,12 @@ class UmockdevTest : public testing::Test {
   // The test bed's own folder of a device, for changing it behind the tree's back.
   fs::path BedPath(const std::string& devPath) const { return fs::path(bed_) / ("sys" + devPath); }
 
-  DeviceInfoTree Walk(const std::string& instanceId, const std::shared_ptr<const DeviceTree>& tree,
-                      bool expectFound = true) {
-    NetUtilities::DeviceInfoHelper helper(&traceLog_, 20, tree);
+  DeviceInfoTree Walk(const std::string& instanceId, bool expectFound = true) {
+    NetUtilities::DeviceInfoHelper helper(&traceLog_, 20, std::make_shared<SysfsDeviceTree>());
     DeviceInfoTree info;
     EXPECT_EQ(helper.GetDeviceInfo(platform::Widen(instanceId), info), expectFound) << instanceId;
     adapterName_ = platform::Narrow(helper.GetAdapterName(info));
     return info;
-  }
-  DeviceInfoTree Walk(const std::string& instanceId, bool expectFound = true) {
-    return Walk(instanceId, std::make_shared<SysfsDeviceTree>(), expectFound);
   }
 
   std::string bed_;
@@ -68,28 +68,28 @@ struct NodeRow {
 };
 
 const std::vector<NodeRow> kModemNodes{
-    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb", "USB\\VID_FFFF&PID_2000&REV_0001",
-     false, false},
+    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb",
+     "USB\\VID_FFFF&PID_2000&REV_0001", false, false},
     {"/1-1:1.0", NetUtilities::kNodeUsb, "Vesk Mobile Broadband Network Adapter", "", "", "qmi_wwan",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, false},
-    {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0", "qmi_wwan",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
-    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_01",
-     false, false},
+    {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0",
+     "qmi_wwan", "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
+    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
     {"/1-1:1.1/ttyUSB0/tty/ttyUSB0", NetUtilities::kNodePorts, "Vesk Modem Port", "ttyUSB0", "", "option1",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
-    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option", "USB\\VID_FFFF&PID_2000&REV_0001&MI_02",
-     false, false},
+    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option",
+     "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
     {"/1-1:1.2/ttyUSB1/tty/ttyUSB1", NetUtilities::kNodePorts, "Vesk NMEA Port", "ttyUSB1", "", "option1",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
     {"/1-1:1.3", NetUtilities::kNodeUsb, "Vesk Diagnostics Port", "", "", "option",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
-    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "", "option1",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
+    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "",
+     "option1", "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
     {"/1-1:1.4", NetUtilities::kNodeUsb, "Vesk Mass Storage", "", "", "usb-storage",
      "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
-    {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "", "sr",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+    {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "",
+     "sr", "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
 };
 
 class ModemTreeTest : public UmockdevTest, public testing::WithParamInterface<const char*> {};
@@ -128,8 +128,9 @@ TEST_F(UmockdevTest, HostListsTheModemWithItsAdapterAndNmeaPort) {
   const SysfsDeviceTree tree;
   const std::vector<vesk_host::ModemListing> modems = vesk_host::ListModems(tree);
   ASSERT_EQ(modems.size(), 1u) << "the root hub is no modem";
-  EXPECT_EQ(vesk_host::FormatListing(modems[0]),
-            kModem + "  vid_ffff&pid_2000  adapter \"Vesk Mobile Broadband Network Adapter (wwan0)\"  nmea ttyUSB1  enabled");
+  EXPECT_EQ(vesk_host::FormatListing(modems[0]), kModem +
+                                                     "  vid_ffff&pid_2000  adapter \"Vesk Mobile Broadband "
+                                                     "Network Adapter (wwan0)\"  nmea ttyUSB1  enabled");
 
   const fs::path authorized = BedPath(kModem + "/1-1:1.0") / "authorized";
   std::ofstream(authorized) << "0\n";
@@ -163,57 +164,28 @@ TEST_F(UmockdevTest, UnknownInstanceIdIsNotLocated) {
   EXPECT_TRUE(traceLog_.Contains("Failed CM_Locate_DevNode 0xd", 2));
 }
 
-// Unplugs an interface of the modem when the walk first asks for a child of the network adapter's.
-class UnplugDuringWalk : public DeviceTree {
- public:
-  UnplugDuringWalk(std::function<void()> unplug) : unplug_(std::move(unplug)) {}
-  uint32_t Locate(std::u16string_view id, Node* node) const override { return tree_.Locate(id, node); }
-  uint32_t GetParent(Node node, Node* parent) const override { return tree_.GetParent(node, parent); }
-  uint32_t GetChild(Node node, Node* child) const override {
-    std::u16string id;
-    if (tree_.GetInstanceId(node, &id) == 0 && platform::Narrow(id) == kModem + "/1-1:1.0" && unplug_) {
-      std::exchange(unplug_, nullptr)();
-    }
-    return tree_.GetChild(node, child);
-  }
-  uint32_t GetSibling(Node node, Node* sibling) const override { return tree_.GetSibling(node, sibling); }
-  uint32_t GetInstanceId(Node node, std::u16string* id) const override { return tree_.GetInstanceId(node, id); }
-  uint32_t GetStatus(Node node, uint32_t* status, uint32_t* problem) const override {
-    return tree_.GetStatus(node, status, problem);
-  }
-  uint32_t CheckSetupInfo(std::u16string_view id) const override { return tree_.CheckSetupInfo(id); }
-  uint32_t GetProperty(Node node, platform::DeviceProperty property, platform::RegistryValue* value) const override {
-    return tree_.GetProperty(node, property, value);
-  }
-  uint32_t OpenKey(Node node, platform::DeviceKey key) const override { return tree_.OpenKey(node, key); }
-  uint32_t GetKeyValue(Node node, platform::DeviceKey key, std::u16string_view name,
-                       platform::RegistryValue* value) const override {
-    return tree_.GetKeyValue(node, key, name, value);
-  }
-
- private:
-  SysfsDeviceTree tree_;
-  mutable std::function<void()> unplug_;
-};
-
 struct UnplugRow {
   const char* label;
-  const char* unplugged;   // below the modem
+  const char* unplugged;  // below the modem
   std::size_t nodesRead;  // the walk keeps a record, empty, of a node that went before it was read
 };
-void PrintTo(const UnplugRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class UnplugTest : public UmockdevTest, public testing::WithParamInterface<UnplugRow> {};
 
 TEST_P(UnplugTest, WalkEndsWithWhatIsLeft) {
   const fs::path gone = BedPath(kModem + GetParam().unplugged);
   const fs::path aside = fs::path(bed_) / "unplugged";
-  const auto tree = std::make_shared<UnplugDuringWalk>([&] { fs::rename(gone, aside); });
-  const DeviceInfoTree info = Walk(kModem, tree);
+  // Unplugged as soon as the walk has read the network adapter's interface.
+  traceLog_.SetLineObserver([&](const hostkit::TraceLine& line) {
+    if (line.text.find("ID '" + kModem + "/1-1:1.0'") != std::string::npos && !fs::exists(aside)) {
+      fs::rename(gone, aside);
+    }
+  });
+  const DeviceInfoTree info = Walk(kModem);
+  traceLog_.SetLineObserver(nullptr);
   fs::rename(aside, gone);  // for a run of the whole binary in one test bed
-  const auto read = std::count_if(info.nodes.begin(), info.nodes.end(), [](const auto& n) { return !n.id.empty(); });
+  const auto read =
+      std::count_if(info.nodes.begin(), info.nodes.end(), [](const auto& n) { return !n.id.empty(); });
   EXPECT_EQ(static_cast<std::size_t>(read), GetParam().nodesRead);
 }
 
@@ -244,6 +216,172 @@ TEST_F(UmockdevTest, LinkLoopsAndOversizedFilesInTheBedDoNotStopTheWalk) {
   ASSERT_EQ(info.nodes.size(), kModemNodes.size());
   // The oversized interface text is not read: the port goes by the product's name.
   EXPECT_EQ(platform::Narrow(info.nodes[4].deviceDescription), "Vesk 2000 Mobile Broadband");
+}
+
+// A copy of the test bed's /sys, rooted elsewhere, for damage the walk must survive and hostile
+// instance IDs: the copy goes with the test, so nothing needs putting back.
+class SysfsCopyTest : public UmockdevTest {
+ protected:
+  void SetUp() override {
+    UmockdevTest::SetUp();
+    if (IsSkipped()) {
+      return;
+    }
+    std::string pattern = (fs::temp_directory_path() / "sysfs-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::copy(fs::path(bed_) / "sys", root_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(root_, error);
+  }
+
+  fs::path Path(const std::string& devPath) const { return root_ + devPath; }
+  // The IDs the walk from the modem lists, and the VID it finds.
+  std::pair<std::vector<std::string>, std::string> WalkIds() const {
+    NetUtilities::DeviceInfoHelper helper(nullptr, 20, std::make_shared<SysfsDeviceTree>(root_));
+    DeviceInfoTree tree;
+    EXPECT_TRUE(helper.GetDeviceInfo(platform::Widen(kModem), tree));
+    std::vector<std::string> ids;
+    for (const DeviceNode& node : tree.nodes) {
+      ids.push_back(platform::Narrow(node.id));
+    }
+    return {ids, platform::Narrow(tree.vid)};
+  }
+
+  std::string root_;
+};
+
+void Write(const fs::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::trunc) << text;
+}
+
+// The modem's IDs without the functions below these folders.
+std::vector<std::string> ModemWithout(std::initializer_list<std::string> gone) {
+  std::vector<std::string> ids;
+  for (const NodeRow& row : kModemNodes) {
+    if (std::none_of(gone.begin(), gone.end(),
+                     [&](const std::string& g) { return row.id.rfind(g, 0) == 0; })) {
+      ids.push_back(kModem + row.id);
+    }
+  }
+  return ids;
+}
+
+struct DamageRow {
+  const char* label;
+  std::function<void(const fs::path& modem)> damage;
+  std::vector<std::string> ids;
+  const char* vid;
+};
+
+class SysfsDamageTest : public SysfsCopyTest, public testing::WithParamInterface<DamageRow> {};
+
+TEST_P(SysfsDamageTest, WalkEndsWithWhatCanStillBeRead) {
+  GetParam().damage(Path(kModem));
+  EXPECT_EQ(WalkIds(), std::pair(GetParam().ids, std::string(GetParam().vid)));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
+    DamageRow{"Undamaged", [](const fs::path&) {}, ModemWithout({}), "vid_ffff"},
+    DamageRow{"AttributeLinkedToItself", [](const fs::path& m) {
+        fs::remove(m / "idVendor");
+        fs::create_symlink("idVendor", m / "idVendor");
+      }, ModemWithout({}), ""},
+    DamageRow{"AttributeIsNotHex", [](const fs::path& m) { Write(m / "idProduct", "20\n00"); }, ModemWithout({}), ""},
+    DamageRow{"OversizedUevent", [](const fs::path& m) { Write(m / "1-1:1.2/uevent", std::string(64 << 10, 'x')); },
+      ModemWithout({"/1-1:1.2"}), "vid_ffff"},
+    DamageRow{"UeventMissing", [](const fs::path& m) { fs::remove(m / "1-1:1.0/net/wwan0/uevent"); },
+      ModemWithout({"/1-1:1.0/net"}), "vid_ffff"},
+    DamageRow{"AttributeIsAPipe", [](const fs::path& m) {
+        fs::remove(m / "1-1:1.2/interface");
+        ASSERT_EQ(::mkfifo((m / "1-1:1.2/interface").c_str(), 0600), 0);
+      }, ModemWithout({}), "vid_ffff"},
+    DamageRow{"FunctionNestedTooDeep", [](const fs::path& m) {
+        fs::path path = m / "1-1:1.0";
+        for (int i = 0; i < 30; ++i) {
+          path /= "d" + std::to_string(i);
+        }
+        fs::create_directories(path / "net/wwan9");
+        Write(path / "net/wwan9/uevent", "DEVTYPE=wwan\nSUBSYSTEM=net\n");
+      }, ModemWithout({}), "vid_ffff"},
+    DamageRow{"InterfaceFolderIsALink", [](const fs::path& m) {
+        fs::rename(m / "1-1:1.2", m / "../moved");
+        fs::create_directory_symlink(m / "../moved", m / "1-1:1.2");
+      }, ModemWithout({"/1-1:1.2"}), "vid_ffff"}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+class SysfsLocateTest : public SysfsCopyTest, public testing::WithParamInterface<std::u16string> {};
+
+TEST_P(SysfsLocateTest, RefusesWhatIsNotAShownDevice) {
+  fs::create_directory_symlink("1-1:1.0", Path(kModem) / "alias");
+  fs::create_directories(Path(kModem) / "ep_00");
+  Write(Path(kModem) / "ep_00/uevent", "DEVTYPE=usb_endpoint\n");
+  const SysfsDeviceTree tree(root_);
+  const std::u16string& id = GetParam();
+  DeviceTree::Node node = 99;
+  EXPECT_EQ(tree.Locate(id, &node), platform::kNoSuchDevNode);
+  EXPECT_EQ(node, 0u);
+  EXPECT_EQ(tree.CheckSetupInfo(id), platform::kNoSuchDevInst);
+}
+
+const std::u16string kModemId = platform::Widen(kModem);
+
+INSTANTIATE_TEST_SUITE_P(Ids, SysfsLocateTest,
+                         testing::Values(u"", u"/devices", u"/devices/", u"devices/pci0000:00",
+                                         u"/devices/../devices/pci0000:00/0000:00:14.0/usb1/1-1",
+                                         kModemId + u"/.", kModemId + u"//1-1:1.0", kModemId + u"\n",
+                                         kModemId + u"/", kModemId + u"/alias",
+                                         kModemId + u"/ep_00",                // an endpoint
+                                         kModemId + u"/1-1:1.2/ttyUSB1",      // the usb-serial helper
+                                         kModemId + u"/1-1:1.2/ttyUSB1/tty",  // not a device
+                                         std::u16string(u"/devices/\xD800"),  // not text
+                                         kModemId + std::u16string(2000, u'a'),
+                                         u"/devices/pci0000:00/0000:00:14.0/usb1/1-9"));
+
+TEST_F(SysfsCopyTest, DeviceRemovedAfterItWasLocatedGivesTheErrorsOfTheInterface) {
+  const SysfsDeviceTree tree(root_);
+  DeviceTree::Node tty = 0;
+  ASSERT_EQ(tree.Locate(platform::Widen(kModem + "/1-1:1.2/ttyUSB1/tty/ttyUSB1"), &tty),
+            platform::kDeviceTreeOk);
+  fs::remove_all(Path(kModem + "/1-1:1.2"));
+
+  DeviceTree::Node other = 0;
+  std::u16string id;
+  platform::RegistryValue value;
+  EXPECT_EQ(tree.GetParent(tty, &other), platform::kNoSuchDevNode);
+  EXPECT_EQ(tree.GetInstanceId(tty, &id), platform::kNoSuchDevNode);
+  EXPECT_EQ(tree.GetProperty(tty, platform::DeviceProperty::kFriendlyName, &value), platform::kNoSuchDevNode);
+  EXPECT_EQ(tree.GetKeyValue(tty, platform::DeviceKey::kHardware, u"PortName", &value),
+            platform::kInvalidHandle);
+  EXPECT_EQ(tree.GetInstanceId(12345, &id), platform::kNoSuchDevNode) << "a handle never given out";
+  EXPECT_EQ(WalkIds().first, ModemWithout({"/1-1:1.2"}));
+}
+
+TEST_F(SysfsCopyTest, InterfacesComeInTheirNumbersOrder) {
+  for (const char* number : {"10", "9"}) {
+    const fs::path interface = Path(kModem + "/1-1:1." + number);
+    fs::create_directories(interface);
+    Write(interface / "uevent", "DEVTYPE=usb_interface\n");
+    Write(interface / "bInterfaceNumber", number[1] == 0 ? "09\n" : "0a\n");
+  }
+  std::vector<std::string> ids = ModemWithout({});
+  ids.insert(ids.end(), {kModem + "/1-1:1.9", kModem + "/1-1:1.10"});
+  EXPECT_EQ(WalkIds().first, ids);
+}
+
+// Interfaces, links out of the device folders, to an unplugged device or to another link are no USB
+// devices.
+TEST_F(SysfsCopyTest, UsbBusListsItsDevicesButNothingOutsideTheDeviceFolders) {
+  const fs::path bus = Path("/bus/usb/devices");
+  fs::create_directory_symlink("../../../../../etc", bus / "escape");
+  fs::create_directory_symlink("../../../devices/pci0000:00/0000:00:14.0/usb1/1-7", bus / "1-7");
+  fs::create_directory_symlink("1-1", bus / "self");
+  EXPECT_EQ(SysfsDeviceTree(root_).UsbDevices(),
+            (std::vector<std::u16string>{platform::Widen(kHub), kModemId}));
 }
 
 }  // namespace

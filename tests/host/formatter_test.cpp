@@ -38,9 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
                    [] { return FormatA("%d %i|%+d|% d|%+d", -42, 7, 5, 5, -5); }},
         FormatCase{"WidthAndAlign", "   42|42   |00042|-0042",
                    [] { return FormatA("%5d|%-5d|%05d|%05d", 42, 42, 42, -42); }},
-        FormatCase{"StarWidth", "   7|7   |", [] { return FormatA("%*d|%*d|", 4, 7, -4, 7); }},
-        FormatCase{"StarPrecision", "3.14|abc|abc|007",
-                   [] { return FormatA("%.*f|%.*s|%.*s|%.*d", 2, 3.14159, 3, "abcdef", -1, "abc", 3, 7); }},
+        FormatCase{"StarWidthAndPrecision", "   7|7   |3.14|abc|abc|007",
+                   [] {
+                     return FormatA("%*d|%*d|%.*f|%.*s|%.*s|%.*d", 4, 7, -4, 7, 2, 3.14159, 3, "abcdef", -1,
+                                    "abc", 3, 7);
+                   }},
         FormatCase{
             "Long32Bits", "4294967295 ffffffff -2147483648 4294967295 -1",
             [] { return FormatA("%lu %lx %ld %I32u %I32d", 0xFFFFFFFFu, -1, INT32_MIN, 0xFFFFFFFFu, -1); }},
@@ -55,8 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
                    [] { return FormatA("%c|%lc|%wc|%C|%3c", 'A', u'\u00e9', u'\u00e9', u'\u00e9', 'B'); }},
         FormatCase{"Pointer", "000000000000ABCD|   0000000000000000",
                    [] { return FormatA("%p|%19p", reinterpret_cast<void*>(uintptr_t{0xABCD}), nullptr); }},
-        FormatCase{"Floating", "1.500000 1.500000 1.500000e+00 1.500000E+00 1.5 1.5",
-                   [] { return FormatA("%f %F %e %E %g %G", 1.5, 1.5, 1.5, 1.5, 1.5, 1.5); }},
         FormatCase{"FloatingFlags", "   3.142|2.50e+00|+0.1|2.",
                    [] { return FormatA("%8.3f|%-8.2e|%+.1f|%#.0f", 3.14159, 2.5, 0.125, 2.0); }},
         FormatCase{"NarrowStrings", "h\xC3\xA9llo|abc",

@@ -53,7 +53,8 @@ struct Point {
 std::vector<Point> TrackPoints(const std::string& gpx) {
   static const std::regex kTrackPoint(R"re(<trkpt lat="([-0-9.]+)" lon="([-0-9.]+)">)re");
   std::vector<Point> points;
-  for (auto it = std::sregex_iterator(gpx.begin(), gpx.end(), kTrackPoint); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(gpx.begin(), gpx.end(), kTrackPoint); it != std::sregex_iterator();
+       ++it) {
     points.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
   }
   return points;
@@ -81,8 +82,8 @@ TEST(GpxWriterTest, WritesAValidTrackAndLeavesOutWhatTheSchemaRejects) {
     GpsInfo fix;
     bool written;
   } rows[] = {
-      {Fix(48.1173, 11.516667), true},       {Fix(-33.9, -151.2, false), true}, {Fix(90.0, -180.0), true},
-      {Fix(90.5, 11.5), false},              {Fix(48.1, 180.0), false},         {Fix(GpsInfo::kUnknown, 0), false},
+      {Fix(48.1173, 11.516667), true},  {Fix(-33.9, -151.2, false), true}, {Fix(90.0, -180.0), true},
+      {Fix(90.5, 11.5), false},         {Fix(48.1, 180.0), false},         {Fix(GpsInfo::kUnknown, 0), false},
       {Fix(std::nan(""), 11.5), false},
   };
   for (const auto& row : rows) {
@@ -107,9 +108,6 @@ struct ScriptRow {
   const char* label;
   std::string script;
 };
-void PrintTo(const ScriptRow& row, std::ostream* os) {
-  *os << row.label;
-}
 
 class HostGpxTest : public testing::TestWithParam<ScriptRow> {};
 
@@ -118,8 +116,8 @@ TEST_P(HostGpxTest, TheTrackFileHoldsEveryFixTheReceiverSent) {
   const std::string base = testing::TempDir() + GetParam().label + "-" + std::to_string(getpid());
   const std::string gpxPath = base + ".gpx";
   const std::string outputPath = base + ".out";
-  ASSERT_EQ(RunCommand(std::string(VESK_HOST) + " --gpx " + gpxPath + " " + GetParam().script + " >" + outputPath +
-                " 2>&1"),
+  ASSERT_EQ(RunCommand(std::string(VESK_HOST) + " --gpx " + gpxPath + " " + GetParam().script + " >" +
+                       outputPath + " 2>&1"),
             0)
       << ReadFile(outputPath);
 

@@ -1,7 +1,7 @@
-// The reference host's command parsing, notification lines and script handling.
+// The reference host's command parsing, diag command words, notification lines and script handling.
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <chrono>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -11,6 +11,7 @@
 
 #include "host/command_parser.h"
 #include "host/command_table.h"
+#include "host/diag_commands.h"
 #include "host/notification_printer.h"
 #include "host/script_runner.h"
 #include "host/sms_text.h"
@@ -45,9 +46,30 @@ INSTANTIATE_TEST_SUITE_P(Lines, CommandLineTest,
                                                   std::vector<std::string>{"wait-for", "sdk_closed", "100"}},
                                          LineCase{"connect \"my apn\" \"\" pw",
                                                   std::vector<std::string>{"connect", "my apn", "", "pw"}},
-                                         LineCase{"", std::nullopt}, LineCase{"   ", std::nullopt},
-                                         LineCase{"# open", std::nullopt},
+                                         LineCase{"   ", std::nullopt}, LineCase{"# open", std::nullopt},
                                          LineCase{"connect \"my apn", std::nullopt, true}));
+
+struct WordCase {
+  std::vector<std::string> args;
+  std::optional<uint32_t> word;
+};
+
+class DiagnosticWordTest : public testing::TestWithParam<WordCase> {};
+
+TEST_P(DiagnosticWordTest, PacksTheParameterAboveTheCode) {
+  EXPECT_EQ(DiagnosticCommandWord(GetParam().args), GetParam().word);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, DiagnosticWordTest,
+    testing::Values(WordCase{{"50000"}, 50000u}, WordCase{{"8", "1"}, 0x00010008u},
+                    WordCase{{"8", "65535"}, 0xFFFF0008u},
+                    WordCase{{"6", "244", "91"}, 0xF45B0006u},  // MCC high byte, MNC below it
+                    WordCase{{"6", "256", "1"}, std::nullopt},
+                    WordCase{{"7", "1", "2"}, std::nullopt},  // only code 6 takes two parameters
+                    WordCase{{"8", "65536"}, std::nullopt}, WordCase{{"65536"}, std::nullopt},
+                    WordCase{{"3x"}, std::nullopt}, WordCase{{"-1"}, std::nullopt},
+                    WordCase{{}, std::nullopt}));
 
 struct CodeCase {
   const char* text;
@@ -63,7 +85,7 @@ TEST_P(NotificationCodeTest, AcceptsNamesInAnySpellingAndNumbers) {
 INSTANTIATE_TEST_SUITE_P(Names, NotificationCodeTest,
                          testing::Values(CodeCase{"sdk_closed", 6}, CodeCase{"SDK-Closed", 6},
                                          CodeCase{"WWAN_NOTIFICATION_GPS_INFO_CHANGED", 22}, CodeCase{"0", 0},
-                                         CodeCase{"11", 11}, CodeCase{"rssi_", std::nullopt},
+                                         CodeCase{"rssi_", std::nullopt},
                                          CodeCase{"WWAN_NOTIFICATION_", std::nullopt},
                                          CodeCase{"", std::nullopt}));
 
@@ -144,11 +166,13 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{Note(WWAN_NOTIFICATION_CONNECTED, 0, 4),
                   "[    1.250] WWAN_NOTIFICATION_CONNECTED capability=4"},
         PrintCase{WithTotals(), "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
-        PrintCase{WithFix(),
-                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
-                  "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
-        PrintCase{WithoutFix(),
-                  "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
+        PrintCase{
+            WithFix(),
+            "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
+            "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
+        PrintCase{
+            WithoutFix(),
+            "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
         PrintCase{Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 0, 0),
                   "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no data"},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
