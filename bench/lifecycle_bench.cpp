@@ -24,9 +24,10 @@ enum StepIndex { kConstruct, kOpen, kAttach, kConnect, kDisconnect, kClose, kRel
 constexpr double kTimerCreationPauseMs = 200;
 constexpr int kTimersCreated = 5;  // four of the device manager, one for GPS notifications
 
-// Runs action, waits for count notifications of code (if code >= 0), and books the time on step.
+// Runs action, waits for the next notification of code (if code >= 0), and books the time on step.
 template <typename Action>
-void Time(Step& step, bench::TimingSink& sink, int32_t code, std::size_t count, Action action) {
+void Time(Step& step, bench::TimingSink& sink, int32_t code, Action action) {
+  const std::size_t count = code >= 0 ? sink.Count(code) + 1 : 0;
   const double cpu0 = bench::ProcessCpuSeconds();
   const Clock::time_point start = Clock::now();
   if (!action()) {
@@ -62,18 +63,18 @@ int main(int argc, char** argv) {
     bench::FilteringTraceLog traceLog;
     bench::AcceptingPowerSource power;
     ICellularSDK* sdk = nullptr;
-    Time(steps[kConstruct], sink, -1, 0, [&] {
+    Time(steps[kConstruct], sink, -1, [&] {
       sdk = module.construct()(&sink, &traceLog, &power);
       return sdk != nullptr;
     });
-    Time(steps[kOpen], sink, -1, 0, [&] { return sdk->Open(); });
-    Time(steps[kAttach], sink, WWAN_NOTIFICATION_READY_TO_CONNECT, 1, [&] { return sdk->AttachToCellularDevice(); });
+    Time(steps[kOpen], sink, -1, [&] { return sdk->Open(); });
+    Time(steps[kAttach], sink, WWAN_NOTIFICATION_READY_TO_CONNECT, [&] { return sdk->AttachToCellularDevice(); });
     // The information pass goes on after the readiness notice; the host connects once it has ended.
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    Time(steps[kConnect], sink, WWAN_NOTIFICATION_CONNECTED, 1, [&] { return sdk->Connect("internet", "", ""); });
-    Time(steps[kDisconnect], sink, WWAN_NOTIFICATION_DISCONNECTED, 1, [&] { return sdk->Disconnect(); });
-    Time(steps[kClose], sink, -1, 0, [&] { return sdk->Close(); });
-    Time(steps[kRelease], sink, -1, 0, [&] {
+    Time(steps[kConnect], sink, WWAN_NOTIFICATION_CONNECTED, [&] { return sdk->Connect("internet", "", ""); });
+    Time(steps[kDisconnect], sink, WWAN_NOTIFICATION_DISCONNECTED, [&] { return sdk->Disconnect(); });
+    Time(steps[kClose], sink, -1, [&] { return sdk->Close(); });
+    Time(steps[kRelease], sink, -1, [&] {
       sdk->Release();
       return true;
     });
