@@ -1,11 +1,16 @@
 // Sentences per second of the NMEA parser over the shared corpus (a mix of RMC, GGA and GNS, each with
-// a fix). Usage: nmea_bench [--nmea_corpus=PATH] [benchmark options]
+// a fix), beside a baseline measured in the same run: a bare split of each sentence with from_chars on
+// the fields a fix needs and no check beyond the checksum, the floor of the work. The ratio of the
+// parser (with a discarding trace log) to it is printed at the end.
+// Usage: nmea_bench [--nmea_corpus=PATH] [benchmark options]
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,7 @@
 namespace {
 
 std::vector<std::string> corpus;
+std::map<std::string, double> nsPerSentence;
 
 // A host that keeps no lines: what remains is the cost of the trace calls themselves.
 class DiscardingTraceLog : public IHostTraceLog {
@@ -54,6 +60,103 @@ void BM_ParseSentenceTraced(benchmark::State& state) {
   ParseCorpus(state, &traceLog);
 }
 
+double Number(std::string_view field) {
+  double value = 0.0;
+  std::from_chars(field.data(), field.data() + field.size(), value);
+  return value;
+}
+
+// ddmm.mmmm (or dddmm.mmmm) to signed degrees.
+double Coordinate(std::string_view value, std::string_view hemisphere, std::size_t degreeDigits) {
+  if (value.size() <= degreeDigits) {
+    return 0.0;
+  }
+  int degrees = 0;
+  std::from_chars(value.data(), value.data() + degreeDigits, degrees);
+  const double minutes = Number(value.substr(degreeDigits));
+  const double sign = hemisphere == "N" || hemisphere == "E" ? 1.0 : -1.0;
+  return (degrees + minutes / 60) * sign;
+}
+
+// The floor: checksum, split, and the numbers of a fix; no other check, no trace.
+bool BaselineParse(std::string_view sentence, GpsFix& fix) {
+  const std::size_t star = sentence.rfind('*');
+  if (sentence.size() < 7 || sentence[0] != '$' || star == std::string_view::npos || star + 3 > sentence.size()) {
+    return false;
+  }
+  unsigned sum = 0;
+  for (std::size_t i = 1; i < star; ++i) {
+    sum ^= static_cast<unsigned char>(sentence[i]);
+  }
+  unsigned expected = 0;
+  std::from_chars(sentence.data() + star + 1, sentence.data() + star + 3, expected, 16);
+  if (sum != expected) {
+    return false;
+  }
+  std::string_view fields[24];
+  std::size_t count = 0;
+  std::string_view body = sentence.substr(0, star);
+  while (count < std::size(fields)) {
+    const std::size_t comma = body.find(',');
+    fields[count++] = body.substr(0, comma);
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    body.remove_prefix(comma + 1);
+  }
+  const std::string_view type = fields[0].substr(3);
+  if (type == "RMC" && count >= 9) {
+    fix.latitude = Coordinate(fields[3], fields[4], 2);
+    fix.longitude = Coordinate(fields[5], fields[6], 3);
+    fix.speed = Number(fields[7]) * 1.852 * 1000 / 3600;
+    fix.heading = Number(fields[8]);
+    return true;
+  }
+  if ((type == "GGA" || type == "GNS") && count >= 10) {
+    fix.latitude = Coordinate(fields[2], fields[3], 2);
+    fix.longitude = Coordinate(fields[4], fields[5], 3);
+    unsigned satellites = 0;
+    std::from_chars(fields[7].data(), fields[7].data() + fields[7].size(), satellites);
+    fix.satellites = static_cast<uint8_t>(satellites);
+    fix.altitude = Number(fields[9]);
+    return true;
+  }
+  return false;
+}
+
+void BM_SplitBaseline(benchmark::State& state) {
+  int64_t fixes = 0;
+  for (auto _ : state) {
+    for (const std::string& sentence : corpus) {
+      GpsFix fix;
+      fixes += BaselineParse(sentence, fix) ? 1 : 0;
+      benchmark::DoNotOptimize(fix);
+    }
+  }
+  const auto sentences = static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(corpus.size());
+  state.SetItemsProcessed(sentences);
+  state.counters["ns_per_sentence"] = benchmark::Counter(
+      static_cast<double>(sentences), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["fix_ratio"] =
+      sentences > 0 ? static_cast<double>(fixes) / static_cast<double>(sentences) : 0.0;
+}
+
+// Keeps each benchmark's ns per sentence for the closing comparison, and reports as usual.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const auto it = run.counters.find("ns_per_sentence");
+      // The counter is in seconds per sentence; with repetitions the median stands for the benchmark.
+      if (it != run.counters.end() &&
+          (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
+        nsPerSentence[run.run_name.function_name] = it->second.value * 1e9;
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
 bool LoadCorpus(const std::string& path) {
   std::ifstream in(path);
   std::string line;
@@ -85,11 +188,22 @@ int main(int argc, char** argv) {
   }
   benchmark::RegisterBenchmark("BM_ParseSentence", BM_ParseSentence);
   benchmark::RegisterBenchmark("BM_ParseSentenceTraced", BM_ParseSentenceTraced);
+  benchmark::RegisterBenchmark("BM_SplitBaseline", BM_SplitBaseline);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;
   }
-  benchmark::RunSpecifiedBenchmarks();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+
+  const auto traced = nsPerSentence.find("BM_ParseSentenceTraced");
+  const auto baseline = nsPerSentence.find("BM_SplitBaseline");
+  if (traced != nsPerSentence.end() && baseline != nsPerSentence.end() && baseline->second > 0) {
+    std::printf("nmea_bench: %zu sentences; parser (discarding trace log) %.0f ns, baseline %.0f ns, ratio %.2f\n",
+                corpus.size(), traced->second, baseline->second, traced->second / baseline->second);
+    std::printf("RESULT|nmea|parser, discarding trace log|%.1f|ns/sentence|%.1f|%.2f|<= 1.3\n", traced->second,
+                baseline->second, traced->second / baseline->second);
+  }
   return 0;
 }

@@ -134,6 +134,8 @@ int main(int argc, char** argv) {
   if (decode != nsPerPdu.end() && baseline != nsPerPdu.end() && baseline->second > 0) {
     std::printf("sms_bench: %zu PDUs; decoder %.0f ns per PDU, baseline %.0f ns per PDU, ratio %.2f\n",
                 corpus.size(), decode->second, baseline->second, decode->second / baseline->second);
+    std::printf("RESULT|sms|decoder|%.1f|ns/PDU|%.1f|%.2f|-\n", decode->second, baseline->second,
+                decode->second / baseline->second);
   }
   return 0;
 }

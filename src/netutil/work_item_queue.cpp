@@ -88,17 +88,23 @@ bool CWorkItemQueue::Start() {
 bool CWorkItemQueue::Enqueue(CWorkItem* item) {
   std::unique_ptr<CWorkItem> owned(item);
   bool accepted;
+  bool wasEmpty = false;
   {
     std::lock_guard lock(state_->queueLock);
     accepted = !state_->stopping;
     if (accepted && owned) {
+      wasEmpty = state_->items.empty();
       state_->items.push_back(std::move(owned));
     }
   }
   if (!accepted) {
     return false;  // the refused item is deleted here, outside the lock
   }
-  state_->work.Set();
+  // The worker empties the queue before it waits again, so only the first item of a run needs the
+  // signal; a burst costs one wake-up, not one per item.
+  if (wasEmpty) {
+    state_->work.Set();
+  }
   return true;
 }
 

@@ -79,6 +79,17 @@ void Event::Reset() {
 }
 
 bool Event::Wait(uint32_t ms) {
+  if (ms == 0) {
+    // A poll (a worker's quit check before each item) needs none of WaitAny's registration.
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (!state_->signaled) {
+      return false;
+    }
+    if (state_->policy == ResetPolicy::kAutomatic) {
+      state_->signaled = false;
+    }
+    return true;
+  }
   Event* const self = this;
   return WaitAny(std::span<Event* const>(&self, 1), ms) == 0;
 }

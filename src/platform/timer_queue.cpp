@@ -1,6 +1,7 @@
 #include "platform/timer_queue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -25,6 +26,8 @@ constexpr std::size_t kMaxPoolThreads = 64;
 
 // How long the process-exit teardown waits for a callback still running before abandoning it.
 constexpr uint32_t kExitJoinMs = 5000;
+
+std::atomic<uint64_t> gDispatches{0};
 
 struct Timer;
 using Schedule = std::multimap<SteadyClock::time_point, std::shared_ptr<Timer>>;
@@ -281,6 +284,7 @@ void Core::PoolLoop(uint64_t epoch, const std::shared_ptr<QueueThread>& self) {
     self->busy = true;
     guard.unlock();
     tRunningTimer = timer.get();
+    gDispatches.fetch_add(1, std::memory_order_relaxed);
     timer->callback(timer->context, true);
     tRunningTimer = nullptr;
     guard.lock();
@@ -325,6 +329,10 @@ bool ChangeQueueTimer(TimerHandle handle, uint32_t dueMs, uint32_t periodMs) {
 
 bool DeleteQueueTimer(TimerHandle handle, bool waitForCallbacks) {
   return Queue().Delete(handle, waitForCallbacks);
+}
+
+uint64_t QueueTimerDispatchCount() {
+  return gDispatches.load(std::memory_order_relaxed);
 }
 
 }  // namespace platform

@@ -34,4 +34,7 @@ bool ChangeQueueTimer(TimerHandle handle, uint32_t dueMs, uint32_t periodMs);
 // False for an unknown handle.
 bool DeleteQueueTimer(TimerHandle handle, bool waitForCallbacks);
 
+// Timer callbacks started since the process began: the wake-ups the timers cost, for idle checks.
+uint64_t QueueTimerDispatchCount();
+
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "trace/scope_trace.h"
 
+#include <cstring>
+
 #include "trace/trace.h"
 #include "vesk/host_interfaces.h"
 
@@ -7,14 +9,23 @@ ScopeTrace::ScopeTrace(IHostTraceLog* traceLog, int32_t category, const char* na
     : ScopeTrace(traceLog, category, name, kTraceLevelVerbose) {}
 
 ScopeTrace::ScopeTrace(IHostTraceLog* traceLog, int32_t category, const char* name, int32_t level)
-    : traceLog_(traceLog), category_(category), level_(level), name_(name != nullptr ? name : "NULL") {
-  if (traceLog_ != nullptr) {
-    traceLog_->TraceA(category_, level_, "==> %s", name_.c_str());
+    : traceLog_(traceLog), category_(category), level_(level) {
+  shortName_[0] = '\0';
+  if (traceLog_ == nullptr) {
+    return;  // nothing is ever written: no copy
   }
+  const char* text = name != nullptr ? name : "NULL";
+  const std::size_t length = std::strlen(text);
+  if (length < kShortName) {
+    std::memcpy(shortName_, text, length + 1);
+  } else {
+    longName_.assign(text, length);
+  }
+  traceLog_->TraceA(category_, level_, "==> %s", Name());
 }
 
 ScopeTrace::~ScopeTrace() {
   if (traceLog_ != nullptr) {
-    traceLog_->TraceA(category_, level_, "<== %s", name_.c_str());
+    traceLog_->TraceA(category_, level_, "<== %s", Name());
   }
 }

@@ -5,6 +5,7 @@
 // written as NULL. A null trace-log pointer writes nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,8 +22,15 @@ class ScopeTrace {
   ScopeTrace& operator=(const ScopeTrace&) = delete;
 
  private:
+  const char* Name() const { return longName_.empty() ? shortName_ : longName_.c_str(); }
+
+  // Hot paths (the NMEA parser, vendor callbacks) trace every call: a name of up to 63 characters is
+  // copied here rather than onto the heap.
+  static constexpr std::size_t kShortName = 64;
+
   IHostTraceLog* traceLog_;
   int32_t category_;
   int32_t level_;
-  std::string name_;
+  char shortName_[kShortName];
+  std::string longName_;
 };

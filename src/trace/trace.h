@@ -6,6 +6,7 @@
 // any thread; a null trace-log pointer means no call at all.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -29,9 +30,22 @@ namespace trace_detail {
 template <typename... Args>
 inline constexpr bool kAllPrintfArguments = (std::is_scalar_v<Args> && ...);
 
-// kTraceIndent followed by the message converted to narrow text.
-std::string IndentedNarrowFormat(const char16_t* message);
-std::string IndentedNarrowFormat(const char* message);
+// kTraceIndent followed by the message converted to narrow text. Built on every traced line, even
+// for a host that filters it: a format that fits is built in place, without the heap.
+class IndentedFormat {
+ public:
+  explicit IndentedFormat(const char16_t* message);
+  explicit IndentedFormat(const char* message);
+  IndentedFormat(const IndentedFormat&) = delete;
+  IndentedFormat& operator=(const IndentedFormat&) = delete;
+
+  const char* c_str() const { return long_.empty() ? short_ : long_.c_str(); }
+
+ private:
+  static constexpr std::size_t kShort = 256;
+  char short_[kShort];
+  std::string long_;
+};
 
 }  // namespace trace_detail
 
@@ -56,7 +70,7 @@ void TraceDeviceMessage(IHostTraceLog* traceLog, int32_t category, int32_t level
   if (traceLog == nullptr) {
     return;
   }
-  const std::string format = trace_detail::IndentedNarrowFormat(message);
+  const trace_detail::IndentedFormat format(message);
   traceLog->TraceA(category, level, format.c_str(), args...);
 }
 
@@ -68,6 +82,6 @@ void TraceNarrowMessage(IHostTraceLog* traceLog, int32_t category, int32_t level
   if (traceLog == nullptr) {
     return;
   }
-  const std::string format = trace_detail::IndentedNarrowFormat(message);
+  const trace_detail::IndentedFormat format(message);
   traceLog->TraceA(category, level, format.c_str(), args...);
 }

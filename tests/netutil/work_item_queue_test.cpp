@@ -154,5 +154,54 @@ TEST_F(WorkItemQueueTest, IdleWorkerIsBlockedNotSpinning) {
   EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 10);
 }
 
+// Items offered while the worker is busy, and items offered one at a time after it has emptied the
+// queue, all run in order without a Stop to push them through.
+struct WakeCase {
+  const char* name;
+  int producers;
+  bool oneAtATime;  // each item waits for the previous one to have run
+};
+class WorkItemQueueWakeTest : public Scaled<testing::TestWithParam<WakeCase>> {};
+
+TEST_P(WorkItemQueueWakeTest, EveryItemRunsWithoutAStop) {
+  constexpr int kPerProducer = 500;
+  const WakeCase& c = GetParam();
+  Log log;
+  CWorkItemQueue queue;
+  ASSERT_TRUE(queue.Start());
+  std::atomic<int> ran{0};
+  std::vector<std::thread> producers;
+  for (int p = 0; p < c.producers; ++p) {
+    producers.emplace_back([&, p] {
+      for (int i = 0; i < kPerProducer; ++i) {
+        EventPtr done = NewEvent();
+        EXPECT_TRUE(queue.Enqueue(new Item(log, p * kPerProducer + i, [&ran, done] {
+          ++ran;
+          done->Set();
+        })));
+        if (c.oneAtATime) {
+          EXPECT_TRUE(done->Wait(kTimeoutMs));
+        }
+      }
+    });
+  }
+  for (std::thread& t : producers) {
+    t.join();
+  }
+  ASSERT_TRUE(Eventually([&] { return ran.load() == c.producers * kPerProducer; }));
+  // Each producer's items ran in the order it offered them.
+  std::vector<int> last(c.producers, -1);
+  for (int id : log.Ran()) {
+    EXPECT_GT(id, last[id / kPerProducer]);
+    last[id / kPerProducer] = id;
+  }
+  EXPECT_TRUE(queue.Stop(kTimeoutMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, WorkItemQueueWakeTest,
+                         testing::Values(WakeCase{"OneByOne", 1, true}, WakeCase{"Burst", 1, false},
+                                         WakeCase{"ThreeBursts", 3, false}),
+                         [](const testing::TestParamInfo<WakeCase>& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace netutil_test

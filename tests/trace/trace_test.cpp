@@ -22,9 +22,14 @@ struct ScopeCase {
   int32_t expectedLevel;
 };
 
+// Names on both sides of the length the scope keeps without allocating, and one well past it.
+const std::string kName63 = "CVeskSDK::" + std::string(53, 'a');
+const std::string kName64 = "CVeskSDK::" + std::string(54, 'b');
+const std::string kName120 = "CVeskSDK::" + std::string(110, 'c');
+
 // An operation shaped like the module's: the scope first, then a way out before the work is done.
 bool TracedOperation(IHostTraceLog* log, const ScopeCase& c) {
-  char name[64] = {};
+  char name[128] = {};
   if (c.scopeName != nullptr) {
     std::strncpy(name, c.scopeName, sizeof(name) - 1);
   }
@@ -61,12 +66,15 @@ TEST_P(ScopeTraceTest, WritesOneEntryAndOneExitLine) {
   EXPECT_TRUE(log.AllScopesBalanced());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scopes, ScopeTraceTest,
-                         testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true,
-                                                   "CVeskSDK::Connect", 5},
-                                         ScopeCase{"NullName", nullptr, std::nullopt, true, "NULL", 5},
-                                         ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6}),
-                         [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
+INSTANTIATE_TEST_SUITE_P(
+    Scopes, ScopeTraceTest,
+    testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, "CVeskSDK::Connect", 5},
+                    ScopeCase{"NullName", nullptr, std::nullopt, true, "NULL", 5},
+                    ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6},
+                    ScopeCase{"LongestKeptInPlace", kName63.c_str(), std::nullopt, false, kName63.c_str(), 5},
+                    ScopeCase{"ShortestOnTheHeap", kName64.c_str(), std::nullopt, false, kName64.c_str(), 5},
+                    ScopeCase{"LongName", kName120.c_str(), std::nullopt, true, kName120.c_str(), 5}),
+    [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
 
 struct MessageCase {
   const char* name;
@@ -106,6 +114,31 @@ INSTANTIATE_TEST_SUITE_P(
                                                      "Could not load %hs", "QCWWAN2k.dll");
                                 },
                                 'A', 3, "    Could not load QCWWAN2k.dll"},
+                    // Formats up to 251 characters are built in place, longer ones on the heap.
+                    MessageCase{"DeviceLongestInPlace",
+                                [](IHostTraceLog* log) {
+                                  const std::u16string text(251, u'w');
+                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str());
+                                },
+                                'A', 4, "    " + std::string(251, 'w')},
+                    MessageCase{"DeviceLongWithNonAscii",
+                                [](IHostTraceLog* log) {
+                                  const std::u16string text = std::u16string(252, u'w') + u"\u00e9%d";
+                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str(), 7);
+                                },
+                                'A', 4, "    " + std::string(252, 'w') + "\xC3\xA9" + "7"},
+                    MessageCase{"NarrowLongestInPlace",
+                                [](IHostTraceLog* log) {
+                                  const std::string text(251, 'n');
+                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str());
+                                },
+                                'A', 4, "    " + std::string(251, 'n')},
+                    MessageCase{"NarrowLong",
+                                [](IHostTraceLog* log) {
+                                  const std::string text = std::string(300, 'n') + "%hs";
+                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str(), "!");
+                                },
+                                'A', 4, "    " + std::string(300, 'n') + "!"},
                     MessageCase{"BaseWideArguments",
                                 [](IHostTraceLog* log) {
                                   TraceWideMessage(log, kTraceCategory, kTraceLevelVerbose,
