@@ -82,7 +82,9 @@ TEST_F(GpsTest, PositionsOfATrackArriveAtMostOncePerPeriod) {
     }
     EXPECT_TRUE(onTrack) << gps.latitude << " " << gps.longitude;
   }
-  ExpectApart(times, kGpsPeriodMs);
+  // Measured where the host receives them, so one late delivery may shorten the next gap: judge the
+  // whole span, which a notification per sentence (one a second) would fall far short of.
+  EXPECT_GE(times.back() - times.front(), AtLeast(kGpsPeriodMs * static_cast<uint32_t>(times.size() - 2)));
   EXPECT_TRUE(sdk_->StopGPSTracking());
 }
 
