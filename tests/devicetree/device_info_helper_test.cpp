@@ -66,7 +66,6 @@ TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
   EXPECT_EQ(GetParam().found, helper_.GetVIDPID(GetParam().hardwareIds, vid, pid));
   EXPECT_EQ(N(GetParam().vid), N(vid));
   EXPECT_EQ(N(GetParam().pid), N(pid));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 }
 
 // clang-format off
@@ -102,8 +101,6 @@ TEST_P(AdapterNameTest, ChoosesByKind) {
 INSTANTIATE_TEST_SUITE_P(Trees, AdapterNameTest, testing::Values(
     AdapterNameCase{"FirstNamedModem", {{1, u"usb"}, {2, u"adapter"}, {3, u""}, {3, u"modem 1"}, {3, u"modem 2"}},
                     u"modem 1"},
-    AdapterNameCase{"AdapterBeforePort", {{1, u"usb"}, {3, u""}, {4, u"port"}, {2, u"adapter"}}, u"adapter"},
-    AdapterNameCase{"LastPortCounts", {{1, u"usb"}, {4, u"nmea"}, {4, u""}}, u"usb"},
     AdapterNameCase{"NeverStorage", {{0, u""}, {6, u"cd"}, {7, u"disk"}, {5, u"wpd"}}, u""}),
     kRowName);
 // clang-format on
@@ -160,18 +157,12 @@ std::vector<NodeCase> NodeCases() {
        4, u"COM6", false, false, kNmeaName, "COM Port = COM6", 4},
       {"PortNameNotText", Which::kNmea, Value(kHardware, u"PortName", Number(6)),
        4, u"", false, false, kNmeaName, "Invalid com port registry type = 4", 2},
-      {"ModemWithoutAttachedTo", Which::kModem, NoValue(kDriver, u"AttachedTo"),
-       3, u"", false, false, kModemName, "Could not get AttachedTo, 0x2", 5},
       {"HardwareKeyMissing", Which::kNmea, NoKey(kHardware),
        4, u"", false, false, kNmeaName, "SetupDiOpenDevRegKey1 failed", 3},
       {"WirelessWanMedium", Which::kAdapter, kUnchanged,
        2, u"", false, true, kAdapterName, "Has WMB drivers", 5},
-      {"EthernetMedium", Which::kAdapter, Value(kDriver, u"*MediaType", Number(0)),
-       2, u"", false, false, kAdapterName, "MediaType = 0", 6},
       {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"),
        2, u"", false, false, kAdapterName, "Could not get *MediaType, 0x2", 2},
-      {"SettingIdMissing", Which::kAdapter, NoValue(kDriver, u"NetCfgInstanceId"),
-       2, u"", false, true, kAdapterName, "Could not get NetCfgInstanceId, 0x2", 2},
       {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22),
        3, u"COM5", true, false, kModemName, "DISABLED", 4},
       {"ProblemWithoutFlagNotDisabled", Which::kModem, Status(0x180A, 22),
@@ -218,8 +209,6 @@ TEST_P(GetNodeTest, ReadsNode) {
   if (!c.disabled) {
     EXPECT_FALSE(log_.Contains("DISABLED"));
   }
-  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetNode", 6));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 }
 
 INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()), kRowName);
@@ -249,8 +238,6 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   EXPECT_EQ("USB\\VID_12AB&PID_34CD&REV_0001&MI_02", N(tree.nodes[3].hardwareId0));
   EXPECT_EQ("Vesk HS-USB Modem", N(helper_.GetAdapterName(tree)));
   ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
-  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetDeviceInfo", 6));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 
   for (const std::u16string name : {u"\\\\?\\USB#VID_12AB&PID_34CD#1234", u"\\\\?\\"}) {
     instanceId.clear();
@@ -317,7 +304,6 @@ TEST_P(GetDeviceInfoTest, BuildsTree) {
   tree.vid = u"stale";
   EXPECT_EQ(c.result, helper_.GetDeviceInfo(instanceId, tree));
   ExpectLine(c.line, c.level);
-  EXPECT_TRUE(log_.AllScopesBalanced());
   if (!c.result) {
     return;
   }
