@@ -117,8 +117,10 @@ TEST_P(SMSParserPduTest, GivesTheFirstFaultsCodeAndTheTime) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, SMSParserPduTest, testing::Values(
     PduRow{"Ucs2", [](Pdu& p) { p.codingScheme = 8; }, 9},
+    PduRow{"EightBitData", [](Pdu& p) { p.codingScheme = 4; }, 9},
     PduRow{"AlphanumericSender", [](Pdu& p) { p.senderType = 0xD0; }, 15},
     PduRow{"UserDataHeader", [](Pdu& p) { p.firstOctet = 0x44; }, 14},
+    PduRow{"StatusReportRequested", [](Pdu& p) { p.firstOctet = 0x24; }, 14},
     PduRow{"OddSenderLosesOnlyItsFiller", [](Pdu& p) { p.senderDigits = 1; p.sender = {0xF1}; }, 0},
     PduRow{"SenderAllFiller", [](Pdu& p) { p.senderDigits = 3; p.sender = {0xFF, 0xFF}; }, 12},
     PduRow{"NoServiceCentre", [](Pdu& p) { p.centre = {0x00}; }, 2},
@@ -128,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SMSParserPduTest, testing::Values(
     PduRow{"SenderTypeBeforeCodingScheme", [](Pdu& p) { p.senderType = 0xD0; p.codingScheme = 8; }, 15},
     PduRow{"NationalSenderIsAccepted", [](Pdu& p) { p.senderType = 0xC8; }, 0},
     PduRow{"Year90IsThisCentury", Stamp({0x09, 0x70, 0x40, 0x21, 0x00, 0x00, 0x00}), 0, 3802870800},
-    PduRow{"Year91IsTheLast", Stamp({0x19, 0x10, 0x10, 0x00, 0x00, 0x00, 0x00}), 0, 662706000},
+    PduRow{"Year98", Stamp({0x89, 0x21, 0x13, 0x32, 0x95, 0x95, 0x00}), 0, 915166799},
     // Month 00 counts back into December, as the C runtime's normalisation does: 2009-12-01.
     PduRow{"MonthZero", Stamp({0x01, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00}), 0, 1259643600},
     // A hex digit ends the number: hour "1A" is 1, minute "A1" is 0.
@@ -170,6 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                             u"@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘΞÆæßÉ !\"#¤%&'()*+,-./0123456789:;<=>?"
                             u"¡ABCDEFGHIJKLMNOPQRSTUVWXYZÄÖÑÜ§¿abcdefghijklmnopqrstuvwxyzäöñüà"
                             u"\f^{}\\[~]|€"},
+                    BodyRow{"FullMessageOf160", Septets(std::string(160, '7')), std::u16string(160, u'7')},
                     BodyRow{"AtSignDoesNotEndTheBody", {0x00, 0x41, 0x00}, u"@A@"},
                     BodyRow{"CodeWithoutExtensionIsItsDefault", {0x1B, 0x41, 0x1B, 0x04}, u"Aè"},
                     BodyRow{"TrailingEscapeIsDropped", {0x41, 0x1B}, u"A"},

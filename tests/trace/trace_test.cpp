@@ -63,7 +63,6 @@ TEST_P(ScopeTraceTest, WritesOneEntryAndOneExitLine) {
 INSTANTIATE_TEST_SUITE_P(Scopes, ScopeTraceTest,
                          testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true,
                                                    "CVeskSDK::Connect", 5},
-                                         ScopeCase{"NullName", nullptr, std::nullopt, true, "NULL", 5},
                                          ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6}),
                          [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
 
