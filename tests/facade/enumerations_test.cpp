@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Tables, TranslationTest, testing::Values(
           return Pair{*caps, static_cast<uint32_t>(ServiceTypeForDataCaps(*caps).value_or(-1))};
         }},
     TranslationRow{"ServiceSelectionToCdmaAndGsmPreference",
-        {{1, Pair{0, 0}}, {2, Pair{9, 6}}, {3, Pair{17, 10}}, {4, Pair{0, 0}}, {0, Pair{0, 0}}, {7, Pair{0, 0}}},
+        {{1, Pair{0, 0}}, {2, Pair{9, 6}}, {3, Pair{17, 10}}, {7, Pair{0, 0}}},
         [](int64_t key) -> std::optional<Pair> {
           auto preference = TechnologyPreferenceForServiceSelection(static_cast<int32_t>(key));
           return Pair{preference.cdma, preference.gsm};
