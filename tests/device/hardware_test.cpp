@@ -35,7 +35,6 @@ const std::string kLongId(300, '7');
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Table, ModemModelTest, testing::Values(
     ModelRow{"Vesk1000", "88", "Vesk MDM-1000 (88)", "    VESK 1000 device, description: Vesk MDM-1000 (88)"},
-    ModelRow{"Vesk2000", "12", "Vesk MDM-2000 (12)", "    VESK 2000 device, description: Vesk MDM-2000 (12)"},
     ModelRow{"TrailingBlank", "88 ", "88 ", "    Unknown VESK device: 88 "},
     ModelRow{"Null", nullptr, "", "    Unknown VESK device: "},
     ModelRow{"TooLong", kLongId.c_str(), kLongId.substr(0, 259), "    Unknown VESK device: " + kLongId}),
@@ -64,8 +63,6 @@ INSTANTIATE_TEST_SUITE_P(Table, CarrierNameTest,
                                          // A name that two IDs share, each from its own row.
                                          CarrierRow{107, "Telstra", false}, CarrierRow{212, "Telstra", false},
                                          CarrierRow{0, "Undefined (0x0)", true},
-                                         CarrierRow{255, "Undefined (0xff)", true},
-                                         CarrierRow{300, "Undefined (0x12c)", true},
                                          CarrierRow{-2, "Undefined (0xfffffffe)", true}));
 
 }  // namespace

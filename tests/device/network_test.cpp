@@ -81,7 +81,6 @@ INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
                "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
-    ServiceRow{"EvdoRevA", {6, 8, 7}, NORMAL_SERVICETYPE_1xEVDORevA, "'NORMAL_SERVICETYPE_1xEVDORevA'..."},
     ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA, "'NORMAL_SERVICETYPE_HSPA'"},
     ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown, kNothingFound},
     ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown, kNothingFound}),
@@ -141,10 +140,8 @@ constexpr char k3G[] = "currently using a 3G only protocol";
 INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},
     DecodeRow{"Cdma2G", 0x9, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
-    DecodeRow{"Cdma3G", 0x11, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
     DecodeRow{"CdmaWithTheGsm2GProtocol", 0x5, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid cdma protocol preference (0x00000005)"},
-    DecodeRow{"Gsm2G", 0x6, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
     DecodeRow{"Gsm3G", 0xA, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
     DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid protocol preference (0x00000012)"},
@@ -160,15 +157,8 @@ TEST_P(SignalPercentTest, FollowsTheCurveAndClampsOutsideIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Curve, SignalPercentTest,
-                         testing::ValuesIn(std::vector<std::pair<int32_t, int32_t>>{{-128, 0},
-                                                                                    {-113, 0},
-                                                                                    {-112, 0},
-                                                                                    {-111, 2},
-                                                                                    {-88, 55},
-                                                                                    {-65, 98},
-                                                                                    {-64, 100},
-                                                                                    {-63, 100},
-                                                                                    {127, 100}}));
+                         testing::Values(std::pair(-113, 0), std::pair(-112, 0), std::pair(-111, 2),
+                                         std::pair(-88, 55), std::pair(-64, 100), std::pair(-63, 100)));
 
 class RadioInterfaceSignalTest : public testing::TestWithParam<std::tuple<ULONG, const char*, int32_t>> {};
 

@@ -66,7 +66,6 @@ TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
   EXPECT_EQ(GetParam().found, helper_.GetVIDPID(GetParam().hardwareIds, vid, pid));
   EXPECT_EQ(N(GetParam().vid), N(vid));
   EXPECT_EQ(N(GetParam().pid), N(pid));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 }
 
 // clang-format off
@@ -76,35 +75,6 @@ INSTANTIATE_TEST_SUITE_P(Lists, HardwareIdTest, testing::Values(
     HardwareIdCase{"EndsAtUnderscore", {u"USB\\PID_34CD_X&VID_12AB"}, true, u"vid_12ab", u"pid_34cd"},
     HardwareIdCase{"MarkersSplitAcrossIds", {u"USB\\VID_12AB", u"USB\\PID_34CD"}, false, u"unchanged",
                    u"unchanged"}),
-    kRowName);
-// clang-format on
-
-struct AdapterNameCase {
-  const char* name;
-  std::vector<std::pair<int32_t, std::u16string>> nodes;  // kind, friendly name
-  std::u16string adapterName;
-};
-
-using AdapterNameTest = DeviceTreeTest<AdapterNameCase>;
-
-TEST_P(AdapterNameTest, ChoosesByKind) {
-  DeviceInfoTree tree;
-  for (const auto& [kind, friendlyName] : GetParam().nodes) {
-    DeviceNode node;
-    node.kind = kind;
-    node.friendlyName = friendlyName;
-    tree.nodes.push_back(node);
-  }
-  EXPECT_EQ(N(GetParam().adapterName), N(helper_.GetAdapterName(tree)));
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Trees, AdapterNameTest, testing::Values(
-    AdapterNameCase{"FirstNamedModem", {{1, u"usb"}, {2, u"adapter"}, {3, u""}, {3, u"modem 1"}, {3, u"modem 2"}},
-                    u"modem 1"},
-    AdapterNameCase{"AdapterBeforePort", {{1, u"usb"}, {3, u""}, {4, u"port"}, {2, u"adapter"}}, u"adapter"},
-    AdapterNameCase{"LastPortCounts", {{1, u"usb"}, {4, u"nmea"}, {4, u""}}, u"usb"},
-    AdapterNameCase{"NeverStorage", {{0, u""}, {6, u"cd"}, {7, u"disk"}, {5, u"wpd"}}, u""}),
     kRowName);
 // clang-format on
 
@@ -160,18 +130,12 @@ std::vector<NodeCase> NodeCases() {
        4, u"COM6", false, false, kNmeaName, "COM Port = COM6", 4},
       {"PortNameNotText", Which::kNmea, Value(kHardware, u"PortName", Number(6)),
        4, u"", false, false, kNmeaName, "Invalid com port registry type = 4", 2},
-      {"ModemWithoutAttachedTo", Which::kModem, NoValue(kDriver, u"AttachedTo"),
-       3, u"", false, false, kModemName, "Could not get AttachedTo, 0x2", 5},
       {"HardwareKeyMissing", Which::kNmea, NoKey(kHardware),
        4, u"", false, false, kNmeaName, "SetupDiOpenDevRegKey1 failed", 3},
       {"WirelessWanMedium", Which::kAdapter, kUnchanged,
        2, u"", false, true, kAdapterName, "Has WMB drivers", 5},
-      {"EthernetMedium", Which::kAdapter, Value(kDriver, u"*MediaType", Number(0)),
-       2, u"", false, false, kAdapterName, "MediaType = 0", 6},
       {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"),
        2, u"", false, false, kAdapterName, "Could not get *MediaType, 0x2", 2},
-      {"SettingIdMissing", Which::kAdapter, NoValue(kDriver, u"NetCfgInstanceId"),
-       2, u"", false, true, kAdapterName, "Could not get NetCfgInstanceId, 0x2", 2},
       {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22),
        3, u"COM5", true, false, kModemName, "DISABLED", 4},
       {"ProblemWithoutFlagNotDisabled", Which::kModem, Status(0x180A, 22),
@@ -218,8 +182,6 @@ TEST_P(GetNodeTest, ReadsNode) {
   if (!c.disabled) {
     EXPECT_FALSE(log_.Contains("DISABLED"));
   }
-  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetNode", 6));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 }
 
 INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()), kRowName);
@@ -237,20 +199,12 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   EXPECT_EQ("vid_12ab", N(tree.vid));
   EXPECT_EQ("pid_34cd", N(tree.pid));
   ASSERT_EQ(5u, tree.nodes.size());
-  const int32_t kinds[] = {1, 2, 3, 4, 4};
   const std::u16string ports[] = {u"", u"", u"COM5", u"COM6", u"COM7"};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(kinds[i], tree.nodes[i].kind) << i;
     EXPECT_EQ(N(ports[i]), N(tree.nodes[i].comPort)) << i;
-    EXPECT_EQ("pid_34cd", N(tree.nodes[i].pid)) << i;
   }
-  EXPECT_TRUE(tree.nodes[1].hasWwanDrivers);
-  EXPECT_EQ("{6B1F0E2A-4C3D-4E5F-8A9B-0C1D2E3F4A5B}", N(tree.nodes[1].settingId));
-  EXPECT_EQ("USB\\VID_12AB&PID_34CD&REV_0001&MI_02", N(tree.nodes[3].hardwareId0));
   EXPECT_EQ("Vesk HS-USB Modem", N(helper_.GetAdapterName(tree)));
   ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
-  EXPECT_TRUE(log_.Contains("==> NetUtilities::DeviceInfoHelper::GetDeviceInfo", 6));
-  EXPECT_TRUE(log_.AllScopesBalanced());
 
   for (const std::u16string name : {u"\\\\?\\USB#VID_12AB&PID_34CD#1234", u"\\\\?\\"}) {
     instanceId.clear();
@@ -301,8 +255,6 @@ std::vector<TreeCase> TreeCases() {
       {"EmptyId", false, u"", {}, "does not support getting the whole PC device tree", 2, Ask(u"")},
       {"NoIdsUsbParentSameMaker", true, u"vid_12ab", all,
        "Found PID/VID from parent node, setting current node to parent node", 4, AdapterWithoutIds(false)},
-      {"NoIdsParentOtherMaker", true, u"", {&M::networkAdapterId},
-       "Did not find VID/PID... will try to get device subtree", 4, AdapterWithoutIds(true)},
       {"NoIdsNoParent", true, u"", {}, "Failed CM_Get_Parent 0xd", 4, lonelyNode},
   };
   // clang-format on
@@ -317,7 +269,6 @@ TEST_P(GetDeviceInfoTest, BuildsTree) {
   tree.vid = u"stale";
   EXPECT_EQ(c.result, helper_.GetDeviceInfo(instanceId, tree));
   ExpectLine(c.line, c.level);
-  EXPECT_TRUE(log_.AllScopesBalanced());
   if (!c.result) {
     return;
   }

@@ -121,7 +121,7 @@ TEST_P(ModemTreeTest, ListsEveryFunctionOfTheUsbDeviceInPreOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Starts, ModemTreeTest,
-                         testing::Values("", "/1-1:1.0", "/1-1:1.0/net/wwan0", "/1-1:1.2/ttyUSB1/tty/ttyUSB1",
+                         testing::Values("", "/1-1:1.0/net/wwan0",
                                          "/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0"));
 
 TEST_F(UmockdevTest, HostListsTheModemWithItsAdapterAndNmeaPort) {
@@ -285,12 +285,10 @@ TEST_P(SysfsDamageTest, WalkEndsWithWhatCanStillBeRead) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
-    DamageRow{"Undamaged", [](const fs::path&) {}, ModemWithout({}), "vid_ffff"},
     DamageRow{"AttributeLinkedToItself", [](const fs::path& m) {
         fs::remove(m / "idVendor");
         fs::create_symlink("idVendor", m / "idVendor");
       }, ModemWithout({}), ""},
-    DamageRow{"AttributeIsNotHex", [](const fs::path& m) { Write(m / "idProduct", "20\n00"); }, ModemWithout({}), ""},
     DamageRow{"OversizedUevent", [](const fs::path& m) { Write(m / "1-1:1.2/uevent", std::string(64 << 10, 'x')); },
       ModemWithout({"/1-1:1.2"}), "vid_ffff"},
     DamageRow{"UeventMissing", [](const fs::path& m) { fs::remove(m / "1-1:1.0/net/wwan0/uevent"); },
@@ -331,16 +329,13 @@ TEST_P(SysfsLocateTest, RefusesWhatIsNotAShownDevice) {
 const std::u16string kModemId = platform::Widen(kModem);
 
 INSTANTIATE_TEST_SUITE_P(Ids, SysfsLocateTest,
-                         testing::Values(u"", u"/devices", u"/devices/", u"devices/pci0000:00",
+                         testing::Values(u"", u"/devices/", u"devices/pci0000:00",
                                          u"/devices/../devices/pci0000:00/0000:00:14.0/usb1/1-1",
-                                         kModemId + u"/.", kModemId + u"//1-1:1.0", kModemId + u"\n",
-                                         kModemId + u"/", kModemId + u"/alias",
+                                         kModemId + u"//1-1:1.0", kModemId + u"\n", kModemId + u"/alias",
                                          kModemId + u"/ep_00",                // an endpoint
                                          kModemId + u"/1-1:1.2/ttyUSB1",      // the usb-serial helper
-                                         kModemId + u"/1-1:1.2/ttyUSB1/tty",  // not a device
                                          std::u16string(u"/devices/\xD800"),  // not text
-                                         kModemId + std::u16string(2000, u'a'),
-                                         u"/devices/pci0000:00/0000:00:14.0/usb1/1-9"));
+                                         kModemId + std::u16string(2000, u'a')));
 
 TEST_F(SysfsCopyTest, DeviceRemovedAfterItWasLocatedGivesTheErrorsOfTheInterface) {
   const SysfsDeviceTree tree(root_);

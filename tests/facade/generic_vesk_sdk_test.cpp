@@ -68,7 +68,7 @@ class GenericVeskSDKTest : public testing::Test {
   std::unique_ptr<TestGenericSDK> sdk_ = std::make_unique<TestGenericSDK>(&log_, &journal_);
 };
 
-enum class Texts { kNone, kBoth, kIdOnly, kKeyOnly };
+enum class Texts { kNone, kBoth, kIdOnly };
 
 struct ConnectRow {
   const char* label;
@@ -91,7 +91,7 @@ TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
   journal_.SetResult("1K:QCWWANConnect", row.result1K);
 
   EXPECT_EQ(sdk_->Connect(row.texts == Texts::kBoth || row.texts == Texts::kIdOnly ? id : nullptr,
-                          row.texts == Texts::kBoth || row.texts == Texts::kKeyOnly ? key : nullptr),
+                          row.texts == Texts::kBoth ? key : nullptr),
             row.expectedResult);
 
   EXPECT_EQ(sdk_->ConnectedGeneration(), row.expectedGeneration);
@@ -115,13 +115,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, ConnectTest, testing::Values(
     ConnectRow{"NeitherGeneration", Texts::kNone, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"},
                {{"    Vesk2KSDK->QCWWANConnect() = 6", 4}, {"    Vesk1KSDK->QCWWANConnect() = 8", 4},
                 {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
-    ConnectRow{"NamedDevice", Texts::kBoth, 0, 0, 0, SDK_2000, {"2K:QCWWAN2kConnect"},
-               {{"    Connected to SDK = SDK_2000", 4}}},
     ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", Texts::kBoth, 15, 0, 15, 0, {"2K:QCWWAN2kConnect"},
                {{"    Vesk2KSDK->QCWWAN2kConnect(pDeviceID, pDeviceKey) = 15", 4},
                 {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
-    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}},
-    ConnectRow{"KeyWithoutId", Texts::kKeyOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}}),
+    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}}),
+
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -255,8 +253,6 @@ TEST_P(OverlapTest, GroupLocksDecideWhichCallsMayBeInTheLibraryTogether) {
 INSTANTIATE_TEST_SUITE_P(Rows, OverlapTest, testing::Values(
     OverlapRow{"SameGroup", "GetSessionState", [](GenericVeskSDK& s) { s.GetSessionState(nullptr); },
                "StopDataSession", [](GenericVeskSDK& s) { s.StopDataSession(1); }, false},
-    OverlapRow{"CallbackGroup", "SetNMEACallback", [](GenericVeskSDK& s) { s.SetNMEACallback(nullptr); },
-               "SetPowerCallback", [](GenericVeskSDK& s) { s.SetPowerCallback(nullptr); }, false},
     OverlapRow{"DifferentGroups", "GetSessionState", [](GenericVeskSDK& s) { s.GetSessionState(nullptr); },
                "GetSignalStrength", [](GenericVeskSDK& s) { s.GetSignalStrength(nullptr, nullptr); }, true},
     OverlapRow{"DisconnectExcludesEveryGroup", "QCWWANDisconnect", [](GenericVeskSDK& s) { s.QCWWANDisconnect(); },

@@ -5,7 +5,6 @@
 #include <bit>
 #include <locale>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -52,32 +51,15 @@ TEST_P(NumberReaderTest, ReadsAsStreamExtractionDoes) {
   ExpectSameAsStream(GetParam());
 }
 
-// The sweep below covers short texts; these are the long and the out-of-range ones.
+// Long and out-of-range fields; short random ones are left to the fuzz target.
 INSTANTIATE_TEST_SUITE_P(Fields, NumberReaderTest,
                          testing::Values("\t\n\v\f\r", "\t-3.5x", "0x1A", "inf", "nan",
                                          "\x80"
                                          "5",
-                                         "1e400", "-1e400", "1e-400", "-1e-400", "2e-324", "3e-324",
-                                         "1e99999999999999999999", "179769313486231570814527423731704",
-                                         "1.7976931348623157e308", "1.7976931348623159e308", "2147483648",
-                                         "-2147483649", "4294967296", "-4294967295",
-                                         "99999999999999999999999",
+                                         "1e400", "-1e-400", "3e-324", "1e99999999999999999999",
+                                         "179769313486231570814527423731704", "1.7976931348623157e308",
+                                         "1.7976931348623159e308", "2147483648", "-2147483649", "4294967296",
+                                         "-4294967295", "99999999999999999999999",
                                          "0.1000000000000000055511151231257827021181583404541015625"));
-
-// Blind spots of a hand-picked table: every short text over the characters that matter.
-TEST(NumberReaderSweepTest, RandomFieldsReadAsStreamExtractionDoes) {
-  const std::string alphabet = " \t+-.eE0123456789x5";
-  std::mt19937 random(20240601);
-  for (int i = 0; i < 20000; ++i) {
-    std::string text(random() % 12, ' ');
-    for (char& c : text) {
-      c = alphabet[random() % alphabet.size()];
-    }
-    ExpectSameAsStream(text);
-    if (testing::Test::HasFailure()) {
-      break;
-    }
-  }
-}
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_P(ClockScaleTest, SleepAndTickCountFollowTheScale) {
   EXPECT_GE(TickCount() - ticksBefore, 400u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, ClockScaleTest, testing::Values(0.02, 0.25, 1.0));
+INSTANTIATE_TEST_SUITE_P(Scales, ClockScaleTest, testing::Values(0.02, 1.0));
 
 class ClockScaleChangeTest : public testing::TestWithParam<std::pair<double, double>> {};
 

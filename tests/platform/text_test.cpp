@@ -21,8 +21,7 @@ TEST_P(WidenTest, ReplacesEachBadSequenceAndKeepsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Utf8, WidenTest,
-    testing::Values(WidenCase{"h\xC3\xA9", u"h\u00E9", true},
-                    WidenCase{"\xF0\x9F\x98\x80", u"\xD83D\xDE00", true},
+    testing::Values(WidenCase{"\xF0\x9F\x98\x80", u"\xD83D\xDE00", true},
                     WidenCase{std::string("a\0b", 3), std::u16string(u"a\0b", 3), true},
                     WidenCase{"\xC0\xAFz", u"\xFFFD\xFFFDz", false},                    // overlong
                     WidenCase{"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD", false},            // surrogate
@@ -45,10 +44,8 @@ TEST_P(NarrowTest, ReplacesUnpairedSurrogatesAndKeepsTheRest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Utf16, NarrowTest,
-                         testing::Values(NarrowCase{u"h\u20AC", "h\xE2\x82\xAC", true},
-                                         NarrowCase{u"\xD83D\xDE00", "\xF0\x9F\x98\x80", true},
+                         testing::Values(NarrowCase{u"\xD83D\xDE00", "\xF0\x9F\x98\x80", true},
                                          NarrowCase{u"a\xD800", "a\xEF\xBF\xBD", false},
-                                         NarrowCase{u"\xDC00z", "\xEF\xBF\xBDz", false},
                                          NarrowCase{u"\xDC00\xD800", "\xEF\xBF\xBD\xEF\xBF\xBD", false}));
 
 TEST(TextTest, NullPointersConvertToEmptyText) {

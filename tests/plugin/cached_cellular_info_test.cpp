@@ -94,7 +94,6 @@ TEST_P(TextFieldTest, OverlongTextIsCutAndTerminatedAndNullClears) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, TextFieldTest,
     testing::Values(TextField{&CCellularSDK::SetAdapterText, &CCellularSDK::GetAdapterText},
-                    TextField{&CCellularSDK::SetIccid, &CCellularSDK::GetIccid},
                     TextField{&CCellularSDK::SetFirmwareRevision, &CCellularSDK::GetCachedFirmwareRevision}));
 
 class ResetTest : public CachedInfoTest, public testing::WithParamInterface<uint32_t> {};

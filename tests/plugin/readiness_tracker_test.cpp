@@ -57,8 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Sequences, ReadinessTest, testing::Values(
        {kSim, kInit, kAttached, kSim, kInit}},
     Row{"SpecialPasswordRaisesInit", {{kPassword, 0}}, {kPassword, kInit}},
     Row{"DeviceState8SuppressesReady", {{kState, 8}, {kInfo, 0}, {kService, 2}}, {kState, kInit, kInfo, kService}},
-    Row{"OtherDeviceStatesChangeNothing", {{kState, 4}, {kInfo, 0}, {kService, 2}},
-       {kState, kInfo, kInit, kService, kReady}},
     Row{"CodesOutsideTheTrackedRangeChangeNothing",
        {{kRssi, 2}, {kInit, 0}, {WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE, 2}},
        {kRssi, kInit, WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE}}),
