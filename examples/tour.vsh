@@ -20,6 +20,8 @@ unlock 1234
 wait-for ready_to_connect 10000
 # What the host shows of the modem: identity, network, signal and session.
 card
+# The same at a glance, with what the notifications told (service, roaming, session) and the settings.
+status
 # A new message arrives (the simulator stores it and calls the module back); the GSM alphabet has
 # '@', accented letters and, through its extension table, the euro sign and braces.
 simulate sms = device from +4915112345678 2026-12-06 12:00:00 Café @ noon: €5 {ok}

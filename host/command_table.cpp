@@ -31,6 +31,7 @@ CommandTable BuildCommandTable() {
   AddDeviceCommands(table);
   AddSettingCommands(table);
   AddGpsCommands(table);
+  AddStatusCommands(table);
   AddWaitCommands(table);
   AddShellCommands(table);
   return table;

@@ -65,6 +65,8 @@ void AddDeviceCommands(CommandTable& table);
 void AddSettingCommands(CommandTable& table);
 // gps start|stop|status.
 void AddGpsCommands(CommandTable& table);
+// status.
+void AddStatusCommands(CommandTable& table);
 
 CommandTable BuildCommandTable();
 

@@ -1,11 +1,17 @@
 #include "host/console.h"
 
+#include <utility>
+
 namespace vesk_host {
 
 Console::Console() : start_(std::chrono::steady_clock::now()) {}
 
 void Console::Line(const std::string& text) {
   std::lock_guard<std::mutex> lock(lock_);
+  if (capturer_ == std::this_thread::get_id()) {
+    captured_.push_back(text);
+    return;
+  }
   std::fputs(text.c_str(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
@@ -22,6 +28,18 @@ void Console::Prompt(const std::string& text) {
   std::lock_guard<std::mutex> lock(lock_);
   std::fputs(text.c_str(), stdout);
   std::fflush(stdout);
+}
+
+void Console::BeginCapture() {
+  std::lock_guard<std::mutex> lock(lock_);
+  capturer_ = std::this_thread::get_id();
+  captured_.clear();
+}
+
+std::vector<std::string> Console::EndCapture() {
+  std::lock_guard<std::mutex> lock(lock_);
+  capturer_.reset();
+  return std::move(captured_);
 }
 
 double Console::Elapsed() const {

@@ -5,7 +5,10 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace vesk_host {
 
@@ -22,11 +25,18 @@ class Console {
   // The prompt of an interactive session, without a line break.
   void Prompt(const std::string& text);
 
+  // Until EndCapture, the lines that this thread writes with Line are kept instead of printed (the
+  // notification thread's lines still print), so that a command's output can be wrapped.
+  void BeginCapture();
+  std::vector<std::string> EndCapture();
+
   // Seconds since the host started, for time stamps.
   double Elapsed() const;
 
  private:
   std::mutex lock_;
+  std::optional<std::thread::id> capturer_;
+  std::vector<std::string> captured_;
   const std::chrono::steady_clock::time_point start_;
 };
 

@@ -21,6 +21,8 @@ struct HostSession {
   const CommandTable& commands;
   // wait-for looks for notifications from this index on, so each one satisfies a single wait-for.
   std::size_t waitCursor = 0;
+  // --json: each command's result is one JSON object, and no prompt is shown.
+  bool json = false;
 };
 
 }  // namespace vesk_host

@@ -134,4 +134,16 @@ std::string FormatNotification(const hostkit::RecordedNotification& notification
   return line;
 }
 
+const char* ServiceTypeText(uintptr_t type) {
+  return ServiceTypeName(type);
+}
+
+const char* RoamingText(uintptr_t roaming) {
+  return RoamingName(roaming);
+}
+
+const char* SimStatusText(uintptr_t status) {
+  return HostSimStatusName(status);
+}
+
 }  // namespace vesk_host

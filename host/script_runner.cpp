@@ -3,6 +3,8 @@
 #include <string>
 
 #include "host/command_parser.h"
+#include "host/json_output.h"
+#include "host/line_editor.h"
 
 namespace vesk_host {
 
@@ -10,10 +12,9 @@ bool RunCommands(std::istream& input, bool interactive, HostSession& session) {
   std::string text;
   int lineNumber = 0;
   while (true) {
-    if (interactive) {
-      session.console.Prompt("vesk> ");
-    }
-    if (!std::getline(input, text)) {
+    const bool read = interactive && !session.json ? ReadPromptLine(session.console, "vesk> ", input, &text)
+                                                   : static_cast<bool>(std::getline(input, text));
+    if (!read) {
       return true;
     }
     ++lineNumber;
@@ -31,7 +32,17 @@ bool RunCommands(std::istream& input, bool interactive, HostSession& session) {
       session.console.Error(where + "unknown command '" + line->name + "' (help lists the commands)");
       continue;
     }
-    switch (command->run(session, line->args)) {
+    if (session.json) {
+      session.console.BeginCapture();
+    }
+    const CommandResult result = command->run(session, line->args);
+    if (session.json) {
+      static const char* const kStatus[] = {"done", "bad-arguments", "script-failure", "quit"};
+      const std::vector<std::string> output = session.console.EndCapture();
+      session.console.Line(ResultJson(command->name, line->args, kStatus[static_cast<int>(result)], output,
+                                      session.console.Elapsed()));
+    }
+    switch (result) {
       case CommandResult::kDone:
         break;
       case CommandResult::kBadArguments:

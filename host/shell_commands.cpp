@@ -7,9 +7,21 @@
 namespace vesk_host {
 
 void AddShellCommands(CommandTable& table) {
-  table.Add({"help", "", "list the commands", [](HostSession& session, const std::vector<std::string>& args) {
-               if (!args.empty()) {
+  table.Add({"help", "[COMMAND]", "list the commands, or describe one",
+             [](HostSession& session, const std::vector<std::string>& args) {
+               if (args.size() > 1) {
                  return CommandResult::kBadArguments;
+               }
+               if (args.size() == 1) {
+                 const Command* command = session.commands.Find(args[0]);
+                 if (command == nullptr) {
+                   session.console.Line("help: no command '" + args[0] + "'");
+                   return CommandResult::kDone;
+                 }
+                 session.console.Line("usage: " + command->name +
+                                      (command->arguments.empty() ? "" : " " + command->arguments));
+                 session.console.Line("  " + command->help);
+                 return CommandResult::kDone;
                }
                for (const Command& command : session.commands.commands()) {
                  const std::string usage =

@@ -13,6 +13,7 @@
 #include "host/command_table.h"
 #include "host/console.h"
 #include "host/gpx_writer.h"
+#include "host/json_output.h"
 #include "host/module_loader.h"
 #include "host/notification_printer.h"
 #include "host/recording_notification_sink.h"
@@ -27,7 +28,7 @@ constexpr int kExitFailedScript = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [SCRIPT]\n"
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json] [SCRIPT]\n"
     "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
     "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
     "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
@@ -35,6 +36,7 @@ constexpr const char* kUsage =
     "  --module PATH  load the module from PATH (default: beside this program, then ../lib, then the\n"
     "                 loader's search path)\n"
     "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
+    "  --json         print every notification and command result as one JSON object a line\n"
     "Type 'help' at the prompt for the commands.\n";
 
 struct Options {
@@ -43,6 +45,7 @@ struct Options {
   std::optional<int32_t> level;
   std::string module;
   std::string gpxFile;
+  bool json = false;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -62,6 +65,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.module = argv[++i];
     } else if (arg == "--gpx" && hasValue) {
       options.gpxFile = argv[++i];
+    } else if (arg == "--json") {
+      options.json = true;
     } else if (!arg.starts_with("-") && options.script.empty()) {
       options.script = arg;
     } else {
@@ -113,8 +118,9 @@ int main(int argc, char** argv) {
     vesk_host::StreamTraceLog traceLog(traceStream,
                                        options->level.value_or(options->traceFile.empty() ? 3 : 6), console);
     hostkit::RecordingNotificationSink sink;
-    sink.SetListener([&console, &gpx](const hostkit::RecordedNotification& notification) {
-      console.Line(vesk_host::FormatNotification(notification, console.Elapsed()));
+    sink.SetListener([&console, &gpx, json = options->json](const hostkit::RecordedNotification& notification) {
+      console.Line(json ? vesk_host::NotificationJson(notification, console.Elapsed())
+                        : vesk_host::FormatNotification(notification, console.Elapsed()));
       if (notification.code == WWAN_NOTIFICATION_GPS_INFO_CHANGED && notification.gps) {
         if (notification.gps->hasFix != 0) {
           gpx.AddFix(*notification.gps, notification.utc);
@@ -135,6 +141,7 @@ int main(int argc, char** argv) {
     } else {
       const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
       vesk_host::HostSession session{sdk, sink, powerSource, console, commands};
+      session.json = options->json;
       const bool completed = options->script.empty()
                                  ? vesk_host::RunCommands(std::cin, isatty(0) != 0, session)
                                  : vesk_host::RunCommands(script, false, session);

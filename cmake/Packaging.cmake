@@ -1,0 +1,33 @@
+# The pkg-config file (relocatable: its prefix is found from its own folder) and the Debian packages.
+file(RELATIVE_PATH VESK_PC_PREFIX_FROM_PCDIR "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" VESK_PC_PREFIX_FROM_PCDIR "${VESK_PC_PREFIX_FROM_PCDIR}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/vesk-plugin.pc.in ${PROJECT_BINARY_DIR}/vesk-plugin.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vesk-plugin.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+        COMPONENT vesk_headers)
+
+# One .deb per component, named the Debian way: the module, its -dev part (headers, CMake and
+# pkg-config files), the reference host and the simulated vendor library.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vesk-plugin)
+set(CPACK_PACKAGE_VENDOR "Vesk plug-in developers")
+set(CPACK_PACKAGE_CONTACT "Vesk plug-in developers <vesk-plugin@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Plug-in module for Vesk mobile-broadband modems")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_COMPONENTS_ALL vesk_module vesk_headers vesk_host vesk_simulator)
+set(CPACK_DEBIAN_VESK_MODULE_PACKAGE_NAME vesk-plugin)
+set(CPACK_DEBIAN_VESK_MODULE_PACKAGE_RECOMMENDS vesk-plugin-simulator)
+set(CPACK_DEBIAN_VESK_HEADERS_PACKAGE_NAME vesk-plugin-dev)
+set(CPACK_DEBIAN_VESK_HEADERS_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_VESK_HEADERS_PACKAGE_DEPENDS "vesk-plugin (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_VESK_HOST_PACKAGE_NAME vesk-host)
+set(CPACK_DEBIAN_VESK_HOST_PACKAGE_DEPENDS "vesk-plugin (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_VESK_SIMULATOR_PACKAGE_NAME vesk-plugin-simulator)
+set(CPACK_COMPONENT_VESK_MODULE_DESCRIPTION "The plug-in module a connection-manager host loads")
+set(CPACK_COMPONENT_VESK_HEADERS_DESCRIPTION "Headers, CMake package and pkg-config file for hosts of the module")
+set(CPACK_COMPONENT_VESK_HOST_DESCRIPTION "vesk-host, the reference host")
+set(CPACK_COMPONENT_VESK_SIMULATOR_DESCRIPTION "The modem simulator standing in for the vendor library")
+include(CPack)

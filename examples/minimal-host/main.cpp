@@ -1,0 +1,154 @@
+// A minimal connection-manager host: loads the plug-in module, attaches to the first modem, unlocks
+// its SIM if it asks for the PIN, waits until the modem is ready to connect, prints its identity and
+// ends. Usage: minimal-host [PIN]   (exit status 0 once ready to connect, else 1)
+#include <dlfcn.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "vesk/host_interfaces.h"
+#include "vesk/notifications.h"
+#include "vesk/records.h"
+#include "vesk/values.h"
+
+namespace {
+
+// Notifications arrive on the module's own thread: note what is needed, free the payload, return.
+class Sink : public IHostNotificationSink {
+ public:
+  void OnNotification(int32_t code, uintptr_t param1, uintptr_t) override {
+    ReleaseNotificationPayload(code, param1);  // param1 is a dangling pointer from here on for payloads
+    std::printf("notification %s\n", NotificationName(code));
+    std::lock_guard<std::mutex> lock(lock_);
+    queue_.emplace_back(code, param1);
+    arrived_.notify_all();
+  }
+
+  // Waits for the next notification with this code, dropping the others; returns its param1.
+  bool WaitFor(int32_t code, uintptr_t* param1 = nullptr) {
+    std::unique_lock<std::mutex> lock(lock_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (true) {
+      while (!queue_.empty()) {
+        const auto [next, value] = queue_.front();
+        queue_.pop_front();
+        if (next == code) {
+          if (param1 != nullptr) {
+            *param1 = value;
+          }
+          return true;
+        }
+      }
+      if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) {
+        std::fprintf(stderr, "no %s within 30 s\n", NotificationName(code));
+        return false;
+      }
+    }
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable arrived_;
+  std::deque<std::pair<int32_t, uintptr_t>> queue_;
+};
+
+// Trace lines come from any thread. A real host formats them (Windows printf rules) into its log;
+// this one shows the formats of errors only.
+class TraceLog : public IHostTraceLog {
+ public:
+  void TraceA(int32_t, int32_t level, const char* format, ...) override {
+    if (level <= 2) {
+      std::fprintf(stderr, "module error: %s\n", format);
+    }
+  }
+  void TraceW(int32_t, int32_t, const char16_t*, ...) override {}
+};
+
+// The host tells the registered observer when the PC sleeps and wakes; this one never sleeps.
+class PowerSource : public IPowerStateSource {
+ public:
+  bool RegisterObserver(IPowerStateObserver* observer) override {
+    observer_ = observer;
+    return true;
+  }
+  bool UnregisterObserver(IPowerStateObserver*) override {
+    observer_ = nullptr;
+    return true;
+  }
+
+ private:
+  IPowerStateObserver* observer_ = nullptr;
+};
+
+std::string Narrow(const char16_t* text) {
+  std::string narrow;
+  for (std::size_t i = 0; i < kHostTextLength && text[i] != u'\0'; ++i) {
+    narrow += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+  }
+  return narrow;
+}
+
+bool AttachAndWait(ICellularSDK& sdk, Sink& sink, const char* pin) {
+  if (!sdk.Open() || !sink.WaitFor(WWAN_NOTIFICATION_SDK_INITIALIZING)) {
+    return false;
+  }
+  // Attaching is asynchronous: the result arrives as a notification.
+  if (!sdk.AttachToCellularDevice() || !sink.WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE)) {
+    return false;
+  }
+  uintptr_t simStatus = 0;
+  if (!sink.WaitFor(WWAN_NOTIFICATION_SIM_STATUS, &simStatus)) {
+    return false;
+  }
+  if (simStatus == HOST_SIM_STATUS_LOCKED && !sdk.UnlockSim(pin)) {
+    std::fprintf(stderr, "the SIM refused the PIN\n");
+    return false;
+  }
+  if (simStatus == HOST_SIM_STATUS_MISSING) {
+    std::fprintf(stderr, "no SIM\n");
+    return false;
+  }
+  // Device information gathered and a usable service: Connect may now be called.
+  if (!sink.WaitFor(WWAN_NOTIFICATION_READY_TO_CONNECT)) {
+    return false;
+  }
+  CellularCardInfo info{};
+  if (!sdk.GetCellularCardInfo(&info)) {
+    return false;
+  }
+  std::printf("ready to connect: %s %s, firmware %s, network %s\n", Narrow(info.manufacturer).c_str(),
+              Narrow(info.modelDescription).c_str(), Narrow(info.firmwareRevision).c_str(),
+              Narrow(info.servingNetworkName).c_str());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* pin = argc > 1 ? argv[1] : "1234";
+  // Never unmapped: the module may keep a timer thread of its own until the process ends.
+  void* module = dlopen(VESK_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  const auto construct =
+      module != nullptr ? reinterpret_cast<ConstructSDKFn>(dlsym(module, "ConstructSDK")) : nullptr;
+  if (construct == nullptr) {
+    std::fprintf(stderr, "cannot load %s: %s\n", VESK_MODULE, dlerror());
+    return 1;
+  }
+  // The three host objects must outlive the module's object.
+  Sink sink;
+  TraceLog traceLog;
+  PowerSource powerSource;
+  ICellularSDK* sdk = construct(&sink, &traceLog, &powerSource);
+  if (sdk == nullptr) {
+    return 1;
+  }
+  const bool ready = AttachAndWait(*sdk, sink, pin);
+  sdk->Close();  // detaches; returns once the closing notifications are delivered
+  sdk->Release();
+  return ready ? 0 : 1;
+}
