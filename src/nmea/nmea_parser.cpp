@@ -323,7 +323,13 @@ bool NMEAParser::ParseCoordinate(std::string_view hemisphere, std::string_view v
     trace("Latitude '%hs' has invalid minutes", "Longitude '%hs' has invalid minutes");
     return false;
   }
+  // A fix off the globe would reach the host and its track files as if it were a position.
+  const double magnitude = minutes / 60 + degrees;
+  if (degrees < 0 || minutes < 0 || minutes >= 60 || magnitude > (latitude ? 90 : 180)) {
+    trace("Latitude '%hs' is out of range", "Longitude '%hs' is out of range");
+    return false;
+  }
   const double sign = hemisphere == (latitude ? "N" : "E") ? 1.0 : -1.0;
-  out = (minutes / 60 + degrees) * sign;
+  out = magnitude * sign;
   return true;
 }
