@@ -64,6 +64,12 @@ void CVeskSDK::AttachTimerCallback(uint32_t /*argument*/) {
   if (pcSleeping_ || !attachRequested_) {
     return;
   }
+  // An expiry already due when a second request re-armed the timer waits for the lock while the first
+  // one attaches; attaching again would announce the modem twice and repeat the whole initialisation.
+  if (facade_.ConnectedGeneration() != VeskSDKFacade::NO_SDK_CONNECTED) {
+    Trace(kTraceLevelInfo, u"Attach timer expired after the attach was done, nothing to do");
+    return;
+  }
   if (InitializeVesk()) {
     return;
   }

@@ -75,7 +75,7 @@ bool CVeskSDK::EnableAutoconnect(const char* apn, const char* userName, const ch
     const auto capability = static_cast<uintptr_t>(GetConnectionCapability());
     if (state == kSessionConnected) {
       Trace(kTraceLevelInfo, u"autoconnect is enabled and the device is connected");
-      PostNotification(WWAN_NOTIFICATION_CONNECTED, 0, capability);
+      PostConnectedWhileAttached(capability);
     } else {
       Trace(kTraceLevelWarning, u"autoconnect is enabled and the device is disconnected");
       PostNotification(WWAN_NOTIFICATION_DISCONNECTED, 0, capability);

@@ -223,7 +223,7 @@ bool CVeskSDK::AnnounceConnectedDevice(ULONG gpsCapability) {
   }
   SetPortText(instanceId.empty() ? wideDeviceId.c_str() : instanceId.c_str());
   Trace(kTraceLevelInfo, u"notify netmon that we have a device");
-  PostNotification(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, 0, 0);
+  PostAttachAnnouncement(true);
   return true;
 }
 

@@ -150,7 +150,7 @@ bool CVeskSDK::DetachFromCellularDevice() {
   }
   if (detached) {
     Trace(kTraceLevelInfo, u"disconnected from the vesk sdk");
-    PostNotification(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, 0, 0);
+    PostAttachAnnouncement(false);
   }
   detachEvent_.Reset();
   return detached;

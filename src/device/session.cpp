@@ -56,7 +56,7 @@ bool CVeskSDK::Connect(const char* apn, const char* userName, const char* passwo
   ULONG state = kSessionDisconnected;
   if (GetSessionState(&state) && state == kSessionConnected) {
     Trace(kTraceLevelInfo, u"vesk already connected");
-    PostNotification(WWAN_NOTIFICATION_CONNECTED, 0, static_cast<uintptr_t>(GetConnectionCapability()));
+    PostConnectedWhileAttached(static_cast<uintptr_t>(GetConnectionCapability()));
     return true;
   }
   std::lock_guard<std::mutex> starting(connectStartLock_);
@@ -371,4 +371,20 @@ bool CVeskSDK::SaveCurrentDefaultProfileInfo() {
         AddressByte(secondaryDns, 3), u"Auth", authentication, u"Profile", wideName.c_str(), u"APN",
         wideApn.c_str(), u"Username", wideUserName.c_str());
   return true;
+}
+
+void CVeskSDK::PostAttachAnnouncement(bool attached) {
+  std::lock_guard<std::mutex> lock(attachAnnounceLock_);
+  attachAnnounced_ = attached;
+  PostNotification(attached ? WWAN_NOTIFICATION_ATTACHED_TO_DEVICE : WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, 0, 0);
+}
+
+bool CVeskSDK::PostConnectedWhileAttached(uintptr_t capability) {
+  // Checked and posted under one lock, so the notification cannot slip before the attach's own or
+  // behind the detach's.
+  std::lock_guard<std::mutex> lock(attachAnnounceLock_);
+  if (attachAnnounced_) {
+    PostNotification(WWAN_NOTIFICATION_CONNECTED, 0, capability);
+  }
+  return attachAnnounced_;
 }

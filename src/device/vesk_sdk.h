@@ -279,6 +279,15 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // Held by Connect from its running-thread check to the thread's start, so that two host threads
   // cannot both find no thread and the loser undo the winner's timer and deferral.
   std::mutex connectStartLock_;
+
+  // Whether the host has been told of the attach: set as ATTACHED_TO_DEVICE is posted, cleared as
+  // DETACHED_FROM_DEVICE is. A connection found outside that span (a host asking while an attach is
+  // still under way) is left to the information pass, so the host never hears of it before the attach.
+  std::mutex attachAnnounceLock_;
+  bool attachAnnounced_ = false;
+  void PostAttachAnnouncement(bool attached);
+  // Posts CONNECTED while the attach is announced; false when it posted nothing.
+  bool PostConnectedWhileAttached(uintptr_t capability);
   // ---- end session ----
 
   // ---- SMS reception (sms.cpp) ----
