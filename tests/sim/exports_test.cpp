@@ -28,12 +28,6 @@ std::vector<ExportCase> AllNames() {
   VESK_OWN_ENTRY_POINTS(VESK_TEST_OWN)
 #undef VESK_TEST_COMMON
 #undef VESK_TEST_OWN
-  for (const char* control :
-       {"VeskSimLoadScenario", "VeskSimReset", "VeskSimSetTimeScale", "VeskSimFail", "VeskSimDelay",
-        "VeskSimRelease", "VeskSimCallCount", "VeskSimEvent", "VeskSimWaitForCalls", "VeskSimLastError",
-        "VeskSimSmsTag"}) {
-    cases.push_back({control, true, true});
-  }
   // Internals stay hidden, so the two files loaded together never share state.
   cases.push_back({"_ZN7vesksim9Simulator3GetEv", false, false});
   return cases;
