@@ -105,14 +105,9 @@ void SimTest::TearDown() {
 
 void SimTest::ConnectWithCallbacks() const {
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  INT8 thresholds[] = {-107, -103, -97, -88, -79};
   ASSERT_EQ(0u, CALL(lib_, SetRoamingIndicatorCallback, [](ULONG roaming) {
               CallbackRecorder::Get().Add("roaming " + std::to_string(roaming));
             }));
-  ASSERT_EQ(0u, CALL(
-                    lib_, SetSignalStrengthCallback,
-                    [](INT8 dbm, ULONG) { CallbackRecorder::Get().Add("signal " + std::to_string(dbm)); }, 5,
-                    thresholds));
   ASSERT_EQ(0u, CALL(lib_, SetDeviceRemovalCallback, [] { CallbackRecorder::Get().Add("removal"); }));
   ASSERT_EQ(0u, CALL(lib_, SetNMEACallback, [](const char* sentence) {
               CallbackRecorder::Get().Add(std::string("nmea ") + sentence);

@@ -25,11 +25,9 @@ class SimLibrary {
   static SimLibrary& Second();
   static SimLibrary& First();
 
-  void* Symbol(const char* name) const { return dlsym(handle_, name); }
-
   template <typename F>
   F Fn(const char* name) const {
-    auto fn = reinterpret_cast<F>(Symbol(name));
+    auto fn = reinterpret_cast<F>(dlsym(handle_, name));
     if (fn == nullptr) {
       ADD_FAILURE() << "missing " << name;
     }

@@ -1,6 +1,5 @@
 // The callback guarantees the module relies on: none after QCWWANDisconnect returns, and a callback may
-// call back into the library, even to disconnect; signal reports by band, and the NMEA sentences of a
-// track point.
+// call back into the library, even to disconnect; and the NMEA sentences of a track point.
 #include <atomic>
 #include <future>
 #include <string>
@@ -60,31 +59,6 @@ TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) 
   EXPECT_EQ(0u, stateSeen) << "a gone modem answers no state";
   EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, CALL(lib_, QCWWANDisconnect));
 }
-
-// Signal reports follow the registered thresholds (-107 -103 -97 -88 -79); the modem starts at -75.
-struct SignalCase {
-  const char* line;
-  bool reported;
-};
-
-class SignalThresholdTest : public SimTest, public ::testing::WithParamInterface<SignalCase> {};
-
-TEST_P(SignalThresholdTest, ReportsOnlyAChangeOfBandOrInterface) {
-  ConnectWithCallbacks();
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, GetParam().line));
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 1"));  // a marker behind the signal report
-  ASSERT_TRUE(recorder_.WaitFor("roaming"));
-  EXPECT_EQ(GetParam().reported ? 1u : 0u, recorder_.Count("signal"));
-  INT8 dbm = 0;
-  ULONG iface = 0;
-  ASSERT_EQ(0u, CALL(lib_, GetSignalStrength, &dbm, &iface));
-  EXPECT_EQ(std::string(GetParam().line).substr(9, 3), std::to_string(dbm)) << "the modem has the new value";
-}
-
-INSTANTIATE_TEST_SUITE_P(Strengths, SignalThresholdTest,
-                         ::testing::Values(SignalCase{"signal = -79", false},
-                                           SignalCase{"signal = -80", true},
-                                           SignalCase{"signal = -75 4", true}));
 
 using GpsTest = SimTest;
 
