@@ -73,7 +73,7 @@ struct AccessRow {
   bool result;
   int32_t selection;  // read
   uint32_t calls;
-  const char* line;
+  const char* line = nullptr;  // where the answer and the calls cannot tell the branch
 };
 
 class ServiceSelectionAccessTest : public EndToEndTest, public testing::WithParamInterface<AccessRow> {};
@@ -90,7 +90,9 @@ TEST_P(ServiceSelectionAccessTest, ReportsOrWritesThePreference) {
             row.result);
   EXPECT_EQ(selection, row.selection);
   EXPECT_EQ(second_.CallCount(entryPoint) - callsBefore, row.calls);
-  EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
+  if (row.line != nullptr) {
+    EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
+  }
 }
 
 constexpr int32_t kNotSupported = NORMAL_SERVICESELECTION_Not_Supported;
@@ -103,13 +105,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionAccessTest, testing::Values(
               "    the current service selection is different than the persistent setting (t:0x00000006, "
               "p:0x0000000A)"},
     AccessRow{"ReadRetriedAfterRetryLater", "[radio]\nnetwork_preference = 10\n", false, QMI_ERR_RETRY_LATER,
-              true, NORMAL_SERVICESELECTION_3G_ONLY, 2,
-              "    Retry GetNetworkPreference, previous result 1014"},
-    AccessRow{"ReadRefused", "", false, GENERAL_ERROR, false, kNotSupported, 1,
-              "    GetNetworkPreference failed (1)"},
-    AccessRow{"WriteForUnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, -1, 0,
-              "    cannot set cellular service selection mode when the current device technology is not "
-              "CDMA or GSM (0)"},
+              true, NORMAL_SERVICESELECTION_3G_ONLY, 2},
+    AccessRow{"ReadRefused", "", false, GENERAL_ERROR, false, kNotSupported, 1},
+    AccessRow{"WriteForUnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, -1, 0},
     AccessRow{"WriteWhileServiceTypeNotYetKnown", "[radio]\ndata_caps = 0\n", true, 0, true, -1, 1,
               "    Setting service selection while service type is unknown"}),
     [](const auto& info) { return std::string(info.param.label); });
