@@ -20,7 +20,10 @@ class AttachChoiceTest : public EndToEndTest, public testing::WithParamInterface
 TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
   const ChoiceRow& row = GetParam();
   TwoModems modems;
-  const std::string scenario = row.firstGeneration ? "[modem]\ngeneration = 1000\n" : modems.Scenario();
+  const std::string scenario = row.firstGeneration
+                                   ? "[modem]\ngeneration = 1000\n"
+                                   : "[modem]\ndevice_id = " + modems.InterfaceName(1) +
+                                         "\n[modem]\ndevice_id = " + modems.InterfaceName(2) + "\n";
   first_.Load(scenario);
   second_.Load(scenario);
   if (row.firstGeneration) {  // as a machine without the second-generation library answers

@@ -44,10 +44,6 @@ std::string TwoModems::InterfaceName(int modem) const {
   return platform::Narrow(modems[modem - 1].interfaceName);
 }
 
-std::string TwoModems::Scenario() const {
-  return "[modem]\ndevice_id = " + InterfaceName(1) + "\n[modem]\ndevice_id = " + InterfaceName(2) + "\n";
-}
-
 DeviceInfoTree TwoModems::HostTree(int modem) const {
   NetUtilities::DeviceInfoHelper helper(nullptr, kTraceCategory, tree);
   DeviceInfoTree hostTree;

@@ -76,7 +76,6 @@ struct TwoModems {
   TwoModems();
   ~TwoModems();
   std::string InterfaceName(int modem) const;  // modem 1 or 2
-  std::string Scenario() const;
   // The tree by which a host names one of them.
   DeviceInfoTree HostTree(int modem) const;
 

@@ -92,10 +92,7 @@ TEST_P(GpsSentenceTest, SentenceAfterAFix) {
   AttachAndStart(kQuietReceiver);
   Send(kFixAtFirst);
   std::size_t index = 0;
-  const GpsInfo fix = NextGps(0, &index);
-  EXPECT_NEAR(fix.latitude, 48.1173, 1e-9);
-  EXPECT_NEAR(fix.longitude, 11.5 + 1.0 / 60.0, 1e-9);
-
+  NextGps(0, &index);
   Send(row.sentence);
   if (!row.posted) {
     EXPECT_TRUE(NoGpsAfter(index));

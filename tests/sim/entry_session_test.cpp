@@ -25,26 +25,5 @@ TEST_F(SessionTest, ThirdWrongPinBlocksTheSimAndTheRightOneIsThenRefused) {
   EXPECT_EQ(4u, status);
 }
 
-// A start the modem cannot place answers at once and leaves the session disconnected.
-TEST_F(SessionTest, StartWithoutASimOrRadioIsRefused) {
-  for (const char* scenario : {"[sim]\npresent = no\n", "[modem]\npower_mode = 1\n"}) {
-    lib_.Reset();
-    ASSERT_EQ(0, lib_.LoadScenario(scenario)) << lib_.LastError();
-    ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-    ULONG retries = 0;
-    ULONG unblock = 0;
-    CALL(lib_, UIMVerifyPIN, 1, "1234", &retries, &unblock);  // so that only the modem refuses
-    ULONG technology = 3;
-    ULONG authentication = 2;
-    ULONG sessionId = 0;
-    EXPECT_EQ(GENERAL_ERROR, CALL(lib_, StartDataSession, &technology, nullptr, nullptr, nullptr, nullptr,
-                                  "internet.test", nullptr, &authentication, "user", "secret", &sessionId))
-        << scenario;
-    ULONG state = 0;
-    ASSERT_EQ(0u, CALL(lib_, GetSessionState, &state));
-    EXPECT_EQ(1u, state) << scenario;
-  }
-}
-
 }  // namespace
 }  // namespace simtest
