@@ -124,18 +124,5 @@ TEST_F(DeviceInfoTest, CdmaAccountNotActivatedIsReportedOnceAndActivatedOverTheA
             AtLeast(CVeskSDK::kActivationPowerDownDelayMs));
 }
 
-TEST_F(DeviceInfoTest, ActivatedModemIsNotActivatedAgain) {
-  AttachUntilEvaluated(kCdma);
-  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).size(), 1u);
-  EXPECT_TRUE(DeviceInfoTestPeer::InitiateOverTheAirActivation(*sdk_));
-  EXPECT_TRUE(traceLog_.Contains("    Vesk devices is already activated", kTraceLevelInfo));
-  EXPECT_EQ(second_.CallCount("ActivateAutomatic"), 0u);
-  // Only the end of an activation powers the modem down.
-  second_.Event("activation = 11");
-  ASSERT_TRUE(WaitForLines("<== CVeskSDK::ActivationStatusCallback"));
-  EXPECT_TRUE(traceLog_.Contains("    unknown activation state (11)", kTraceLevelError));
-  EXPECT_EQ(second_.CallCount("SetPower"), 0u);
-}
-
 }  // namespace
 }  // namespace e2e

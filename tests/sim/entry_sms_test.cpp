@@ -7,13 +7,6 @@
 namespace simtest {
 namespace {
 
-TEST(ParseHex, RejectsMalformedText) {
-  for (const char* bad : {"", "0", "0G", "07 9", "0 7"}) {
-    EXPECT_FALSE(vesksim::ParseHex(bad).has_value()) << bad;
-  }
-  EXPECT_EQ((std::vector<uint8_t>{0x07, 0x91, 0xab}), vesksim::ParseHex("07 91ab").value());
-}
-
 TEST(BuildDeliverPdu, LongTextIsCutTo160SeptetsBeforeAnEscapeThatWouldLoseItsCharacter) {
   const auto cut = vesksim::BuildDeliverPdu("1", "2", {}, std::string(200, 'a'));
   EXPECT_EQ(160, cut[cut.size() - 141]);  // user data length, then 140 bytes of septets
