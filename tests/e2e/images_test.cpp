@@ -33,7 +33,6 @@ class ImagesTest : public EndToEndTest {
     const std::u16string wide = platform::Widen(path);
     return Vesk()->StartImageSwitchingProcess(wide.c_str());
   }
-  std::string Path(const ImageRecord& image) const { return platform::Narrow(image.path); }
 };
 
 TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
@@ -50,7 +49,7 @@ TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
       "outside = link ..\n");       // out of the store: not followed
   std::vector<std::string> listed;  // folder, firmware ID, region, active
   for (const ImageRecord& image : List()) {
-    listed.push_back(Path(image) + " " + std::to_string(image.firmwareId) + " " +
+    listed.push_back(platform::Narrow(image.path) + " " + std::to_string(image.firmwareId) + " " +
                      std::to_string(image.region) + (image.active ? " A" : ""));
   }
   const std::string store = Store();

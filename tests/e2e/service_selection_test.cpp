@@ -22,13 +22,11 @@ struct SelectionRow {
   int32_t readBack;
 };
 
-// 3G preferred and the values without a row are all written as automatic, and read back as default;
-// each write differs from the one before, so a write that never reached the modem shows.
+// Each write differs from the one before, so a write that never reached the modem shows; the values
+// written as automatic are the translation table's.
 constexpr SelectionRow kSelections[] = {
     {NORMAL_SERVICESELECTION_2G_ONLY, 0x9, 0x6, NORMAL_SERVICESELECTION_2G_ONLY},
-    {NORMAL_SERVICESELECTION_3G_Preferred, 0, 0, NORMAL_SERVICESELECTION_Default},
     {NORMAL_SERVICESELECTION_3G_ONLY, 0x11, 0xA, NORMAL_SERVICESELECTION_3G_ONLY},
-    {7, 0, 0, NORMAL_SERVICESELECTION_Default},
 };
 
 class ServiceSelectionTest : public EndToEndTest, public testing::WithParamInterface<ModemRow> {};
