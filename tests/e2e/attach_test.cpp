@@ -20,7 +20,10 @@ class AttachChoiceTest : public EndToEndTest, public testing::WithParamInterface
 TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
   const ChoiceRow& row = GetParam();
   TwoModems modems;
-  const std::string scenario = row.firstGeneration ? "[modem]\ngeneration = 1000\n" : modems.Scenario();
+  const std::string scenario = row.firstGeneration
+                                   ? "[modem]\ngeneration = 1000\n"
+                                   : "[modem]\ndevice_id = " + modems.InterfaceName(1) +
+                                         "\n[modem]\ndevice_id = " + modems.InterfaceName(2) + "\n";
   first_.Load(scenario);
   second_.Load(scenario);
   if (row.firstGeneration) {  // as a machine without the second-generation library answers
@@ -106,7 +109,6 @@ TEST_F(EndToEndTest, FirmwareInformationIsTriedFiveTimesTwoSecondsApartThenTheAt
   const auto attempts = LineTimes("    getting firmware info");
   EXPECT_EQ(attempts.size(), static_cast<std::size_t>(CVeskSDK::kFirmwareInfoAttempts));
   ExpectApart(attempts, CVeskSDK::kDetachWaitMs);
-  EXPECT_TRUE(traceLog_.Contains("    GetFirmwareInfo failed (rc = 1)", kTraceLevelError));
   // Technology unknown: the SIM branch.
   EXPECT_TRUE(traceLog_.Contains("    detected a Vesk device is GSM mode, checking the SIM status"));
 }

@@ -1,6 +1,6 @@
 // Device information gathering and CDMA activation on a simulated modem: the order of what the host
 // is told, the phone number's retries and how they end, a detach during them, an account that is not
-// activated, over-the-air activation and the factory reset.
+// activated and over-the-air activation.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -13,7 +13,6 @@
 struct DeviceInfoTestPeer {
   static void EvaluateCDMAAccountActivation(CVeskSDK& sdk) { sdk.EvaluateCDMAAccountActivation(); }
   static bool InitiateOverTheAirActivation(CVeskSDK& sdk) { return sdk.InitiateOverTheAirActivation(); }
-  static bool ResetToFactoryDefaults(CVeskSDK& sdk) { return sdk.ResetToFactoryDefaults(); }
 };
 
 namespace e2e {
@@ -123,25 +122,6 @@ TEST_F(DeviceInfoTest, CdmaAccountNotActivatedIsReportedOnceAndActivatedOverTheA
   EXPECT_GE(LineTimes("<== CVeskSDK::ActivationStatusCallback").back() -
                 LineTimes("powering down the device to complete activation").front(),
             AtLeast(CVeskSDK::kActivationPowerDownDelayMs));
-}
-
-TEST_F(DeviceInfoTest, ActivatedModemIsNotActivatedAgainAndCanBeResetToFactoryDefaults) {
-  AttachUntilEvaluated(kCdma);
-  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).size(), 1u);
-  EXPECT_TRUE(DeviceInfoTestPeer::InitiateOverTheAirActivation(*sdk_));
-  EXPECT_TRUE(traceLog_.Contains("    Vesk devices is already activated", kTraceLevelInfo));
-  EXPECT_EQ(second_.CallCount("ActivateAutomatic"), 0u);
-
-  EXPECT_TRUE(DeviceInfoTestPeer::ResetToFactoryDefaults(*sdk_));
-  second_.Fail("ResetToFactoryDefaults", GENERAL_ERROR, 1);
-  EXPECT_FALSE(DeviceInfoTestPeer::ResetToFactoryDefaults(*sdk_));
-  EXPECT_TRUE(traceLog_.Contains("    could not successfully reset the device to factory defaults (1)",
-                                 kTraceLevelError));
-  // Only the end of an activation powers the modem down.
-  second_.Event("activation = 11");
-  ASSERT_TRUE(WaitForLines("<== CVeskSDK::ActivationStatusCallback"));
-  EXPECT_TRUE(traceLog_.Contains("    unknown activation state (11)", kTraceLevelError));
-  EXPECT_EQ(second_.CallCount("SetPower"), 0u);
 }
 
 }  // namespace

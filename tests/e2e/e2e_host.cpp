@@ -1,7 +1,5 @@
 #include "e2e_host.h"
 
-#include <dlfcn.h>
-
 #include <utility>
 
 #include "netutil/device_info_helper.h"
@@ -17,10 +15,6 @@ Simulator::Simulator(const char* fileName) {
   if (handle_ == nullptr) {
     ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
   }
-}
-
-void* Simulator::dlsym(void* handle, const char* name) {
-  return ::dlsym(handle, name);
 }
 
 const Simulator& Simulator::Second() {
@@ -48,10 +42,6 @@ TwoModems::~TwoModems() {
 
 std::string TwoModems::InterfaceName(int modem) const {
   return platform::Narrow(modems[modem - 1].interfaceName);
-}
-
-std::string TwoModems::Scenario() const {
-  return "[modem]\ndevice_id = " + InterfaceName(1) + "\n[modem]\ndevice_id = " + InterfaceName(2) + "\n";
 }
 
 DeviceInfoTree TwoModems::HostTree(int modem) const {
@@ -186,8 +176,8 @@ std::u16string EndToEndTest::Cached(CachedText CachedCellularInfo::*field) {
       [field](CachedCellularInfo& info) { return std::u16string(CachedTextView(info.*field)); });
 }
 
-void EndToEndTest::AttachAndWait(const char* scenario) {
-  if (scenario != nullptr) {
+void EndToEndTest::AttachAndWait(const std::string& scenario) {
+  if (!scenario.empty()) {
     second_.Load(scenario);
   }
   // Counted from here, so that an attach after a detach waits for its own lines.
@@ -202,8 +192,8 @@ void EndToEndTest::AttachAndWait(const char* scenario) {
   Settle();
 }
 
-void EndToEndTest::AttachUntilEvaluated(const char* scenario) {
-  if (scenario != nullptr) {
+void EndToEndTest::AttachUntilEvaluated(const std::string& scenario) {
+  if (!scenario.empty()) {
     second_.Load(scenario);
   }
   const std::size_t evaluated = LineTimes("<== CVeskSDK::InitializeVesk").size();

@@ -2,6 +2,7 @@
 // files under the tests' control, a shortened clock on both sides, and trace lines with their times.
 #pragma once
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,7 +43,7 @@ class Simulator {
   // Calls a control function: sim.Call<int>("VeskSimEvent", "power = 1").
   template <typename R, typename... A>
   R Call(const char* name, A... args) const {
-    auto fn = reinterpret_cast<R (*)(A...)>(dlsym(handle_, name));
+    auto fn = reinterpret_cast<R (*)(A...)>(::dlsym(handle_, name));
     if (fn == nullptr) {
       ADD_FAILURE() << "missing " << name;
       std::abort();
@@ -66,7 +67,6 @@ class Simulator {
 
  private:
   explicit Simulator(const char* fileName);
-  static void* dlsym(void* handle, const char* name);
   void* handle_ = nullptr;
 };
 
@@ -76,7 +76,6 @@ struct TwoModems {
   TwoModems();
   ~TwoModems();
   std::string InterfaceName(int modem) const;  // modem 1 or 2
-  std::string Scenario() const;
   // The tree by which a host names one of them.
   DeviceInfoTree HostTree(int modem) const;
 
@@ -116,12 +115,10 @@ class EndToEndTest : public testing::Test {
   // Loads the scenario into the second-generation file when one is given, and attaches to the first
   // modem found; returns once the attach is announced, the vendor callbacks are registered and the
   // information pass has ended.
-  void AttachAndWait(const char* scenario = nullptr);
-  void AttachAndWait(const std::string& scenario) { AttachAndWait(scenario.c_str()); }
+  void AttachAndWait(const std::string& scenario = "");
   // The same, returning once the attach, with its SIM or activation evaluation and any information
   // pass, has ended and what it posted has reached the host.
-  void AttachUntilEvaluated(const char* scenario = nullptr);
-  void AttachUntilEvaluated(const std::string& scenario) { AttachUntilEvaluated(scenario.c_str()); }
+  void AttachUntilEvaluated(const std::string& scenario = "");
   // Returns once everything posted so far has reached the host: a marker posted now arrives behind it.
   void Settle();
   void Release();

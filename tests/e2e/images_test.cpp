@@ -1,6 +1,5 @@
 // Firmware images: the listing of the modem's image store, and switching to another image with its
 // preconditions, the detach, the attach 10 s later and the completion notification.
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,7 +33,6 @@ class ImagesTest : public EndToEndTest {
     const std::u16string wide = platform::Widen(path);
     return Vesk()->StartImageSwitchingProcess(wide.c_str());
   }
-  std::string Path(const ImageRecord& image) const { return platform::Narrow(image.path); }
 };
 
 TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
@@ -51,7 +49,7 @@ TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
       "outside = link ..\n");       // out of the store: not followed
   std::vector<std::string> listed;  // folder, firmware ID, region, active
   for (const ImageRecord& image : List()) {
-    listed.push_back(Path(image) + " " + std::to_string(image.firmwareId) + " " +
+    listed.push_back(platform::Narrow(image.path) + " " + std::to_string(image.firmwareId) + " " +
                      std::to_string(image.region) + (image.active ? " A" : ""));
   }
   const std::string store = Store();
@@ -61,23 +59,14 @@ TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
                                               store + "/a-running/child/grandchild 5 0",
                                               store + "/b-region 3 7", store + "/empty/inner 6 0"}));
   EXPECT_TRUE(traceLog_.Contains("    Unable to open file in " + store + "/empty", kTraceLevelInfo));
-  EXPECT_TRUE(
-      traceLog_.Contains("    Image 1: 'Tessary' 1 0 1 A '" + store + "/a-running'", kTraceLevelInfo));
 }
 
-TEST_F(ImagesTest, WithoutALibraryOrWithAnUnreadableStoreNothingIsListed) {
+TEST_F(ImagesTest, WithoutALibraryNothingIsListed) {
   std::vector<ImageRecord> images(1);
   EXPECT_FALSE(Vesk()->IsImageSwitchingSupported());
   EXPECT_FALSE(Vesk()->GetImageList(&images));
   EXPECT_EQ(images.size(), 1u);  // left as it was
   EXPECT_TRUE(traceLog_.Contains("    GetFirmwareInfo returned (8)", kTraceLevelError));
-
-  AttachAndWait();
-  List();
-  const std::string store = Store();
-  std::filesystem::remove_all(store);
-  EXPECT_FALSE(Vesk()->GetImageList(&images));
-  EXPECT_TRUE(traceLog_.Contains("    Searching for directories failed (2)", kTraceLevelError));
 }
 
 TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce) {

@@ -61,7 +61,6 @@ struct NetworkRow {
   const char16_t* homeCode;
   const char16_t* homeName;  // null: the carrier's name
   const char16_t* servingCode;
-  const char* line;
   uint32_t homeCalls;
 };
 
@@ -85,24 +84,21 @@ TEST_P(NetworkInfoTest, CachesTheNetworksAndReportsRoaming) {
   EXPECT_EQ(Cached(&CachedCellularInfo::servingNetworkCode), row.servingCode);
   const std::u16string carrier = Cached(&CachedCellularInfo::carrierName);
   EXPECT_EQ(Cached(&CachedCellularInfo::homeNetworkName), row.homeName != nullptr ? row.homeName : carrier);
-  EXPECT_TRUE(traceLog_.Contains(row.line)) << row.line;
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
-    NetworkRow{"AtHome", "", nullptr, 2, u"23415", u"Tessary", u"23415", "Roaming status       : not roaming (1)\n", 1},
     NetworkRow{"AbroadWithAShortMnc", "[network]\nroaming = 0\nserving_mcc = 310\nserving_mnc = 4\n", nullptr, 1,
-               u"23415", u"Tessary", u"3104", "Serving network id   : 310/004\n", 1},
+               u"23415", u"Tessary", u"3104", 1},
     NetworkRow{"UnnamedHomeNetwork", "[network]\nhome_name = none\nhome_mcc = 310\nhome_mnc = 260\n", nullptr, 2,
-               u"310260", nullptr, u"23415", "    setting the home network name to the current carrier name 'Tessary'", 1},
+               u"310260", nullptr, u"23415", 1},
     NetworkRow{"HomeNetworkBusyTwice", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 15, 2); }, 2,
-               u"", u"Tessary", u"23415", "    could not get home network info from the vesk device (rc = 15)", 2},
+               u"", u"Tessary", u"23415", 2},
     NetworkRow{"HomeNetworkFailureIsNotRetried", "", [](const Simulator& s) { s.Fail("GetHomeNetwork", 1, 1); },
-               2, u"", u"Tessary", u"23415", "    could not get home network info from the vesk device (rc = 1)", 1},
+               2, u"", u"Tessary", u"23415", 1},
     // The modem did not say, so the host is not told that it roams.
     NetworkRow{"ServingNetworkUnknown", "[network]\nroaming = 0\n",
-               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"23415", u"Tessary", u"",
-               "    don't know whether the device is roaming (-1)...radio might be off", 1}),
+               [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"23415", u"Tessary", u"", 1}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

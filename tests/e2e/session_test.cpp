@@ -165,7 +165,6 @@ TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
 
 struct StateRow {
   const char* event;
-  const char* line;
   std::vector<int32_t> codes;  // connected and disconnected, up to the disconnected state that follows
   uint8_t valid;
 };
@@ -180,7 +179,6 @@ TEST_P(SessionStateTest, OnlyFinalStatesAreReportedToTheHost) {
   const std::size_t from = sink_.Count();
   second_.Event(row.event);
   ASSERT_TRUE(WaitForLines("<== CVeskSDK::SessionStateCallback"));
-  EXPECT_TRUE(traceLog_.Contains(row.line, kTraceLevelInfo)) << row.line;
   EXPECT_EQ(sdk_->WithInfo([](CachedCellularInfo& info) { return info.activeConnection.valid; }), row.valid);
   second_.Event("session = 1");  // whatever the first state posted has been delivered before this
   ASSERT_TRUE(sink_.WaitForSequence(row.codes, kWait, from).has_value());
@@ -192,12 +190,10 @@ TEST_P(SessionStateTest, OnlyFinalStatesAreReportedToTheHost) {
       "APN                  : web.test\nUsername             : bob\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, SessionStateTest,
-    testing::Values(
-        StateRow{"session = 2", "    session is connected (IP=0x00000000)", {kConnected, kDisconnected}, 1},
-        StateRow{"session = 3", "    SUSPENDED (Unsupported) session state", {kDisconnected}, 0},
-        StateRow{"session = 4", "    AUTHENTICATING", {kDisconnected}, 0}));
+INSTANTIATE_TEST_SUITE_P(States, SessionStateTest,
+                         testing::Values(StateRow{"session = 2", {kConnected, kDisconnected}, 1},
+                                         StateRow{"session = 3", {kDisconnected}, 0},
+                                         StateRow{"session = 4", {kDisconnected}, 0}));
 
 // The modem's autoconnect setting as the host reads it: a value other than 0 or 1, and a retry.
 TEST_F(EndToEndTest, AutoconnectSettingIsReadAsAHostMode) {

@@ -44,10 +44,6 @@ TEST_F(SmsTest, InitializationDeliversUnreadMessagesOfBothStoragesInOrderAndMark
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0].text, u"4915112345678");
   EXPECT_EQ(messages[1].timestamp - messages[0].timestamp, 120u);
-  EXPECT_TRUE(
-      traceLog_.Contains("    Body: Caf\xC3\xA9 @ noon, \xE2\x82\xAC"
-                         "5 [ok]",
-                         kTraceLevelInfo));
 
   EXPECT_EQ(Tag(0, 0), 0);
   EXPECT_EQ(Tag(0, 2), 0);
@@ -59,8 +55,6 @@ struct NewMessageRow {
   const char* label;
   ULONG storage;
   const char* event;  // null: the library names a storage it does not have
-  const char* line;
-  int32_t level;
 };
 
 class NewMessageTest : public SmsTest, public testing::WithParamInterface<NewMessageRow> {};
@@ -81,19 +75,17 @@ TEST_P(NewMessageTest, IsDeliveredAndMarkedReadFromItsStorage) {
     Settle();
     EXPECT_TRUE(Bodies().empty());
     EXPECT_EQ(second_.CallCount("GetSMS"), 0u);
+    EXPECT_TRUE(
+        traceLog_.Contains("    invalid storage type received in new SMS callback (2)", kTraceLevelError));
   }
-  EXPECT_TRUE(traceLog_.Contains(row.line, row.level));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, NewMessageTest,
-    testing::Values(
-        NewMessageRow{"Sim", 0, "sms = sim from +7 2026-12-06 10:00:00 meet @ 8",
-                      "    received a new SMS message that is stored on the SIM", kTraceLevelInfo},
-        NewMessageRow{"Device", 1, "sms = device from +7 2026-12-06 10:00:00 meet @ 8",
-                      "    received a new SMS message that is store in the devices memory", kTraceLevelInfo},
-        NewMessageRow{"UnknownStorage", 2, nullptr,
-                      "    invalid storage type received in new SMS callback (2)", kTraceLevelError}));
+    testing::Values(NewMessageRow{"Sim", 0, "sms = sim from +7 2026-12-06 10:00:00 meet @ 8"},
+                    NewMessageRow{"Device", 1, "sms = device from +7 2026-12-06 10:00:00 meet @ 8"},
+                    NewMessageRow{"UnknownStorage", 2, nullptr}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // A message refused, or one the library failed to give or to mark, stays unread on the modem and comes
 // back at the next initialization.

@@ -51,21 +51,5 @@ TEST_F(SysfsAttachTest, ModemNamedByItsInstanceIdIsAttachedWithItsAdapterAndNmea
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).empty());
 }
 
-TEST_F(SysfsAttachTest, NamedModemThatIsNotPluggedInIsReportedOnce) {
-  const std::string absent = "/devices/pci0000:00/0000:00:14.0/usb1/1-2";
-  DeviceInfoTree tree;  // as a host that remembers a modem it once saw in that port
-  tree.nodes.emplace_back().id = platform::Widen(absent);
-  ASSERT_TRUE(sdk_->AttachToCellularDevice(tree));
-  ASSERT_TRUE(WaitForLines("==> CVeskSDK::InitializeVesk", 6));
-
-  EXPECT_TRUE(traceLog_.Contains("    ****> DID NOT FIND DEVICE '" + absent + "'", kTraceLevelError));
-  EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
-            std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotConnectable});
-  WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE);
-  Settle();
-  EXPECT_EQ(Notifications(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE).size(), 1u);
-  EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE).empty());
-}
-
 }  // namespace
 }  // namespace e2e

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,7 +16,6 @@ namespace hostkit {
 namespace {
 
 constexpr std::chrono::milliseconds kWait{10000};
-constexpr std::chrono::milliseconds kShort{20};
 
 char16_t* TaskText(const char16_t* text) {
   const size_t bytes = (std::char_traits<char16_t>::length(text) + 1) * sizeof(char16_t);
@@ -54,60 +52,6 @@ TEST(RecordingNotificationSinkTest, CopiesEachPayloadKindAndFreesIt) {
   EXPECT_FALSE(records[4].gps.has_value());
 }
 
-struct SequenceCase {
-  std::vector<int32_t> delivered;
-  std::vector<int32_t> wanted;
-  size_t from;
-  std::optional<size_t> found;
-};
-
-class SinkSequenceTest : public testing::TestWithParam<SequenceCase> {};
-
-TEST_P(SinkSequenceTest, FindsCodesInOrderWithOthersBetween) {
-  RecordingNotificationSink sink;
-  // Delivered from another thread, as the module does, after the wait has begun.
-  std::thread deliverer([&] {
-    for (int32_t code : GetParam().delivered) {
-      sink.OnNotification(code, 0, 0);
-    }
-  });
-  const auto timeout = GetParam().found ? kWait : kShort;
-  const auto found = sink.WaitForSequence(GetParam().wanted, timeout, GetParam().from);
-  deliverer.join();
-  EXPECT_EQ(found, GetParam().found);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sequences, SinkSequenceTest,
-                         testing::Values(SequenceCase{{0, 1, 3, 1, 6}, {0, 3, 6}, 0, 4},
-                                         SequenceCase{{0, 6, 3}, {0, 3, 6}, 0, std::nullopt},
-                                         SequenceCase{{6, 0}, {6}, 1, std::nullopt}));
-
-struct ScopeCase {
-  const char* name;
-  std::vector<std::pair<int32_t, const char*>> lines;  // level, text
-  bool balanced;
-};
-
-class ScopeBalanceTest : public testing::TestWithParam<ScopeCase> {};
-
-TEST_P(ScopeBalanceTest, PairsEntriesWithExits) {
-  RecordingTraceLog log;
-  for (const auto& [level, text] : GetParam().lines) {
-    log.TraceA(20, level, "%s", text);
-  }
-  EXPECT_EQ(log.AllScopesBalanced(), GetParam().balanced);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ScopeBalanceTest,
-    testing::Values(
-        ScopeCase{"Nested", {{5, "==> A"}, {5, "==> A"}, {5, "<== A"}, {4, "    ==> x"}, {5, "<== A"}}, true},
-        ScopeCase{"MissingExit", {{5, "==> A"}, {5, "==> B"}, {5, "<== B"}}, false},
-        ScopeCase{"ExitBeforeEntry", {{5, "<== A"}, {5, "==> A"}}, false},
-        ScopeCase{"ExitAtOtherLevel", {{5, "==> A"}, {6, "<== A"}}, false},
-        ScopeCase{"ExitOfOtherName", {{5, "==> A"}, {5, "<== AB"}}, false}),
-    [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.name; });
-
 TEST(RecordingTraceLogTest, ConcurrentTracersLoseNoLineAndObserverMayReadTheLog) {
   std::atomic<int> observed{0};
   RecordingTraceLog log;
@@ -135,7 +79,6 @@ TEST(RecordingTraceLogTest, ConcurrentTracersLoseNoLineAndObserverMayReadTheLog)
   EXPECT_EQ(observed.load(), kThreads * kScopes * 3);
   EXPECT_EQ(log.Count("    step", 4), static_cast<size_t>(kThreads * kScopes));
   EXPECT_EQ(log.Count("step", 5), 0u);
-  EXPECT_TRUE(log.AllScopesBalanced());
 }
 
 }  // namespace

@@ -25,14 +25,6 @@ TEST_F(ControlTest, FailAnswersTheNextCallsWithoutEffectThenRunsOut) {
   EXPECT_STREQ("1", model) << "cut to the size given";
   EXPECT_EQ('#', model[2]) << "wrote past the size given";
   EXPECT_EQ(3u, CALL(lib_, VeskSimCallCount, "GetModelID"));
-
-  CALL(lib_, VeskSimFail, "SetAutoconnect", GENERAL_ERROR, UINT32_MAX);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(GENERAL_ERROR, CALL(lib_, SetAutoconnect, 1));
-  }
-  ULONG setting = 9;
-  ASSERT_EQ(0u, CALL(lib_, GetAutoconnect, &setting));
-  EXPECT_EQ(0u, setting) << "without effect";
 }
 
 TEST_F(ControlTest, ResetReleasesHeldCallersAndClearsCounters) {
@@ -73,7 +65,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, ScenarioErrorTest,
                                            BadScenario{"UnknownSection", "# comment\n\n[modme]\n", 3},
                                            BadScenario{"SignalOutOfRange", "[radio]\nsignal = -200\n", 2},
                                            BadScenario{"BadEvent", "[events]\nwait = 10\nsignal = loud\n", 3},
-                                           BadScenario{"UnclosedHeader", "[modem\n", 1}),
+                                           BadScenario{"UnclosedHeader", "[modem\n", 1},
+                                           BadScenario{"TrackPointShort", "[gps]\npoint = 48.1\n", 2},
+                                           BadScenario{"TrackPointOffTheMap", "[gps]\npoint = 90.5 11\n", 2},
+                                           BadScenario{"TrackPointNotANumber", "[gps]\npoint = nan 11\n", 2},
+                                           BadScenario{"SmsPduNotHex", "[sms]\ndevice = 07 9\n", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class ExampleScenarioTest : public SimTest, public ::testing::WithParamInterface<const char*> {};

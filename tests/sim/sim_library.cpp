@@ -1,5 +1,7 @@
 #include "sim_library.h"
 
+#include <algorithm>
+
 namespace simtest {
 
 SimLibrary::SimLibrary(const char* fileName) {
@@ -28,10 +30,6 @@ void SimLibrary::Reset() const {
   CALL(*this, VeskSimReset);
 }
 
-void SimLibrary::SetTimeScale(double scale) const {
-  CALL(*this, VeskSimSetTimeScale, scale);
-}
-
 std::string SimLibrary::LastError() const {
   char text[256] = {};
   CALL(*this, VeskSimLastError, text, sizeof text);
@@ -54,7 +52,7 @@ void CallbackRecorder::Add(std::string text) {
   }
   {
     std::lock_guard<std::mutex> lock(lock_);
-    records_.push_back({std::move(text), std::this_thread::get_id()});
+    records_.push_back(std::move(text));
   }
   added_.notify_all();
 }
@@ -65,17 +63,12 @@ void CallbackRecorder::Clear() {
   hook_ = nullptr;
 }
 
-std::vector<CallbackRecord> CallbackRecorder::Records() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return records_;
-}
-
 std::vector<std::string> CallbackRecorder::Texts(const std::string& prefix) const {
   std::lock_guard<std::mutex> lock(lock_);
   std::vector<std::string> texts;
   for (const auto& record : records_) {
-    if (record.text.rfind(prefix, 0) == 0) {
-      texts.push_back(record.text);
+    if (record.rfind(prefix, 0) == 0) {
+      texts.push_back(record);
     }
   }
   return texts;
@@ -83,12 +76,10 @@ std::vector<std::string> CallbackRecorder::Texts(const std::string& prefix) cons
 
 bool CallbackRecorder::WaitFor(const std::string& prefix, size_t count) const {
   std::unique_lock<std::mutex> lock(lock_);
-  return added_.wait_for(lock, kTimeout, [&] {
-    size_t seen = 0;
-    for (const auto& record : records_) {
-      seen += record.text.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return seen >= count;
+  return added_.wait_for(lock, std::chrono::seconds(10), [&] {
+    return static_cast<size_t>(std::count_if(
+               records_.begin(), records_.end(),
+               [&](const std::string& record) { return record.rfind(prefix, 0) == 0; })) >= count;
   });
 }
 
@@ -97,45 +88,10 @@ void CallbackRecorder::OnNext(std::function<void()> hook) {
   hook_ = std::move(hook);
 }
 
-namespace {
-
-void Record(const char* format, long long a = 0, long long b = 0) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, a, b);
-  CallbackRecorder::Get().Add(text);
-}
-
-}  // namespace
-
-void OnSessionState(ULONG state, ULONG reason) {
-  Record("session %lld %lld", state, reason);
-}
-void OnByteTotals(ULONGLONG tx, ULONGLONG rx) {
-  Record("bytes %lld %lld", static_cast<long long>(tx), static_cast<long long>(rx));
-}
-void OnRoaming(ULONG roaming) {
-  Record("roaming %lld", roaming);
-}
-void OnSignal(INT8 dbm, ULONG iface) {
-  Record("signal %lld %lld", dbm, iface);
-}
-void OnPower(ULONG mode) {
-  Record("power %lld", mode);
-}
-void OnDeviceRemoval() {
-  CallbackRecorder::Get().Add("removal");
-}
-void OnNmea(const char* sentence) {
-  CallbackRecorder::Get().Add(std::string("nmea ") + sentence);
-}
-void OnPdsState(ULONG enabled, ULONG tracking) {
-  Record("pds %lld %lld", enabled, tracking);
-}
-
 void SimTest::SetUp() {
   for (const SimLibrary* library : {&SimLibrary::Second(), &SimLibrary::First()}) {
     library->Reset();
-    library->SetTimeScale(0.01);
+    CALL(*library, VeskSimSetTimeScale, 0.01);
   }
   recorder_.Clear();
 }
@@ -149,15 +105,13 @@ void SimTest::TearDown() {
 
 void SimTest::ConnectWithCallbacks() const {
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  INT8 thresholds[] = {-107, -103, -97, -88, -79};
-  ASSERT_EQ(0u, CALL(lib_, SetSessionStateCallback, OnSessionState));
-  ASSERT_EQ(0u, CALL(lib_, SetByteTotalsCallback, OnByteTotals, 1));
-  ASSERT_EQ(0u, CALL(lib_, SetRoamingIndicatorCallback, OnRoaming));
-  ASSERT_EQ(0u, CALL(lib_, SetSignalStrengthCallback, OnSignal, 5, thresholds));
-  ASSERT_EQ(0u, CALL(lib_, SetPowerCallback, OnPower));
-  ASSERT_EQ(0u, CALL(lib_, SetDeviceRemovalCallback, OnDeviceRemoval));
-  ASSERT_EQ(0u, CALL(lib_, SetNMEACallback, OnNmea));
-  ASSERT_EQ(0u, CALL(lib_, SetPDSStateCallback, OnPdsState));
+  ASSERT_EQ(0u, CALL(lib_, SetRoamingIndicatorCallback, [](ULONG roaming) {
+              CallbackRecorder::Get().Add("roaming " + std::to_string(roaming));
+            }));
+  ASSERT_EQ(0u, CALL(lib_, SetDeviceRemovalCallback, [] { CallbackRecorder::Get().Add("removal"); }));
+  ASSERT_EQ(0u, CALL(lib_, SetNMEACallback, [](const char* sentence) {
+              CallbackRecorder::Get().Add(std::string("nmea ") + sentence);
+            }));
 }
 
 }  // namespace simtest

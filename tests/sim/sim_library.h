@@ -10,7 +10,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,11 +25,9 @@ class SimLibrary {
   static SimLibrary& Second();
   static SimLibrary& First();
 
-  void* Symbol(const char* name) const { return dlsym(handle_, name); }
-
   template <typename F>
   F Fn(const char* name) const {
-    auto fn = reinterpret_cast<F>(Symbol(name));
+    auto fn = reinterpret_cast<F>(dlsym(handle_, name));
     if (fn == nullptr) {
       ADD_FAILURE() << "missing " << name;
     }
@@ -39,7 +36,6 @@ class SimLibrary {
 
   int LoadScenario(const std::string& text) const;
   void Reset() const;
-  void SetTimeScale(double scale) const;
   std::string LastError() const;
 
  private:
@@ -50,23 +46,17 @@ class SimLibrary {
 // Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).
 #define CALL(lib, name, ...) ((lib).template Fn<decltype(&name)>(#name)(__VA_ARGS__))
 
-// What the library called back, in order, with the thread it called on.
-struct CallbackRecord {
-  std::string text;  // "session 2 0", "nmea $GPRMC,...", "removal", ...
-  std::thread::id thread;
-};
-
+// What the library called back, in order: "roaming 2", "nmea $GPRMC,...", "removal", ...
 class CallbackRecorder {
  public:
   static CallbackRecorder& Get();
 
   void Add(std::string text);
   void Clear();
-  std::vector<CallbackRecord> Records() const;
   // Waits until count records start with prefix; false after the time-out.
   bool WaitFor(const std::string& prefix, size_t count = 1) const;
   size_t Count(const std::string& prefix) const { return Texts(prefix).size(); }
-  // The texts of the records that start with prefix, in order.
+  // The records that start with prefix, in order.
   std::vector<std::string> Texts(const std::string& prefix) const;
   // Runs inside the next callback, on the library's thread (cleared after one use).
   void OnNext(std::function<void()> hook);
@@ -74,21 +64,9 @@ class CallbackRecorder {
  private:
   mutable std::mutex lock_;
   mutable std::condition_variable added_;
-  std::vector<CallbackRecord> records_;
+  std::vector<std::string> records_;
   std::function<void()> hook_;
 };
-
-inline constexpr auto kTimeout = std::chrono::seconds(10);
-
-// Plain callbacks that record into CallbackRecorder::Get().
-void OnSessionState(ULONG state, ULONG reason);
-void OnByteTotals(ULONGLONG tx, ULONGLONG rx);
-void OnRoaming(ULONG roaming);
-void OnSignal(INT8 dbm, ULONG iface);
-void OnPower(ULONG mode);
-void OnDeviceRemoval();
-void OnNmea(const char* sentence);
-void OnPdsState(ULONG enabled, ULONG tracking);
 
 // A test on the second-generation library: reset, scaled time, fresh recorder; disconnected after.
 class SimTest : public ::testing::Test {

@@ -1,8 +1,6 @@
-// The callback guarantees the module relies on: callbacks only on the library's thread, none after
-// QCWWANDisconnect returns, and a callback may call back into the library, even to disconnect; the
-// events a scenario or a test raises, and the NMEA sentences of the positioning service.
+// The callback guarantees the module relies on: none after QCWWANDisconnect returns, and a callback may
+// call back into the library, even to disconnect; and the NMEA sentences of a track point.
 #include <atomic>
-#include <cstdio>
 #include <future>
 #include <string>
 
@@ -40,7 +38,8 @@ TEST_F(CallbackGuaranteeTest, DisconnectWaitsForTheRunningCallbackAndNothingFoll
 
   // A new client's callback sees the next event; the old one sees nothing more.
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  ASSERT_EQ(0u, CALL(lib_, SetPowerCallback, OnPower));
+  ASSERT_EQ(0u, CALL(lib_, SetPowerCallback,
+                     [](ULONG mode) { CallbackRecorder::Get().Add("power " + std::to_string(mode)); }));
   ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "power = 1"));
   ASSERT_TRUE(recorder_.WaitFor("power 1"));
   EXPECT_EQ(roamingSeen, recorder_.Count("roaming"));
@@ -61,68 +60,7 @@ TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) 
   EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, CALL(lib_, QCWWANDisconnect));
 }
 
-// Signal reports follow the registered thresholds (-107 -103 -97 -88 -79); the modem starts at -75.
-struct SignalCase {
-  const char* line;
-  bool reported;
-};
-
-class SignalThresholdTest : public SimTest, public ::testing::WithParamInterface<SignalCase> {};
-
-TEST_P(SignalThresholdTest, ReportsOnlyAChangeOfBandOrInterface) {
-  ConnectWithCallbacks();
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, GetParam().line));
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 1"));  // a marker behind the signal report
-  ASSERT_TRUE(recorder_.WaitFor("roaming"));
-  EXPECT_EQ(GetParam().reported ? 1u : 0u, recorder_.Count("signal"));
-  INT8 dbm = 0;
-  ULONG iface = 0;
-  ASSERT_EQ(0u, CALL(lib_, GetSignalStrength, &dbm, &iface));
-  EXPECT_EQ(std::string(GetParam().line).substr(9, 3), std::to_string(dbm)) << "the modem has the new value";
-}
-
-INSTANTIATE_TEST_SUITE_P(Strengths, SignalThresholdTest,
-                         ::testing::Values(SignalCase{"signal = -79", false}, SignalCase{"signal = -80", true},
-                                           SignalCase{"signal = -75 4", true}));
-
 using GpsTest = SimTest;
-
-bool ChecksumHolds(const std::string& sentence) {
-  const size_t star = sentence.find('*');
-  if (sentence.empty() || sentence[0] != '$' || star == std::string::npos) {
-    return false;
-  }
-  unsigned sum = 0;
-  for (size_t i = 1; i < star; ++i) {
-    sum ^= static_cast<unsigned char>(sentence[i]);
-  }
-  unsigned stated = 0;
-  return std::sscanf(sentence.c_str() + star + 1, "%2X", &stated) == 1 && stated == sum;
-}
-
-TEST_F(GpsTest, SentencesFlowOnlyWhileTrackingIsOn) {
-  ConnectWithCallbacks();
-  ULONG enabled = 9, tracking = 9;
-  ASSERT_EQ(0u, CALL(lib_, GetPDSState, &enabled, &tracking));
-  EXPECT_EQ(0u, enabled);
-  ASSERT_EQ(0u, CALL(lib_, SetPDSState, 1));
-  ASSERT_EQ(0u, CALL(lib_, SetServiceAutomaticTracking, 1));
-  ASSERT_TRUE(recorder_.WaitFor("pds 1 1"));
-  ASSERT_TRUE(recorder_.WaitFor("nmea", 3));
-  for (const auto& text : recorder_.Texts("nmea ")) {
-    EXPECT_TRUE(ChecksumHolds(text.substr(5))) << text;
-  }
-
-  ASSERT_EQ(0u, CALL(lib_, SetServiceAutomaticTracking, 0));
-  ASSERT_TRUE(recorder_.WaitFor("pds 1 0"));
-  // An event posted after tracking stopped comes after every sentence still due.
-  const size_t sentences = recorder_.Count("nmea $");
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "nmea = MARK"));
-  ASSERT_TRUE(recorder_.WaitFor("nmea MARK"));
-  const auto records = recorder_.Records();
-  EXPECT_EQ("nmea MARK", records.back().text);
-  EXPECT_LE(recorder_.Count("nmea $"), sentences + 1) << "at most the tick already due";
-}
 
 // A southern and western point gets S and W, and minutes that round up to 60 carry into the degrees.
 TEST_F(GpsTest, ATrackPointIsReportedAsRmcGgaAndGns) {
@@ -136,15 +74,6 @@ TEST_F(GpsTest, ATrackPointIsReportedAsRmcGgaAndGns) {
   EXPECT_EQ(sentences[1].rfind("nmea $GPGGA,120000.00,1100.0000,S,15112.0000,W,1,12,0.9,-12.5,", 0), 0u);
   EXPECT_EQ(sentences[2].rfind("nmea $GNGNS,120000.00,1100.0000,S,15112.0000,W,AA,12,", 0), 0u);
 }
-
-class BadTrackPointTest : public SimTest, public testing::WithParamInterface<const char*> {};
-
-TEST_P(BadTrackPointTest, IsRejectedWithItsLine) {
-  EXPECT_EQ(2, lib_.LoadScenario(std::string("[gps]\npoint = ") + GetParam() + "\n")) << GetParam();
-}
-
-INSTANTIATE_TEST_SUITE_P(Points, BadTrackPointTest,
-                         testing::Values("48.1", "90.5 11", "48 -180.5", "48 11 0 100", "nan 11"));
 
 }  // namespace
 }  // namespace simtest
