@@ -356,18 +356,6 @@ TEST_F(SysfsCopyTest, DeviceRemovedAfterItWasLocatedGivesTheErrorsOfTheInterface
   EXPECT_EQ(WalkIds().first, ModemWithout({"/1-1:1.2"}));
 }
 
-TEST_F(SysfsCopyTest, InterfacesComeInTheirNumbersOrder) {
-  for (const char* number : {"10", "9"}) {
-    const fs::path interface = Path(kModem + "/1-1:1." + number);
-    fs::create_directories(interface);
-    Write(interface / "uevent", "DEVTYPE=usb_interface\n");
-    Write(interface / "bInterfaceNumber", number[1] == 0 ? "09\n" : "0a\n");
-  }
-  std::vector<std::string> ids = ModemWithout({});
-  ids.insert(ids.end(), {kModem + "/1-1:1.9", kModem + "/1-1:1.10"});
-  EXPECT_EQ(WalkIds().first, ids);
-}
-
 // Interfaces, links out of the device folders, to an unplugged device or to another link are no USB
 // devices.
 TEST_F(SysfsCopyTest, UsbBusListsItsDevicesButNothingOutsideTheDeviceFolders) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "platform/text.h"
 
 namespace {
@@ -49,30 +47,6 @@ INSTANTIATE_TEST_SUITE_P(Enumerations, TextsTest, testing::Values(
         {2, "unknown mapping: "}}}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
-
-std::vector<std::string> ReportLines(uint32_t status) {
-  std::vector<std::string> lines;
-  std::istringstream report(platform::Narrow(SimStatusBitsReport(status)));
-  for (std::string line; std::getline(report, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-TEST(BitsReportTest, IsALineBreakThenOneRightAlignedLinePerBit) {
-  const std::u16string report = SimStatusBitsReport(3);
-  EXPECT_EQ(report.front(), u'\n');
-  EXPECT_EQ(report.back(), u'\n');
-  const auto lines = ReportLines(3);
-  ASSERT_EQ(lines.size(), 33u);
-  EXPECT_EQ(lines[1], "                 NORMAL_SIM_STATUS_READY : ENABLED");
-  EXPECT_EQ(lines[2], "     NORMAL_SIM_STATUS_PIN1_LOCK_ENABLED : ENABLED");
-  EXPECT_EQ(lines[32], "               unknown mapping: 80000000 : DISABLED");
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](auto& l) { return l.ends_with(" : DISABLED"); }),
-            30);
-  const auto all = ReportLines(0xFFFFFFFF);
-  EXPECT_EQ(std::count_if(all.begin(), all.end(), [](auto& l) { return l.ends_with(" : ENABLED"); }), 32);
-}
 
 struct TranslationRow {
   const char* label;

@@ -71,32 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                     WordCase{{"3x"}, std::nullopt}, WordCase{{"-1"}, std::nullopt},
                     WordCase{{}, std::nullopt}));
 
-struct CodeCase {
-  const char* text;
-  std::optional<int32_t> code;
-};
-
-class NotificationCodeTest : public testing::TestWithParam<CodeCase> {};
-
-TEST_P(NotificationCodeTest, AcceptsNamesInAnySpellingAndNumbers) {
-  EXPECT_EQ(ParseNotificationCode(GetParam().text), GetParam().code);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, NotificationCodeTest,
-                         testing::Values(CodeCase{"sdk_closed", 6}, CodeCase{"SDK-Closed", 6},
-                                         CodeCase{"WWAN_NOTIFICATION_GPS_INFO_CHANGED", 22}, CodeCase{"0", 0},
-                                         CodeCase{"rssi_", std::nullopt},
-                                         CodeCase{"WWAN_NOTIFICATION_", std::nullopt},
-                                         CodeCase{"", std::nullopt}));
-
-TEST(MillisecondsTest, RejectsAnythingButAPlainNumberInRange) {
-  EXPECT_EQ(ParseMilliseconds("0"), 0u);
-  EXPECT_EQ(ParseMilliseconds("4294967294"), 4294967294u);
-  for (const char* bad : {"4294967295", "-1", "10ms", " 10", ""}) {
-    EXPECT_EQ(ParseMilliseconds(bad), std::nullopt) << bad;
-  }
-}
-
 struct PrintCase {
   hostkit::RecordedNotification notification;
   const char* line;

@@ -1,6 +1,5 @@
 #include <cstring>
 #include <fstream>
-#include <future>
 #include <sstream>
 #include <string>
 
@@ -25,19 +24,6 @@ TEST_F(ControlTest, FailAnswersTheNextCallsWithoutEffectThenRunsOut) {
   EXPECT_STREQ("1", model) << "cut to the size given";
   EXPECT_EQ('#', model[2]) << "wrote past the size given";
   EXPECT_EQ(3u, CALL(lib_, VeskSimCallCount, "GetModelID"));
-}
-
-TEST_F(ControlTest, ResetReleasesHeldCallersAndClearsCounters) {
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  CALL(lib_, VeskSimDelay, "GetPower", UINT32_MAX);
-  auto held = std::async(std::launch::async, [&] {
-    ULONG mode = 0;
-    return CALL(lib_, GetPower, &mode);
-  });
-  ASSERT_EQ(0, CALL(lib_, VeskSimWaitForCalls, "GetPower", 1, 10000));
-  lib_.Reset();
-  EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, held.get()) << "the reset ended the connection";
-  EXPECT_EQ(0u, CALL(lib_, VeskSimCallCount, "GetPower"));
 }
 
 // A scenario error is reported with the number of the line it is on.
