@@ -300,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
     DamageRow{"FunctionNestedTooDeep", [](const fs::path& m) {
         fs::path path = m / "1-1:1.0";
         for (int i = 0; i < 30; ++i) {
-          path /= "d" + std::to_string(i);
+          path /= std::string("d").append(std::to_string(i));
         }
         fs::create_directories(path / "net/wwan9");
         Write(path / "net/wwan9/uevent", "DEVTYPE=wwan\nSUBSYSTEM=net\n");
