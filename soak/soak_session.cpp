@@ -379,15 +379,9 @@ void Session::Attach() {
 
 void Session::Inject() {
   const char* entryPoint = kEntryPoints[Pick(std::size(kEntryPoints))];
-  // A failed disconnect leaves the library connected and calling back after Close (see
-  // docs/reliability.md), so the disconnect is slowed and held but never failed.
-  const bool mayFail = std::string_view(entryPoint) != "QCWWANDisconnect";
   switch (Pick(4)) {
     case 0:
     case 1:
-      if (!mayFail) {
-        break;
-      }
       simulator_.Fail(entryPoint, kFaultResults[Pick(std::size(kFaultResults))], 1 + Pick(3));
       break;
     case 2:

@@ -219,9 +219,33 @@ ULONG GenericVeskSDK::QCWWANDisconnect() {
   Disconnecting disconnecting(*this);
   AllGroupsLock allGroups(*this);
   IVeskSDK* connected = Connected();
-  const ULONG result = connected == nullptr ? NO_CONNECTION_TO_WWAN_DEVICE : connected->QCWWANDisconnect();
+  if (connected == nullptr) {
+    return NO_CONNECTION_TO_WWAN_DEVICE;
+  }
+  const ULONG result = connected->QCWWANDisconnect();
+  if (result != 0 && result != NO_CONNECTION_TO_WWAN_DEVICE) {
+    // The library may still hold the connection: without this it would go on calling back into a
+    // client that has let go of it (signal reports after the host closed the module, say).
+    UnregisterCallbacks(*connected);
+    TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning,
+                       "QCWWANDisconnect failed (%lu); callbacks unregistered", result);
+  }
   SetConnected(nullptr);
   return result;
+}
+
+void GenericVeskSDK::UnregisterCallbacks(IVeskSDK& generation) {
+  generation.SetSessionStateCallback(nullptr);
+  generation.SetByteTotalsCallback(nullptr, 0);
+  generation.SetDataCapabilitiesCallback(nullptr);
+  generation.SetActivationStatusCallback(nullptr);
+  generation.SetPowerCallback(nullptr);
+  generation.SetRoamingIndicatorCallback(nullptr);
+  generation.SetSignalStrengthCallback(nullptr, 0, nullptr);
+  generation.SetNewSMSCallback(nullptr);
+  generation.SetNMEACallback(nullptr);
+  generation.SetPDSStateCallback(nullptr);
+  generation.SetDeviceRemovalCallback(nullptr);
 }
 
 ULONG GenericVeskSDK::QCWWAN2kEnumerateDevices(BYTE* pDevicesSize, BYTE* pDevices) {

@@ -97,6 +97,7 @@ class GenericVeskSDK {
   ULONG Connect(const char* pDeviceID, const char* pDeviceKey);
 
   // Ends the connection whatever the library answers; NO_CONNECTION_TO_WWAN_DEVICE when there is none.
+  // When the library refuses, the callbacks the module registers are unregistered first.
   ULONG QCWWANDisconnect();
 
   // Always asks the second-generation library, connected or not, and takes no group lock.
@@ -155,6 +156,8 @@ class GenericVeskSDK {
   IVeskSDK* Vesk1KInstance();
   IVeskSDK* Connected();
   void SetConnected(IVeskSDK* generation);
+  // Null for every callback the module registers, so a library that kept its connection stays quiet.
+  static void UnregisterCallbacks(IVeskSDK& generation);
   // Calls call(connected) under the group's lock, or returns NO_CONNECTION_TO_WWAN_DEVICE.
   template <typename Call>
   ULONG Forward(int group, Call call);

@@ -143,6 +143,15 @@ TEST_F(GenericVeskSDKTest, DisconnectEndsTheConnectionEvenWhenTheLibraryFails) {
   journal_.SetResult("2K:QCWWANDisconnect", NO_WWAN_DEVICE);
   EXPECT_EQ(sdk_->QCWWANDisconnect(), NO_WWAN_DEVICE);
   EXPECT_EQ(sdk_->GetPower(nullptr), NO_CONNECTION_TO_WWAN_DEVICE);
+  // The library kept its connection: every callback the module registers is set to null, so it
+  // cannot call back into a module that has let go of it.
+  const auto entries = journal_.Entries();
+  const auto unregistered = std::count_if(entries.begin(), entries.end(), [](const auto& entry) {
+    return entry.name.rfind("2K:Set", 0) == 0 && entry.name.find("Callback") != std::string::npos &&
+           entry.args.at(0) == 0;
+  });
+  EXPECT_EQ(unregistered, 11);
+  EXPECT_EQ(TraceLines(), (Lines{{"    QCWWANDisconnect failed (6); callbacks unregistered", 3}}));
 
   ConnectTo(SDK_2000);  // with the library object kept from the first connection
   EXPECT_EQ(sdk_->created2K.load(), 1);
