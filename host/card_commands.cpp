@@ -49,7 +49,7 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
     session.console.Line("card: failed");
     return CommandResult::kDone;
   }
-  const std::pair<const char*, std::string> fields[] = {
+  const std::vector<Field> fields = {
       {"adapter", Text(info->adapterText)},
       {"port", Text(info->portText)},
       {"modem port", Text(info->modemPort)},
@@ -81,12 +81,7 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
       {"device state", Hex(info->deviceStateBits)},
       {"GPS", info->gpsSupported != 0 ? "supported" : "not supported"},
   };
-  session.console.Line("card: ok");
-  for (const auto& [label, value] : fields) {
-    char line[32];
-    std::snprintf(line, sizeof line, "  %-16s: ", label);
-    session.console.Line(line + value);
-  }
+  PrintFields(session.console, "card", fields, "  %-16s: ");
   return CommandResult::kDone;
 }
 

@@ -46,4 +46,13 @@ double Console::Elapsed() const {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
+void PrintFields(Console& console, const char* name, const std::vector<Field>& fields, const char* labelFormat) {
+  console.Line(std::string(name) + ": ok");
+  for (const auto& [label, value] : fields) {
+    char line[64];
+    std::snprintf(line, sizeof line, labelFormat, label);
+    console.Line(line + value);
+  }
+}
+
 }  // namespace vesk_host

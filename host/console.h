@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace vesk_host {
@@ -39,5 +40,10 @@ class Console {
   std::vector<std::string> captured_;
   const std::chrono::steady_clock::time_point start_;
 };
+
+// A command's labelled values: "NAME: ok", then a line a field, its label laid out by labelFormat
+// (a printf format of one %s, such as "  %-16s: ").
+using Field = std::pair<const char*, std::string>;
+void PrintFields(Console& console, const char* name, const std::vector<Field>& fields, const char* labelFormat);
 
 }  // namespace vesk_host

@@ -144,7 +144,7 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
   const auto roaming = Last(session, {WWAN_NOTIFICATION_ROAMING});
   const std::string dbm = Text(info->signalDbm);
   const std::string percent = Text(info->signalPercent);
-  const std::pair<const char*, std::string> fields[] = {
+  const std::vector<Field> fields = {
       {"modem", OrDash(Text(info->manufacturer)) + " " + OrDash(Text(info->modelDescription))},
       {"serial number", OrDash(Text(info->serialNumber))},
       {"firmware", Firmware(*info)},
@@ -162,12 +162,7 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
                   (info->gpsSupported == 0 ? " (no GPS reported)" : "")},
       {"images", ImagesText(*session.sdk)},
   };
-  session.console.Line("status: ok");
-  for (const auto& [label, value] : fields) {
-    char line[32];
-    std::snprintf(line, sizeof line, "  %-17s : ", label);
-    session.console.Line(line + value);
-  }
+  PrintFields(session.console, "status", fields, "  %-17s : ");
   return CommandResult::kDone;
 }
 

@@ -24,6 +24,7 @@ constexpr std::size_t kMaxTreeNodes = 4096;
 // The text at offset (up to its terminator or the end of the data); offset moves past it.
 std::u16string DecodeText(const std::vector<uint8_t>& data, std::size_t& offset) {
   std::u16string text;
+  text.reserve(data.size() > offset ? (data.size() - offset) / 2 : 0);
   for (; offset + 1 < data.size(); offset += 2) {
     const auto c = static_cast<char16_t>(data[offset] | (data[offset + 1] << 8));
     if (c == 0) {

@@ -33,6 +33,7 @@ std::shared_ptr<const DeviceTree>& SystemTreeLocked() {
 RegistryValue RegistryValue::Text(std::u16string_view text) {
   RegistryValue value;
   value.type = kText;
+  value.data.reserve(2 * text.size() + 2);
   for (char16_t c : text) {
     value.data.push_back(static_cast<uint8_t>(c & 0xFF));
     value.data.push_back(static_cast<uint8_t>(c >> 8));
