@@ -5,8 +5,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "netutil/device_info_helper.h"
 #include "platform/composite_modem_tree.h"
@@ -16,6 +18,8 @@ namespace {
 
 using platform::DeviceKey;
 using platform::DeviceProperty;
+using platform::DeviceTree;
+using platform::InMemoryDeviceTree;
 using platform::RegistryValue;
 
 constexpr std::array kProperties{DeviceProperty::kDeviceDescription, DeviceProperty::kHardwareIds,
@@ -36,47 +40,93 @@ RegistryValue ValueFrom(FuzzedDataProvider& input) {
   return value;
 }
 
+// Building the tree costs more than reading it, so one tree serves every input: each change is
+// undone from an untouched twin before the next input.
+struct Trees {
+  Trees() : work(std::make_shared<InMemoryDeviceTree>()), modem(platform::AddCompositeModem(*work)) {
+    platform::AddCompositeModem(pristine);
+  }
+  std::shared_ptr<InMemoryDeviceTree> work;
+  InMemoryDeviceTree pristine;
+  platform::CompositeModem modem;
+};
+
+void RestoreProperty(Trees& trees, DeviceTree::Node node, DeviceProperty property) {
+  RegistryValue value;
+  if (trees.pristine.GetProperty(node, property, &value) == platform::kDeviceTreeOk) {
+    trees.work->SetProperty(node, property, std::move(value));
+  } else {
+    trees.work->RemoveProperty(node, property);
+  }
+}
+
+void RestoreKeyValue(Trees& trees, DeviceTree::Node node, DeviceKey key, const char16_t* name) {
+  RegistryValue value;
+  if (trees.pristine.GetKeyValue(node, key, name, &value) == platform::kDeviceTreeOk) {
+    trees.work->SetKeyValue(node, key, name, std::move(value));
+  } else {
+    trees.work->RemoveKeyValue(node, key, name);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzedDataProvider input(data, size);
-  auto tree = std::make_shared<platform::InMemoryDeviceTree>();
-  const platform::CompositeModem modem = platform::AddCompositeModem(*tree);
+  static Trees trees;
+  InMemoryDeviceTree& tree = *trees.work;
+  const platform::CompositeModem& modem = trees.modem;
   const std::array nodes{modem.rootHub, modem.usbDevice, modem.networkAdapter, modem.modem, modem.nmeaPort,
                          modem.diagnosticsPort};
+  std::vector<std::function<void()>> undo;
 
+  FuzzedDataProvider input(data, size);
+  const bool readNmeaPort = input.ConsumeBool();
   for (int changes = 0; changes < 16 && input.remaining_bytes() > 0; ++changes) {
     const auto node = input.PickValueInArray(nodes);
     switch (input.ConsumeIntegralInRange(0, 4)) {
-      case 0:
-        tree->SetProperty(node, input.PickValueInArray(kProperties), ValueFrom(input));
-        break;
-      case 1: {
-        const DeviceKey key = input.ConsumeBool() ? DeviceKey::kHardware : DeviceKey::kDriver;
-        tree->SetKeyValue(node, key, input.PickValueInArray(kValueNames), ValueFrom(input));
+      case 0: {
+        const DeviceProperty property = input.PickValueInArray(kProperties);
+        tree.SetProperty(node, property, ValueFrom(input));
+        undo.emplace_back([=] { RestoreProperty(trees, node, property); });
         break;
       }
-      case 2:
-        tree->SetKeyPresent(node, input.ConsumeBool() ? DeviceKey::kHardware : DeviceKey::kDriver, false);
+      case 1: {
+        const DeviceKey key = input.ConsumeBool() ? DeviceKey::kHardware : DeviceKey::kDriver;
+        const char16_t* name = input.PickValueInArray(kValueNames);
+        tree.SetKeyValue(node, key, name, ValueFrom(input));
+        undo.emplace_back([=] { RestoreKeyValue(trees, node, key, name); });
         break;
+      }
+      case 2: {
+        const DeviceKey key = input.ConsumeBool() ? DeviceKey::kHardware : DeviceKey::kDriver;
+        tree.SetKeyPresent(node, key, false);
+        undo.emplace_back([=] { trees.work->SetKeyPresent(node, key, true); });
+        break;
+      }
       case 3:
-        tree->SetSetupInfoPresent(node, false);
+        tree.SetSetupInfoPresent(node, false);
+        undo.emplace_back([=] { trees.work->SetSetupInfoPresent(node, true); });
         break;
-      default:
-        tree->SetStatus(node, input.ConsumeIntegral<uint32_t>(), input.ConsumeIntegral<uint32_t>());
+      default: {
+        uint32_t status = 0;
+        uint32_t problem = 0;
+        trees.pristine.GetStatus(node, &status, &problem);
+        tree.SetStatus(node, input.ConsumeIntegral<uint32_t>(), input.ConsumeIntegral<uint32_t>());
+        undo.emplace_back([=] { trees.work->SetStatus(node, status, problem); });
         break;
+      }
     }
   }
 
   // No trace log: formatting every trace line would cost most of the time, and the formatter has a
   // target of its own.
-  NetUtilities::DeviceInfoHelper helper(nullptr, 1, tree);
+  NetUtilities::DeviceInfoHelper helper(nullptr, 1, trees.work);
   DeviceInfoTree info;
-  if (helper.GetDeviceInfo(modem.networkAdapterId, info)) {
+  if (helper.GetDeviceInfo(readNmeaPort ? modem.nmeaPortId : modem.networkAdapterId, info)) {
     (void)helper.GetAdapterName(info);
   }
-  if (helper.GetDeviceInfo(modem.nmeaPortId, info)) {
-    (void)helper.GetAdapterName(info);
+  for (auto step = undo.rbegin(); step != undo.rend(); ++step) {
+    (*step)();
   }
   return 0;
 }

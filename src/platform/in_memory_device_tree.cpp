@@ -56,6 +56,13 @@ void InMemoryDeviceTree::SetProperty(Node node, DeviceProperty property, Registr
   }
 }
 
+void InMemoryDeviceTree::RemoveProperty(Node node, DeviceProperty property) {
+  std::lock_guard<std::mutex> lock(nodesLock_);
+  if (NodeData* data = Find(node)) {
+    data->properties.erase(property);
+  }
+}
+
 void InMemoryDeviceTree::SetKeyValue(Node node, DeviceKey key, std::u16string_view name,
                                      RegistryValue value) {
   std::lock_guard<std::mutex> lock(nodesLock_);

@@ -24,6 +24,7 @@ class InMemoryDeviceTree : public DeviceTree {
   Node AddNode(Node parent, std::u16string_view instanceId);
   void SetStatus(Node node, uint32_t status, uint32_t problem);
   void SetProperty(Node node, DeviceProperty property, RegistryValue value);
+  void RemoveProperty(Node node, DeviceProperty property);
   void SetKeyValue(Node node, DeviceKey key, std::u16string_view name, RegistryValue value);
   void RemoveKeyValue(Node node, DeviceKey key, std::u16string_view name);
   // A key that cannot be opened fails every read under it.
