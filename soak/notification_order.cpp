@@ -12,6 +12,7 @@ std::string NotificationOrder::Deliver(int32_t code) {
     }
     phase_ = Phase::kOpen;
     attached_ = false;
+    failedDetaches_ = 0;
     return {};
   }
   if (phase_ != Phase::kOpen) {
@@ -23,7 +24,10 @@ std::string NotificationOrder::Deliver(int32_t code) {
       return attached_ ? name + " while attached" : std::string();
     case WWAN_NOTIFICATION_ATTACHED_TO_DEVICE:
       if (attached_) {
-        return name + " twice without a detach";
+        if (failedDetaches_ == 0) {
+          return name + " twice without a detach";
+        }
+        --failedDetaches_;
       }
       attached_ = true;
       initComplete_ = false;
@@ -31,6 +35,7 @@ std::string NotificationOrder::Deliver(int32_t code) {
       return {};
     case WWAN_NOTIFICATION_DETACHED_FROM_DEVICE:
       attached_ = false;
+      failedDetaches_ = 0;
       return {};
     case WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE:
       if (initComplete_) {

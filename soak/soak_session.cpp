@@ -271,6 +271,10 @@ void Session::OnTraceLine(const hostkit::TraceLine& line) {
     }
     Violate("a PIN or password in the trace: \"" + line.text + "\"");
   }
+  if (line.text.find("problem disconnecting from the vesk sdk") != std::string::npos) {
+    std::lock_guard<std::mutex> lock(stateLock_);
+    order_.DetachFailed();
+  }
   static const std::string kEnqueuing = "Enqueuing cellular SDK message '";
   const std::size_t at = line.text.find(kEnqueuing);
   if (at != std::string::npos) {
