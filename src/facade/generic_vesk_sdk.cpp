@@ -223,12 +223,15 @@ ULONG GenericVeskSDK::QCWWANDisconnect() {
     return NO_CONNECTION_TO_WWAN_DEVICE;
   }
   const ULONG result = connected->QCWWANDisconnect();
-  if (result != 0 && result != NO_CONNECTION_TO_WWAN_DEVICE) {
+  if (result != 0) {
     // The library may still hold the connection: without this it would go on calling back into a
-    // client that has let go of it (signal reports after the host closed the module, say).
+    // client that has let go of it (signal reports after the host closed the module, say). After a
+    // modem that went away (8) the calls cost nothing and are expected, so only other codes are traced.
     UnregisterCallbacks(*connected);
-    TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning,
-                       "QCWWANDisconnect failed (%lu); callbacks unregistered", result);
+    if (result != NO_CONNECTION_TO_WWAN_DEVICE) {
+      TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning,
+                         "QCWWANDisconnect failed (%lu); callbacks unregistered", result);
+    }
   }
   SetConnected(nullptr);
   return result;

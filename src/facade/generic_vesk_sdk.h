@@ -97,7 +97,7 @@ class GenericVeskSDK {
   ULONG Connect(const char* pDeviceID, const char* pDeviceKey);
 
   // Ends the connection whatever the library answers; NO_CONNECTION_TO_WWAN_DEVICE when there is none.
-  // When the library refuses, the callbacks the module registers are unregistered first.
+  // When the library answers anything but 0, the callbacks the module registers are unregistered first.
   ULONG QCWWANDisconnect();
 
   // Always asks the second-generation library, connected or not, and takes no group lock.
