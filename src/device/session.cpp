@@ -303,7 +303,8 @@ void CVeskSDK::HandleSessionState(ULONG state, ULONG sessionEndReason) {
     case kSessionConnected:
       Trace(kTraceLevelInfo, u"session is connected (IP=0x%08X)", 0u);
       setValid(1);
-      PostNotification(WWAN_NOTIFICATION_CONNECTED, 0, static_cast<uintptr_t>(GetConnectionCapability()));
+      // A report still in flight when the library refused a disconnect must not follow the detach.
+      PostConnectedWhileAttached(static_cast<uintptr_t>(GetConnectionCapability()));
       break;
     case kSessionSuspended:
       Trace(kTraceLevelInfo, u"SUSPENDED (Unsupported) session state");

@@ -54,6 +54,17 @@ TEST_F(DeviceManagerTest, ReleaseEndsAStartThreadBeforeFreeingTheTimerItStops) {
   EXPECT_TRUE(traceLog_.Contains("    Could not stop StartDataSession timer", kTraceLevelError));
 }
 
+// A session report still in flight when the library refused a disconnect arrives after the detach:
+// the host must not hear of a connection on a modem it was told is gone.
+TEST_F(DeviceManagerTest, SessionReportWhileDetachedPostsNoConnected) {
+  ASSERT_TRUE(sdk_->Open());
+  CVeskSDK::SessionStateCallback(2, 0);  // connected
+  ASSERT_TRUE(sdk_->Close());
+  const auto codes = sink_.Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), WWAN_NOTIFICATION_CONNECTED), 0);
+  EXPECT_TRUE(traceLog_.Contains("    session is connected (IP=0x00000000)", kTraceLevelInfo));
+}
+
 struct CallbackRow {
   const char* label;
   std::function<void()> call;
