@@ -2,7 +2,6 @@
 // modem.
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "device/signal_strength.h"
@@ -77,7 +76,6 @@ constexpr const char* kNothingFound =
 INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
                "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"UmtsRanksAboveEdge", {2, 5}, NORMAL_SERVICETYPE_UMTS, "'NORMAL_SERVICETYPE_UMTS'"},
     ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
                "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
@@ -132,17 +130,13 @@ TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
   EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
 }
 
-constexpr char k2G[] = "currently using a 2G only protocol";
-constexpr char k3G[] = "currently using a 3G only protocol";
-
-// Each technology with each of its protocols, and the other technology's protocol.
+// Automatic, and each technology with the other technology's protocol (the end-to-end tests read back
+// the valid ones).
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},
-    DecodeRow{"Cdma2G", 0x9, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
     DecodeRow{"CdmaWithTheGsm2GProtocol", 0x5, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid cdma protocol preference (0x00000005)"},
-    DecodeRow{"Gsm3G", 0xA, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
     DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid protocol preference (0x00000012)"},
     DecodeRow{"InvalidTechnologyWithAProtocol", 0xFFFFFFFB, NORMAL_SERVICESELECTION_Not_Supported,
@@ -159,24 +153,6 @@ TEST_P(SignalPercentTest, FollowsTheCurveAndClampsOutsideIt) {
 INSTANTIATE_TEST_SUITE_P(Curve, SignalPercentTest,
                          testing::Values(std::pair(-113, 0), std::pair(-112, 0), std::pair(-111, 2),
                                          std::pair(-88, 55), std::pair(-64, 100), std::pair(-63, 100)));
-
-class RadioInterfaceSignalTest : public testing::TestWithParam<std::tuple<ULONG, const char*, int32_t>> {};
-
-TEST_P(RadioInterfaceSignalTest, NamesTheInterface) {
-  const auto& [radioInterface, text, level] = GetParam();
-  hostkit::RecordingTraceLog traceLog;
-  LogRadioInterfaceSignal(&traceLog, kTraceCategory, -97, radioInterface);
-  const auto lines = traceLog.lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, text);
-  EXPECT_EQ(lines[0].level, level);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Interfaces, RadioInterfaceSignalTest,
-    testing::Values(std::make_tuple(5u, "    UMTS signal strength '-97' dBm", kTraceLevelInfo),
-                    std::make_tuple(6u, "    unknown interface type (6) signal strength '-97' dBm",
-                                    kTraceLevelError)));
 
 }  // namespace
 }  // namespace device_test
