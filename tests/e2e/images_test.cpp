@@ -156,10 +156,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, SwitchRefusalTest, testing::Values(
     RefusalRow{"PcAsleep", [](SwitchRefusalTest& t) { t.Sleep(); }, kRefusedDetached},
     RefusalRow{"DataSessionStartBlocked", [](SwitchRefusalTest& t) { t.BlockDataSessionStart(); },
                "    Cannot upgrade image when API is blocked"},
-    RefusalRow{"GoingOffline3", [](SwitchRefusalTest& t) { t.GoingOffline(3); },
-               kRefusedOffline + std::string("3")},
-    RefusalRow{"GoingOffline4", [](SwitchRefusalTest& t) { t.GoingOffline(4); },
-               kRefusedOffline + std::string("4")},
     RefusalRow{"GoingOffline5", [](SwitchRefusalTest& t) { t.GoingOffline(5); },
                kRefusedOffline + std::string("5")}),
     [](const auto& info) { return std::string(info.param.label); });

@@ -83,7 +83,6 @@ TEST_P(NewMessageTest, IsDeliveredAndMarkedReadFromItsStorage) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, NewMessageTest,
     testing::Values(NewMessageRow{"Sim", 0, "sms = sim from +7 2026-12-06 10:00:00 meet @ 8"},
-                    NewMessageRow{"Device", 1, "sms = device from +7 2026-12-06 10:00:00 meet @ 8"},
                     NewMessageRow{"UnknownStorage", 2, nullptr}),
     [](const auto& info) { return std::string(info.param.label); });
 
