@@ -213,75 +213,29 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   }
 }
 
-using Arrange = std::function<std::u16string(InMemoryDeviceTree&, const CompositeModem&)>;
-
-struct TreeCase {
-  const char* name;
-  bool result;
-  std::u16string vid;
-  std::vector<std::u16string CompositeModem::*> nodes;  // empty: not checked
-  const char* line;
-  int32_t level;
-  Arrange arrange;  // changes the composite modem and returns the instance ID to ask for
-};
-
-Arrange Ask(std::u16string instanceId) {
-  return [=](auto&, const CompositeModem&) { return instanceId; };
-}
-
-// The network adapter, its hardware IDs without vendor or product ID (as some class drivers report
-// them), and the USB device made by someone else when otherMaker.
-Arrange AdapterWithoutIds(bool otherMaker) {
-  return [=](InMemoryDeviceTree& t, const CompositeModem& m) {
-    t.SetProperty(m.networkAdapter, DeviceProperty::kHardwareIds,
-                  RegistryValue::MultiText({u"USB\\Class_02"}));
-    if (otherMaker) {
-      t.SetProperty(m.usbDevice, DeviceProperty::kManufacturer, RegistryValue::Text(u"Someone else"));
-    }
-    return m.networkAdapterId;
-  };
-}
-
-std::vector<TreeCase> TreeCases() {
-  using M = CompositeModem;
-  const std::vector<std::u16string M::*> all = {&M::usbDeviceId, &M::networkAdapterId, &M::modemId,
-                                                &M::nmeaPortId, &M::diagnosticsPortId};
-  const Arrange lonelyNode = [](InMemoryDeviceTree& t, const M&) {
-    t.SetProperty(t.AddNode(0, u"ROOT\\NET\\0000"), DeviceProperty::kClass, RegistryValue::Text(u"Net"));
-    return std::u16string(u"ROOT\\NET\\0000");
-  };
-  // clang-format off
-  return {
-      {"EmptyId", false, u"", {}, "does not support getting the whole PC device tree", 2, Ask(u"")},
-      {"NoIdsUsbParentSameMaker", true, u"vid_12ab", all,
-       "Found PID/VID from parent node, setting current node to parent node", 4, AdapterWithoutIds(false)},
-      {"NoIdsNoParent", true, u"", {}, "Failed CM_Get_Parent 0xd", 4, lonelyNode},
-  };
-  // clang-format on
-}
-
-using GetDeviceInfoTest = DeviceTreeTest<TreeCase>;
-
-TEST_P(GetDeviceInfoTest, BuildsTree) {
-  const TreeCase& c = GetParam();
-  const std::u16string instanceId = c.arrange(*tree_, modem_);
+// An adapter whose hardware IDs lack the vendor and product (as some class drivers report them) takes
+// its USB parent's; a node without IDs or parent is a tree of its own; an empty ID is refused.
+TEST_F(WholeTreeTest, TakesTheIdsOfTheParentOrStandsAlone) {
   DeviceInfoTree tree;
-  tree.vid = u"stale";
-  EXPECT_EQ(c.result, helper_.GetDeviceInfo(instanceId, tree));
-  ExpectLine(c.line, c.level);
-  if (!c.result) {
-    return;
-  }
-  EXPECT_EQ(N(c.vid), N(tree.vid));
-  if (!c.nodes.empty()) {
-    ASSERT_EQ(c.nodes.size(), tree.nodes.size());
-    for (std::size_t i = 0; i < c.nodes.size(); ++i) {
-      EXPECT_EQ(N(modem_.*c.nodes[i]), N(tree.nodes[i].id));
-    }
-  }
-}
+  EXPECT_FALSE(helper_.GetDeviceInfo(u"", tree));
 
-INSTANTIATE_TEST_SUITE_P(Trees, GetDeviceInfoTest, testing::ValuesIn(TreeCases()), kRowName);
+  tree_->SetProperty(modem_.networkAdapter, DeviceProperty::kHardwareIds,
+                     RegistryValue::MultiText({u"USB\\Class_02"}));
+  tree.vid = u"stale";
+  ASSERT_TRUE(helper_.GetDeviceInfo(modem_.networkAdapterId, tree));
+  EXPECT_EQ("vid_12ab", N(tree.vid));
+  std::vector<std::string> ids;
+  for (const DeviceNode& node : tree.nodes) {
+    ids.push_back(N(node.id));
+  }
+  EXPECT_EQ(ids, (std::vector{N(modem_.usbDeviceId), N(modem_.networkAdapterId), N(modem_.modemId),
+                              N(modem_.nmeaPortId), N(modem_.diagnosticsPortId)}));
+
+  tree_->SetProperty(tree_->AddNode(0, u"ROOT\\NET\\0000"), DeviceProperty::kClass, RegistryValue::Text(u"Net"));
+  ASSERT_TRUE(helper_.GetDeviceInfo(u"ROOT\\NET\\0000", tree));
+  EXPECT_EQ("", N(tree.vid));
+  ExpectLine("Failed CM_Get_Parent 0xd", 4);
+}
 
 // The simulator fills the tree while the module reads it.
 TEST(InMemoryDeviceTreeTest, ReadsWhileAnotherThreadAddsModems) {
