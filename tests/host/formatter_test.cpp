@@ -45,8 +45,6 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"Int64",
                    "18446744073709551615 18446744073709551615 -9223372036854775808 ffffffffffffffff 9",
                    [] { return FormatA("%I64u %llu %I64d %I64x %d", kMax64, kMax64, kMin64, kMax64, 9); }},
-        FormatCase{"Characters", "A|\xC3\xA9|\xC3\xA9|\xC3\xA9|  B",
-                   [] { return FormatA("%c|%lc|%wc|%C|%3c", 'A', u'\u00e9', u'\u00e9', u'\u00e9', 'B'); }},
         FormatCase{"Pointer", "000000000000ABCD|   0000000000000000",
                    [] { return FormatA("%p|%19p", reinterpret_cast<void*>(uintptr_t{0xABCD}), nullptr); }},
         FormatCase{"WideStrings", "w\xC3\xA9|x|\xE6\x97\xA5",

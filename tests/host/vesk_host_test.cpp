@@ -112,13 +112,6 @@ hostkit::RecordedNotification WithFix() {
   return n;
 }
 
-hostkit::RecordedNotification WithoutFix() {
-  auto n = WithFix();
-  n.gps = GpsInfo{};
-  n.utc += std::chrono::hours(24 * 365);  // across the year's end
-  return n;
-}
-
 class NotificationLineTest : public testing::TestWithParam<PrintCase> {};
 
 TEST_P(NotificationLineTest, DecodesTheParameters) {
@@ -137,9 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
             WithFix(),
             "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
             "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
-        PrintCase{
-            WithoutFix(),
-            "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED no fix utc=2010-05-12T10:00:00.250Z source \"\""},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
 
 TEST(SmsLineTest, ShowsSenderLocalTimeAndTheBodyOnOneLine) {
