@@ -12,7 +12,6 @@ struct ChoiceRow {
   const char* label;
   bool firstGeneration;  // only the first-generation file answers: the second cannot enumerate
   int namedModem;        // of TwoModems; 0: attach without naming one
-  const char* expectedLine;
 };
 
 class AttachChoiceTest : public EndToEndTest, public testing::WithParamInterface<ChoiceRow> {};
@@ -33,7 +32,6 @@ TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
                                   : sdk_->AttachToCellularDevice(modems.HostTree(row.namedModem)));
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
 
-  EXPECT_TRUE(traceLog_.Contains(row.expectedLine, kTraceLevelInfo)) << row.expectedLine;
   EXPECT_TRUE(traceLog_.Contains(row.firstGeneration ? "Connected to SDK = SDK_1000"
                                                      : "Connected to SDK = SDK_2000"));
   if (!row.firstGeneration) {
@@ -44,11 +42,8 @@ TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, AttachChoiceTest, testing::Values(
-    ChoiceRow{"SecondOfTwoByTree", false, 2,
-              "Got list of enumerated devices, numDevices = 2, looking for device 'USB\\VID_12AB&PID_34CD\\2222'"},
-    ChoiceRow{"FirstFoundWhenNoneNamed", false, 0, "connecting the SDK to the first QC WWAN device detected"},
-    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2,
-              "Could not get list of enumerated devices, will try to attach to any device, 0x1"}),
+    ChoiceRow{"SecondOfTwoByTree", false, 2}, ChoiceRow{"FirstFoundWhenNoneNamed", false, 0},
+    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

@@ -77,13 +77,11 @@ TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce
   const std::size_t from = sink_.Count();
   second_.Fail("UpgradeFirmwareW", GENERAL_ERROR, 1);
   EXPECT_FALSE(Switch(target));
-  EXPECT_TRUE(traceLog_.Contains("    UpgradeFirmware failed '" + target + "' (1)", kTraceLevelError));
   EXPECT_TRUE(Vesk()->IsImageSwitchingSupported());
 
   ASSERT_TRUE(Switch(target));
   // The modem has not come back yet.
   EXPECT_FALSE(Switch(target));
-  EXPECT_TRUE(traceLog_.Contains("    Vesk image switching already in progress", kTraceLevelError));
 
   const std::size_t detached = WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, from);
   const std::size_t attached = WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, detached);

@@ -58,7 +58,6 @@ struct StartRow {
   uint32_t faultTimes;
   std::size_t attempts;
   int32_t outcome;
-  const char* finalLine;
 };
 
 class SessionStartTest : public SessionTest, public testing::WithParamInterface<StartRow> {};
@@ -74,7 +73,6 @@ TEST_P(SessionStartTest, RetriesOnceAfterARetryableResult) {
   ASSERT_TRUE(Connect());
   WaitFor(row.outcome, from);
 
-  EXPECT_TRUE(traceLog_.Contains(row.finalLine)) << row.finalLine;
   const auto calls = LineTimes("StartDataSessionThread: made call to activate data session");
   EXPECT_EQ(calls.size(), row.attempts);
   ExpectApart(calls, CVeskSDK::kSessionRetryPauseMs);
@@ -82,12 +80,9 @@ TEST_P(SessionStartTest, RetriesOnceAfterARetryableResult) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, SessionStartTest, testing::Values(
-    StartRow{"RetryLaterThenSuccess", true, QMI_ERR_RETRY_LATER, 1, 2, kConnected,
-             "    started the data session"},
-    StartRow{"RetryLaterTwice", true, RETRY_LATER, 2, 2, kDisconnected,
-             "    problem starting the data session (15) for '3' technology type (attempt(s) made '2')"},
-    StartRow{"NoModem", false, 0, 0, 1, kDisconnected,
-             "    problem starting the data session (8) for '3' technology type (attempt(s) made '1')"}),
+    StartRow{"RetryLaterThenSuccess", true, QMI_ERR_RETRY_LATER, 1, 2, kConnected},
+    StartRow{"RetryLaterTwice", true, RETRY_LATER, 2, 2, kDisconnected},
+    StartRow{"NoModem", false, 0, 0, 1, kDisconnected}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
