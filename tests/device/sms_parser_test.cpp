@@ -78,18 +78,6 @@ SMSParser Parsed(const std::vector<uint8_t>& bytes) {
   return parser;
 }
 
-TEST(SMSParserTest, ReadsEveryFieldOfADeliverPdu) {
-  const SMSParser parser = Parsed(Pdu().Bytes());
-  ASSERT_EQ(parser.errorCode, 0);
-  EXPECT_EQ(parser.serviceCentre, u"15555500000");
-  EXPECT_EQ(parser.sender, u"15555550123");
-  EXPECT_EQ(parser.year + parser.month + parser.day + parser.hour + parser.minute + parser.second,
-            u"090512103000");
-  EXPECT_EQ(parser.timeZone, u"138");
-  EXPECT_EQ(parser.time, 1242142200);  // 15:30 UTC: standard time, although May is summer time
-  EXPECT_EQ(parser.body, u"hello");
-}
-
 struct PduRow {
   const char* label;
   std::function<void(Pdu&)> change;
