@@ -54,8 +54,6 @@ TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
 
   const auto attempts = LineTimes("==> CVeskSDK::InitializeVesk");
   ExpectApart(attempts, CVeskSDK::kAttachRetryMs);
-  EXPECT_TRUE(
-      traceLog_.Contains("    ****> DID NOT FIND DEVICE 'USB\\VID_12AB&PID_34CD\\1111'", kTraceLevelError));
   EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
             std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotConnectable});
   // The failure is reported after the fifth attempt, and only then. Timed when posted: the delivery
@@ -99,13 +97,12 @@ TEST_F(EndToEndTest, FirmwareInformationIsTriedFiveTimesTwoSecondsApartThenTheAt
   AttachAndWait();
   // A second attach while attached is refused.
   EXPECT_FALSE(sdk_->AttachToCellularDevice());
-  EXPECT_TRUE(traceLog_.Contains("    Already attached to Vesk device 2", kTraceLevelError));
 
   const auto attempts = LineTimes("    getting firmware info");
   EXPECT_EQ(attempts.size(), static_cast<std::size_t>(CVeskSDK::kFirmwareInfoAttempts));
   ExpectApart(attempts, CVeskSDK::kDetachWaitMs);
   // Technology unknown: the SIM branch.
-  EXPECT_TRUE(traceLog_.Contains("    detected a Vesk device is GSM mode, checking the SIM status"));
+  WaitFor(WWAN_NOTIFICATION_SIM_STATUS);
 }
 
 // The attach waits between attempts at the firmware information and at the phone number.
@@ -128,7 +125,6 @@ TEST_P(CloseDuringWaitTest, EndsTheAttachWithinOneWait) {
   const Clock::time_point start = Clock::now();
   EXPECT_TRUE(sdk_->Close());
   EXPECT_LT(Clock::now() - start, platform::ScaledDuration(CVeskSDK::kDetachWaitMs));
-  EXPECT_TRUE(traceLog_.Contains("RETURNING BEFORE GETTING DEVICE INFO BECAUSE OF DETACH", kTraceLevelInfo));
   // Close returns once everything posted before it has been delivered.
   EXPECT_TRUE(Notifications(row.neverPosted).empty());
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).empty());
