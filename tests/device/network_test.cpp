@@ -6,8 +6,6 @@
 
 #include "device/signal_strength.h"
 #include "device_test_host.h"
-#include "facade/enumerations.h"
-#include "platform/text.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
 
@@ -44,7 +42,6 @@ struct ServiceRow {
   const char* label;
   std::vector<ULONG> capabilities;
   int32_t service;
-  const char* decision;  // the line that names the choice, at level 4 unless nothing was found
 };
 
 class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
@@ -55,33 +52,21 @@ TEST_P(ServiceChoiceTest, PostsAndCachesTheBestServiceType) {
   // An empty row stands for a count without a list, which must read as no capabilities at all.
   CVeskSDK::DataCapabilitiesCallback(capabilities.empty() ? 4 : static_cast<BYTE>(capabilities.size()),
                                      capabilities.empty() ? nullptr : capabilities.data());
-  const bool nothing = row.service == NORMAL_SERVICETYPE_Unknown;
-
   const auto posted = Posted();
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(posted[0].code, WWAN_NOTIFICATION_SERVICE);
   EXPECT_EQ(posted[0].param1, static_cast<uintptr_t>(row.service));
   EXPECT_EQ(sdk_->GetConnectionCapability(), row.service);
-  EXPECT_TRUE(traceLog_.Contains(row.decision, nothing ? kTraceLevelError : kTraceLevelInfo)) << row.decision;
-  EXPECT_EQ(traceLog_.Contains("    found both HSDPA and HSPA service types, switching them to HSPA"),
-            row.service == NORMAL_SERVICETYPE_HSPA);
-  EXPECT_TRUE(traceLog_.Contains("    notifying the framework that the best service detected is '" +
-                                 platform::Narrow(VeskSDKFacade::ServiceTypeText(row.service)) + "'"));
 }
-
-constexpr const char* kNothingFound =
-    "    could not find any CMDA service types that match any known service types";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
-    ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
-               "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
-    ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
-               "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
-    ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA, "'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown, kNothingFound},
-    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown, kNothingFound}),
+    ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA},
+    ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS},
+    ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0},
+    ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA},
+    ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown},
+    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
