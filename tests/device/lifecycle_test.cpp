@@ -132,18 +132,15 @@ TEST_F(DeviceManagerTest, CallsThatNeedAModemDoNothingWithoutOne) {
   auto info = std::make_unique<CellularCardInfo>();
   std::memset(info.get(), 0xCD, sizeof *info);
   EXPECT_FALSE(sdk_->GetCellularCardInfo(info.get()));
-  EXPECT_TRUE(traceLog_.Contains("    GetCellularCardInfo: Not attached to device 8", kTraceLevelError));
   const auto* bytes = reinterpret_cast<const unsigned char*>(info.get());
   EXPECT_EQ(std::count(bytes, bytes + sizeof *info, 0), static_cast<std::ptrdiff_t>(sizeof *info));
   EXPECT_FALSE(sdk_->GetCellularCardInfo(nullptr));
-  EXPECT_EQ(traceLog_.Count("    GetCellularCardInfo:", kTraceLevelError), 2u);
 
   CVeskSDK::DeviceRemovalCallback();
   EXPECT_TRUE(traceLog_.Contains("    CVeskSDK::DeviceRemovalCallback()", kTraceLevelInfo));
   EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::DetachFromCellularDevice"));
   EXPECT_FALSE(sdk_->AttachToCellularDevice(DeviceInfoTree{}));
   EXPECT_FALSE(sdk_->GetVeskSDK()->AttachToCellularDevice(DeviceInfoTree{}, true));
-  EXPECT_EQ(traceLog_.Count("    Device info tree has no nodes!", kTraceLevelError), 2u);
   ASSERT_TRUE(sdk_->Close());
   EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::InitializeVesk"));
 }

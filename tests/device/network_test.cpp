@@ -2,13 +2,10 @@
 // modem.
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "device/signal_strength.h"
 #include "device_test_host.h"
-#include "facade/enumerations.h"
-#include "platform/text.h"
 #include "vesk/notifications.h"
 #include "vesk/values.h"
 
@@ -45,7 +42,6 @@ struct ServiceRow {
   const char* label;
   std::vector<ULONG> capabilities;
   int32_t service;
-  const char* decision;  // the line that names the choice, at level 4 unless nothing was found
 };
 
 class ServiceChoiceTest : public NetworkReportTest, public testing::WithParamInterface<ServiceRow> {};
@@ -56,34 +52,21 @@ TEST_P(ServiceChoiceTest, PostsAndCachesTheBestServiceType) {
   // An empty row stands for a count without a list, which must read as no capabilities at all.
   CVeskSDK::DataCapabilitiesCallback(capabilities.empty() ? 4 : static_cast<BYTE>(capabilities.size()),
                                      capabilities.empty() ? nullptr : capabilities.data());
-  const bool nothing = row.service == NORMAL_SERVICETYPE_Unknown;
-
   const auto posted = Posted();
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(posted[0].code, WWAN_NOTIFICATION_SERVICE);
   EXPECT_EQ(posted[0].param1, static_cast<uintptr_t>(row.service));
   EXPECT_EQ(sdk_->GetConnectionCapability(), row.service);
-  EXPECT_TRUE(traceLog_.Contains(row.decision, nothing ? kTraceLevelError : kTraceLevelInfo)) << row.decision;
-  EXPECT_EQ(traceLog_.Contains("    found both HSDPA and HSPA service types, switching them to HSPA"),
-            row.service == NORMAL_SERVICETYPE_HSPA);
-  EXPECT_TRUE(traceLog_.Contains("    notifying the framework that the best service detected is '" +
-                                 platform::Narrow(VeskSDKFacade::ServiceTypeText(row.service)) + "'"));
 }
-
-constexpr const char* kNothingFound =
-    "    could not find any CMDA service types that match any known service types";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
-    ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA,
-               "    setting the best GSM service type to 'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"UmtsRanksAboveEdge", {2, 5}, NORMAL_SERVICETYPE_UMTS, "'NORMAL_SERVICETYPE_UMTS'"},
-    ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS, "'NORMAL_SERVICETYPE_GPRS'"},
-    ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0,
-               "    found the best CMDA service, 'NORMAL_SERVICETYPE_1xEVDORev0'..."},
-    ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA, "'NORMAL_SERVICETYPE_HSPA'"},
-    ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown, kNothingFound},
-    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown, kNothingFound}),
+    ServiceRow{"HsdpaAndHsupaMakeHspa", {3, 4}, NORMAL_SERVICETYPE_HSPA},
+    ServiceRow{"GsmFamilyWinsOverABetterCdmaType", {8, 1}, NORMAL_SERVICETYPE_GPRS},
+    ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0},
+    ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA},
+    ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown},
+    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -132,17 +115,13 @@ TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
   EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
 }
 
-constexpr char k2G[] = "currently using a 2G only protocol";
-constexpr char k3G[] = "currently using a 3G only protocol";
-
-// Each technology with each of its protocols, and the other technology's protocol.
+// Automatic, and each technology with the other technology's protocol (the end-to-end tests read back
+// the valid ones).
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},
-    DecodeRow{"Cdma2G", 0x9, NORMAL_SERVICESELECTION_2G_ONLY, k2G},
     DecodeRow{"CdmaWithTheGsm2GProtocol", 0x5, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid cdma protocol preference (0x00000005)"},
-    DecodeRow{"Gsm3G", 0xA, NORMAL_SERVICESELECTION_3G_ONLY, k3G},
     DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid protocol preference (0x00000012)"},
     DecodeRow{"InvalidTechnologyWithAProtocol", 0xFFFFFFFB, NORMAL_SERVICESELECTION_Not_Supported,
@@ -159,24 +138,6 @@ TEST_P(SignalPercentTest, FollowsTheCurveAndClampsOutsideIt) {
 INSTANTIATE_TEST_SUITE_P(Curve, SignalPercentTest,
                          testing::Values(std::pair(-113, 0), std::pair(-112, 0), std::pair(-111, 2),
                                          std::pair(-88, 55), std::pair(-64, 100), std::pair(-63, 100)));
-
-class RadioInterfaceSignalTest : public testing::TestWithParam<std::tuple<ULONG, const char*, int32_t>> {};
-
-TEST_P(RadioInterfaceSignalTest, NamesTheInterface) {
-  const auto& [radioInterface, text, level] = GetParam();
-  hostkit::RecordingTraceLog traceLog;
-  LogRadioInterfaceSignal(&traceLog, kTraceCategory, -97, radioInterface);
-  const auto lines = traceLog.lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, text);
-  EXPECT_EQ(lines[0].level, level);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Interfaces, RadioInterfaceSignalTest,
-    testing::Values(std::make_tuple(5u, "    UMTS signal strength '-97' dBm", kTraceLevelInfo),
-                    std::make_tuple(6u, "    unknown interface type (6) signal strength '-97' dBm",
-                                    kTraceLevelError)));
 
 }  // namespace
 }  // namespace device_test

@@ -200,24 +200,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnplugTest, testing::Values(
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
-TEST_F(UmockdevTest, LinkLoopsAndOversizedFilesInTheBedDoNotStopTheWalk) {
-  const fs::path net = BedPath(kModem + "/1-1:1.0");
-  fs::create_directory_symlink(".", net / "loop");
-  fs::create_directory_symlink("../1-1:1.0", net / "again");
-  const fs::path port = BedPath(kModem + "/1-1:1.1");
-  fs::copy_file(port / "interface", port / "interface.saved");
-  std::ofstream(port / "interface", std::ios::trunc) << std::string(1 << 20, 'M');
-
-  const DeviceInfoTree info = Walk(kModem);
-  fs::remove(net / "loop");
-  fs::remove(net / "again");
-  fs::rename(port / "interface.saved", port / "interface");
-
-  ASSERT_EQ(info.nodes.size(), kModemNodes.size());
-  // The oversized interface text is not read: the port goes by the product's name.
-  EXPECT_EQ(platform::Narrow(info.nodes[4].deviceDescription), "Vesk 2000 Mobile Broadband");
-}
-
 // A copy of the test bed's /sys, rooted elsewhere, for damage the walk must survive and hostile
 // instance IDs: the copy goes with the test, so nothing needs putting back.
 class SysfsCopyTest : public UmockdevTest {
@@ -289,6 +271,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
         fs::remove(m / "idVendor");
         fs::create_symlink("idVendor", m / "idVendor");
       }, ModemWithout({}), ""},
+    DamageRow{"LinkLoops", [](const fs::path& m) {
+        fs::create_directory_symlink(".", m / "1-1:1.0/loop");
+        fs::create_directory_symlink("../1-1:1.0", m / "1-1:1.0/again");
+      }, ModemWithout({}), "vid_ffff"},
+    DamageRow{"OversizedInterfaceText", [](const fs::path& m) { Write(m / "1-1:1.1/interface", std::string(1 << 20, 'M')); },
+      ModemWithout({}), "vid_ffff"},
     DamageRow{"OversizedUevent", [](const fs::path& m) { Write(m / "1-1:1.2/uevent", std::string(64 << 10, 'x')); },
       ModemWithout({"/1-1:1.2"}), "vid_ffff"},
     DamageRow{"UeventMissing", [](const fs::path& m) { fs::remove(m / "1-1:1.0/net/wwan0/uevent"); },

@@ -12,7 +12,6 @@ struct ChoiceRow {
   const char* label;
   bool firstGeneration;  // only the first-generation file answers: the second cannot enumerate
   int namedModem;        // of TwoModems; 0: attach without naming one
-  const char* expectedLine;
 };
 
 class AttachChoiceTest : public EndToEndTest, public testing::WithParamInterface<ChoiceRow> {};
@@ -33,7 +32,6 @@ TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
                                   : sdk_->AttachToCellularDevice(modems.HostTree(row.namedModem)));
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
 
-  EXPECT_TRUE(traceLog_.Contains(row.expectedLine, kTraceLevelInfo)) << row.expectedLine;
   EXPECT_TRUE(traceLog_.Contains(row.firstGeneration ? "Connected to SDK = SDK_1000"
                                                      : "Connected to SDK = SDK_2000"));
   if (!row.firstGeneration) {
@@ -44,11 +42,8 @@ TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, AttachChoiceTest, testing::Values(
-    ChoiceRow{"SecondOfTwoByTree", false, 2,
-              "Got list of enumerated devices, numDevices = 2, looking for device 'USB\\VID_12AB&PID_34CD\\2222'"},
-    ChoiceRow{"FirstFoundWhenNoneNamed", false, 0, "connecting the SDK to the first QC WWAN device detected"},
-    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2,
-              "Could not get list of enumerated devices, will try to attach to any device, 0x1"}),
+    ChoiceRow{"SecondOfTwoByTree", false, 2}, ChoiceRow{"FirstFoundWhenNoneNamed", false, 0},
+    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -59,8 +54,6 @@ TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
 
   const auto attempts = LineTimes("==> CVeskSDK::InitializeVesk");
   ExpectApart(attempts, CVeskSDK::kAttachRetryMs);
-  EXPECT_TRUE(
-      traceLog_.Contains("    ****> DID NOT FIND DEVICE 'USB\\VID_12AB&PID_34CD\\1111'", kTraceLevelError));
   EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
             std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotConnectable});
   // The failure is reported after the fifth attempt, and only then. Timed when posted: the delivery
@@ -104,13 +97,12 @@ TEST_F(EndToEndTest, FirmwareInformationIsTriedFiveTimesTwoSecondsApartThenTheAt
   AttachAndWait();
   // A second attach while attached is refused.
   EXPECT_FALSE(sdk_->AttachToCellularDevice());
-  EXPECT_TRUE(traceLog_.Contains("    Already attached to Vesk device 2", kTraceLevelError));
 
   const auto attempts = LineTimes("    getting firmware info");
   EXPECT_EQ(attempts.size(), static_cast<std::size_t>(CVeskSDK::kFirmwareInfoAttempts));
   ExpectApart(attempts, CVeskSDK::kDetachWaitMs);
   // Technology unknown: the SIM branch.
-  EXPECT_TRUE(traceLog_.Contains("    detected a Vesk device is GSM mode, checking the SIM status"));
+  WaitFor(WWAN_NOTIFICATION_SIM_STATUS);
 }
 
 // The attach waits between attempts at the firmware information and at the phone number.
@@ -133,7 +125,6 @@ TEST_P(CloseDuringWaitTest, EndsTheAttachWithinOneWait) {
   const Clock::time_point start = Clock::now();
   EXPECT_TRUE(sdk_->Close());
   EXPECT_LT(Clock::now() - start, platform::ScaledDuration(CVeskSDK::kDetachWaitMs));
-  EXPECT_TRUE(traceLog_.Contains("RETURNING BEFORE GETTING DEVICE INFO BECAUSE OF DETACH", kTraceLevelInfo));
   // Close returns once everything posted before it has been delivered.
   EXPECT_TRUE(Notifications(row.neverPosted).empty());
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).empty());

@@ -116,8 +116,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, SetModeTest, testing::Values(
     ModeRow{"RefusedWrittenBack", "", kOnMode, GENERAL_ERROR, 1, false, 2, 1, {}, false},
     ModeRow{"CdmaWritesNoProfile", "[firmware]\ntechnology = 0\n", kOnMode, 0, 0, true, 1, 0, {}, false},
     ModeRow{"OffWhileDisconnected", kOn, kOff, 0, 0, true, 1, 0, {kDisconnected}, false},
-    ModeRow{"OffAlready", "", kOff, 0, 0, true, 0, 0, {kDisconnected}, false},
-    ModeRow{"Unsupported", "", NORMAL_AUTOCONNECT_Unsupported, 0, 0, false, 0, 0, {}, false},
     ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on

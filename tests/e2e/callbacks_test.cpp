@@ -59,7 +59,6 @@ TEST_P(CallbacksDuringTeardownTest, CloseAndReleaseRunSafelyUnderAStormOfCallbac
   // While a failed disconnect leaves the library calling back, its notifications may still be queued
   // during Close's drain, behind the closed notification; the plug-in closes once all the same.
   EXPECT_EQ(Notifications(WWAN_NOTIFICATION_SDK_CLOSED).size(), 1u);
-  EXPECT_EQ(traceLog_.Contains("    problem disconnecting from the vesk sdk (1)"), row.disconnectFails);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CallbacksDuringTeardownTest,

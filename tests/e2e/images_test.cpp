@@ -66,7 +66,6 @@ TEST_F(ImagesTest, WithoutALibraryNothingIsListed) {
   EXPECT_FALSE(Vesk()->IsImageSwitchingSupported());
   EXPECT_FALSE(Vesk()->GetImageList(&images));
   EXPECT_EQ(images.size(), 1u);  // left as it was
-  EXPECT_TRUE(traceLog_.Contains("    GetFirmwareInfo returned (8)", kTraceLevelError));
 }
 
 TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce) {
@@ -77,13 +76,11 @@ TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce
   const std::size_t from = sink_.Count();
   second_.Fail("UpgradeFirmwareW", GENERAL_ERROR, 1);
   EXPECT_FALSE(Switch(target));
-  EXPECT_TRUE(traceLog_.Contains("    UpgradeFirmware failed '" + target + "' (1)", kTraceLevelError));
   EXPECT_TRUE(Vesk()->IsImageSwitchingSupported());
 
   ASSERT_TRUE(Switch(target));
   // The modem has not come back yet.
   EXPECT_FALSE(Switch(target));
-  EXPECT_TRUE(traceLog_.Contains("    Vesk image switching already in progress", kTraceLevelError));
 
   const std::size_t detached = WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, from);
   const std::size_t attached = WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, detached);
@@ -156,10 +153,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, SwitchRefusalTest, testing::Values(
     RefusalRow{"PcAsleep", [](SwitchRefusalTest& t) { t.Sleep(); }, kRefusedDetached},
     RefusalRow{"DataSessionStartBlocked", [](SwitchRefusalTest& t) { t.BlockDataSessionStart(); },
                "    Cannot upgrade image when API is blocked"},
-    RefusalRow{"GoingOffline3", [](SwitchRefusalTest& t) { t.GoingOffline(3); },
-               kRefusedOffline + std::string("3")},
-    RefusalRow{"GoingOffline4", [](SwitchRefusalTest& t) { t.GoingOffline(4); },
-               kRefusedOffline + std::string("4")},
     RefusalRow{"GoingOffline5", [](SwitchRefusalTest& t) { t.GoingOffline(5); },
                kRefusedOffline + std::string("5")}),
     [](const auto& info) { return std::string(info.param.label); });

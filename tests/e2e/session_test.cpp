@@ -44,9 +44,6 @@ TEST_F(SessionTest, ConnectWhileConnectedOrStartingStartsNothingMore) {
   const std::size_t first = WaitFor(kConnected);
   ASSERT_TRUE(Connect());
   WaitFor(kConnected, first + 1);
-
-  EXPECT_TRUE(traceLog_.Contains("    Start data session thread is already running", kTraceLevelInfo));
-  EXPECT_TRUE(traceLog_.Contains("    vesk already connected", kTraceLevelInfo));
   EXPECT_EQ(second_.CallCount("StartDataSession"), 1u);
   EXPECT_EQ(Notifications(kConnected).back().param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
 }
@@ -58,7 +55,6 @@ struct StartRow {
   uint32_t faultTimes;
   std::size_t attempts;
   int32_t outcome;
-  const char* finalLine;
 };
 
 class SessionStartTest : public SessionTest, public testing::WithParamInterface<StartRow> {};
@@ -74,7 +70,6 @@ TEST_P(SessionStartTest, RetriesOnceAfterARetryableResult) {
   ASSERT_TRUE(Connect());
   WaitFor(row.outcome, from);
 
-  EXPECT_TRUE(traceLog_.Contains(row.finalLine)) << row.finalLine;
   const auto calls = LineTimes("StartDataSessionThread: made call to activate data session");
   EXPECT_EQ(calls.size(), row.attempts);
   ExpectApart(calls, CVeskSDK::kSessionRetryPauseMs);
@@ -82,12 +77,9 @@ TEST_P(SessionStartTest, RetriesOnceAfterARetryableResult) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, SessionStartTest, testing::Values(
-    StartRow{"RetryLaterThenSuccess", true, QMI_ERR_RETRY_LATER, 1, 2, kConnected,
-             "    started the data session"},
-    StartRow{"RetryLaterTwice", true, RETRY_LATER, 2, 2, kDisconnected,
-             "    problem starting the data session (15) for '3' technology type (attempt(s) made '2')"},
-    StartRow{"NoModem", false, 0, 0, 1, kDisconnected,
-             "    problem starting the data session (8) for '3' technology type (attempt(s) made '1')"}),
+    StartRow{"RetryLaterThenSuccess", true, QMI_ERR_RETRY_LATER, 1, 2, kConnected},
+    StartRow{"RetryLaterTwice", true, RETRY_LATER, 2, 2, kDisconnected},
+    StartRow{"NoModem", false, 0, 0, 1, kDisconnected}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -113,13 +105,10 @@ TEST_P(BlockedStartTest, DisconnectIsDeferredUntilTheModemAcknowledgesTheStart) 
     ASSERT_TRUE(
         WaitForLines("disconnect requested, waiting for acknowlegdement of connect before disconnecting"));
     EXPECT_TRUE(sdk_->DetachFromCellularDevice());
-    EXPECT_TRUE(
-        traceLog_.Contains("    stopping data session thread, will not disconnect because detaching"));
     EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
     return;
   }
   WaitFor(kDisconnected, WaitFor(kConnected, from));
-  EXPECT_TRUE(traceLog_.Contains("    Now disconnecting after connect ack"));
   EXPECT_EQ(second_.CallCount("StopDataSession"), 1u);
   EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).back(), 0u);
 }
@@ -199,7 +188,6 @@ INSTANTIATE_TEST_SUITE_P(States, SessionStateTest,
 TEST_F(EndToEndTest, AutoconnectSettingIsReadAsAHostMode) {
   AttachAndWait("[session]\nautoconnect = 5\n");
   EXPECT_EQ(sdk_->GetAutoConnectMode(), NORMAL_AUTOCONNECT_Unknown);
-  EXPECT_TRUE(traceLog_.Contains("    the current autoconnect setting is 'unknown mapping"));
   second_.Fail("GetAutoconnect", QMI_ERR_RETRY_LATER, 1);
   EXPECT_EQ(sdk_->GetAutoConnectMode(), NORMAL_AUTOCONNECT_Unknown);
   EXPECT_TRUE(traceLog_.Contains("    Retry get autoconnect, previous result 1014"));

@@ -75,15 +75,12 @@ TEST_P(NewMessageTest, IsDeliveredAndMarkedReadFromItsStorage) {
     Settle();
     EXPECT_TRUE(Bodies().empty());
     EXPECT_EQ(second_.CallCount("GetSMS"), 0u);
-    EXPECT_TRUE(
-        traceLog_.Contains("    invalid storage type received in new SMS callback (2)", kTraceLevelError));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, NewMessageTest,
     testing::Values(NewMessageRow{"Sim", 0, "sms = sim from +7 2026-12-06 10:00:00 meet @ 8"},
-                    NewMessageRow{"Device", 1, "sms = device from +7 2026-12-06 10:00:00 meet @ 8"},
                     NewMessageRow{"UnknownStorage", 2, nullptr}),
     [](const auto& info) { return std::string(info.param.label); });
 

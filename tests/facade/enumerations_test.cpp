@@ -31,20 +31,11 @@ INSTANTIATE_TEST_SUITE_P(Enumerations, TextsTest, testing::Values(
     TextsRow{"PinStatus", TEXT_OF(SIMPinStatusText, int32_t), {
         {-1, "VeskSDKFacade::SIMPinStatus_Unknown"}, {5, "VeskSDKFacade::SIMPinStatus_PermanentlyBlocked"},
         {0xFFFFFFFF, "VeskSDKFacade::SIMPinStatus_Unknown"}, {6, "unknown mapping: "}}},
-    TextsRow{"SimResult", TEXT_OF(SimResultText, uint32_t), {
-        {0, "VeskSDKFacade::SimSuccess"}, {1082, "VeskSDKFacade::SimNotInitialized"},
-        {1004, "unknown mapping: 1004"}}},
     TextsRow{"SimStatusBit", TEXT_OF(SimStatusBitText, uint32_t), {
         {1, "NORMAL_SIM_STATUS_READY"}, {32768, "NORMAL_SIM_STATUS_NOT_EQUIP"}, {0x400, "unknown mapping: 00000400"},
         {0x80000000, "unknown mapping: 80000000"}}},
-    TextsRow{"SimStatusShort", TEXT_OF(SimStatusShortText, uint32_t), {
-        {1, "SIM READY"}, {32768, "SIM MISSING"}, {7, "SIM STATUS UNKNOWN"}, {0, "SIM STATUS UNKNOWN"}}},
     TextsRow{"ServiceType", TEXT_OF(ServiceTypeText, int32_t), {
-        {0, "NORMAL_SERVICETYPE_Unknown"}, {15, "NORMAL_SERVICETYPE_HSPA"}, {18, "NORMAL_SERVICETYPE_LTE"},
-        {16, "unknown mapping: "}, {17, "unknown mapping: "}}},
-    TextsRow{"AutoconnectSetting", TEXT_OF(AutoconnectSettingText, uint32_t), {
-        {0, "VeskSDKFacade::AUTOCONNECT_Disabled"}, {3, "VeskSDKFacade::AUTOCONNECT_Unknown"},
-        {2, "unknown mapping: "}}}),
+        {0, "NORMAL_SERVICETYPE_Unknown"}, {18, "NORMAL_SERVICETYPE_LTE"}, {16, "unknown mapping: "}}}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

@@ -75,7 +75,6 @@ struct ConnectRow {
   Texts texts;
   ULONG result2K, result1K, expectedResult, expectedGeneration;
   std::vector<std::string> expectedCalls;
-  Lines expectedLines;
 };
 void PrintTo(const ConnectRow& row, std::ostream* os) {
   *os << row.label;
@@ -96,7 +95,6 @@ TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
 
   EXPECT_EQ(sdk_->ConnectedGeneration(), row.expectedGeneration);
   EXPECT_EQ(journal_.Names(), row.expectedCalls);
-  EXPECT_EQ(TraceLines(), row.expectedLines);
   if (row.texts == Texts::kBoth) {
     EXPECT_EQ(journal_.Entries()[0].args,
               (std::vector{reinterpret_cast<uintptr_t>(id), reinterpret_cast<uintptr_t>(key)}));
@@ -107,19 +105,12 @@ TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, ConnectTest, testing::Values(
-    ConnectRow{"SecondGenerationFirst", Texts::kNone, 0, 0, 0, SDK_2000, {"2K:QCWWANConnect"},
-               {{"    Connected to SDK = SDK_2000", 4}}},
+    ConnectRow{"SecondGenerationFirst", Texts::kNone, 0, 0, 0, SDK_2000, {"2K:QCWWANConnect"}},
     ConnectRow{"FirstGenerationWhenTheSecondFails", Texts::kNone, 1, 0, 0, SDK_1000,
-               {"2K:QCWWANConnect", "1K:QCWWANConnect"},
-               {{"    Vesk2KSDK->QCWWANConnect() = 1", 4}, {"    Connected to SDK = SDK_1000", 4}}},
-    ConnectRow{"NeitherGeneration", Texts::kNone, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"},
-               {{"    Vesk2KSDK->QCWWANConnect() = 6", 4}, {"    Vesk1KSDK->QCWWANConnect() = 8", 4},
-                {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
-    ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", Texts::kBoth, 15, 0, 15, 0, {"2K:QCWWAN2kConnect"},
-               {{"    Vesk2KSDK->QCWWAN2kConnect(pDeviceID, pDeviceKey) = 15", 4},
-                {"    Connected to SDK = NO_SDK_CONNECTED", 4}}},
-    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}, {{"    Invalid arguments to GenericVeskSDK::Connect", 2}}}),
-
+               {"2K:QCWWANConnect", "1K:QCWWANConnect"}},
+    ConnectRow{"NeitherGeneration", Texts::kNone, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"}},
+    ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", Texts::kBoth, 15, 0, 15, 0, {"2K:QCWWAN2kConnect"}},
+    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 

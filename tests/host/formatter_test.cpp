@@ -34,10 +34,6 @@ constexpr const char16_t* kNullWide = nullptr;
 INSTANTIATE_TEST_SUITE_P(
     Narrow, FormatTest,
     testing::Values(
-        FormatCase{"SignedAndSignFlags", "-42 7|+5| 5|-5",
-                   [] { return FormatA("%d %i|%+d|% d|%+d", -42, 7, 5, 5, -5); }},
-        FormatCase{"WidthAndAlign", "   42|42   |00042|-0042",
-                   [] { return FormatA("%5d|%-5d|%05d|%05d", 42, 42, 42, -42); }},
         FormatCase{"StarWidthAndPrecision", "   7|7   |3.14|abc|abc|007",
                    [] {
                      return FormatA("%*d|%*d|%.*f|%.*s|%.*s|%.*d", 4, 7, -4, 7, 2, 3.14159, 3, "abcdef", -1,
@@ -49,18 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"Int64",
                    "18446744073709551615 18446744073709551615 -9223372036854775808 ffffffffffffffff 9",
                    [] { return FormatA("%I64u %llu %I64d %I64x %d", kMax64, kMax64, kMin64, kMax64, 9); }},
-        FormatCase{"ShortAndChar", "-1 1 2345 ff",
-                   [] { return FormatA("%hd %hhu %hx %hhx", 65535, 257, 0x12345, -1); }},
-        FormatCase{"HexAndOctal", "ff FF 0xff 0XFF 10 010",
-                   [] { return FormatA("%x %X %#x %#X %o %#o", 255, 255, 255, 255, 8, 8); }},
-        FormatCase{"Characters", "A|\xC3\xA9|\xC3\xA9|\xC3\xA9|  B",
-                   [] { return FormatA("%c|%lc|%wc|%C|%3c", 'A', u'\u00e9', u'\u00e9', u'\u00e9', 'B'); }},
         FormatCase{"Pointer", "000000000000ABCD|   0000000000000000",
                    [] { return FormatA("%p|%19p", reinterpret_cast<void*>(uintptr_t{0xABCD}), nullptr); }},
-        FormatCase{"FloatingFlags", "   3.142|2.50e+00|+0.1|2.",
-                   [] { return FormatA("%8.3f|%-8.2e|%+.1f|%#.0f", 3.14159, 2.5, 0.125, 2.0); }},
-        FormatCase{"NarrowStrings", "h\xC3\xA9llo|abc",
-                   [] { return FormatA("%s|%hs", "h\xC3\xA9llo", "abc"); }},
         FormatCase{"WideStrings", "w\xC3\xA9|x|\xE6\x97\xA5",
                    [] { return FormatA("%ls|%ws|%S", u"w\u00e9", u"x", u"\u65e5"); }},
         FormatCase{"NullStrings", "(null)|(null)|(null)|(nu",
@@ -94,7 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
                    [] { return FormatW(u"%s|%ls|%ws", u"a", u"\u00e9", u"c"); }},
         FormatCase{"NarrowStringsOtherWidth", "n\xC3\xA9|x",
                    [] { return FormatW(u"%hs|%S", "n\xC3\xA9", "x"); }},
-        FormatCase{"Characters", "\xC3\x9F|a|b", [] { return FormatW(u"%c|%hc|%C", u'\u00df', 'a', 'b'); }},
         FormatCase{"NonAsciiLiteral",
                    "Gr\xC3\xB6\xC3\x9F"
                    "e: 3 \xF0\x9F\x98\x80",
@@ -103,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "a\xEF\xBF\xBD"
                    "b",
                    [] { return FormatW(u"a\xD800%s", u"b"); }},
-        FormatCase{"NullStrings", "(null)|(null)", [] { return FormatW(u"%s|%S", kNullWide, kNull); }},
-        FormatCase{"NullFormat", "", [] { return FormatW(nullptr); }}),
+        FormatCase{"NullStrings", "(null)|(null)", [] { return FormatW(u"%s|%S", kNullWide, kNull); }}),
     CaseName);
 
 }  // namespace

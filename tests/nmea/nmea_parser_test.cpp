@@ -46,7 +46,7 @@ const Expected kRmcFix{kLat, kLon, 84.4, kSpeed, {}, {}};
 const Expected kGgaFix{kLat, kLon, {}, {}, 545.4, 8};
 const Expected kGnsFix{kGnsLat, kGnsLon, {}, {}, 25.63, 13};
 
-enum Outcome { kFix, kNoFix, kInvalid, kUnknown };
+enum Outcome { kFix, kNoFix, kInvalid };
 
 struct ParseCase {
   const char* name;
@@ -63,11 +63,7 @@ std::vector<ParseCase> Cases() {
   return {
       {"RmcExample", Nmea(kRmc), kFix, 2, kRmcFix},
       {"RmcLowerCaseChecksum", Nmea(kRmc, true), kInvalid, 0, kNone, "invalid checksum, expected checksum '6A'", 3},
-      {"RmcStatusV", Nmea(Replace(kRmc, ",A,", ",V,")), kNoFix, 2, kNone},
-      {"RmcOtherStatusIsParsed", Nmea(Replace(kRmc, ",A,", ",X,")), kFix, 2, kRmcFix},
-      {"RmcStarNotTwoFromEnd", "$" + kRmc + "*6", kFix, 2, kRmcFix},
       {"RmcBlanksAndLineEnd", " \t" + Nmea(kRmc) + "\r\n", kFix, 2, kRmcFix},
-      {"RmcNavigationalStatus", Nmea(kRmc + ",A,V"), kFix, 2, kRmcFix},
       {"RmcTenFields", Nmea(Replace(kRmc, ",003.1,W", ",W")), kInvalid, 2, kNone,
        "RMC message has invalid num parameters 10", 3},
       {"RmcNoSpeedNoCourse", Nmea(Replace(kRmc, "022.4,084.4", ",")), kFix, 2, kPosition},
@@ -79,32 +75,19 @@ std::vector<ParseCase> Cases() {
        "Latitude '4807.' is too small", 3},
       {"LatitudeDecimalPosition", Nmea(Replace(kRmc, "4807.038", "480.7038")), kInvalid, 2, kNone,
        "Latitude '480.7038' has invalid decimal position", 3},
-      {"LatitudeBadDegrees", Nmea(Replace(kRmc, "4807.038", "x807.038")), kInvalid, 2, kNone,
-       "Latitude 'x807.038' has invalid degrees", 3},
       {"LatitudeOutOfRange", Nmea(Replace(kRmc, "4807.038", "9107.038")), kInvalid, 2, kNone,
        "Latitude '9107.038' is out of range", 3},
-      {"LatitudeMinutesOutOfRange", Nmea(Replace(kRmc, "4807.038", "4860.000")), kInvalid, 2, kNone,
-       "Latitude '4860.000' is out of range", 3},
-      {"LatitudeNegativeDegrees", Nmea(Replace(kRmc, "4807.038", "-107.038")), kInvalid, 2, kNone,
-       "Latitude '-107.038' is out of range", 3},
       {"LongitudeOutOfRange", Nmea(Replace(kRmc, "01131.000", "51217.167")), kInvalid, 2,
        {kLat, {}, {}, {}, {}, {}}, "Longitude '51217.167' is out of range", 3},
-      {"GsvUnknownType", Nmea("GPGSV,3,1,11,03,03,111,00,04,15,270,00"), kUnknown, 1, kNone,
-       "', unknown type and valid checksum", 5},
       {"Proprietary", Nmea("PGRME,15.0,M,45.0,M,25.0,M"), kInvalid, 0, kNone, "does not start with $G", 5},
       {"TooSmall", "$GPRM", kInvalid, 0, kNone, "NMEA sentence '$GPRM' is too small", 3},
-      {"ShortAddress", Nmea("GPRM,1,2"), kInvalid, 0, kNone, "has a type that's too small and valid checksum", 5},
       {"GgaExample", Nmea(kGga), kFix, 3, kGgaFix},
-      {"GgaFifteenFields", Nmea(kGga + ","), kInvalid, 3, kNone, "GGA message has invalid num parameters 15", 3},
       {"GgaFixQualityZero", Nmea(Replace(kGga, ",1,08,", ",0,08,")), kNoFix, 3, kNone},
       {"GgaEmptyAltitude", Nmea(Replace(kGga, "545.4", "")), kFix, 3, {kLat, kLon, {}, {}, {}, 8},
        "GGA, No altitude, sometimes optional", 5},
-      {"Gga255Satellites", Nmea(Replace(kGga, ",08,", ",255,")), kFix, 3, {kLat, kLon, {}, {}, 545.4, 255}},
       {"Gga300Satellites", Nmea(Replace(kGga, ",08,", ",300,")), kInvalid, 3, kPosition,
        "GGA Number of satellites '300' too high", 3},
       {"GnsExample", Nmea(kGns), kFix, 4, kGnsFix},
-      {"GnsElevenFields", Nmea(Replace(kGns, "11.24,,", "11.24,")), kInvalid, 4, kNone,
-       "GNS message has invalid num parameters 11", 3},
       {"GnsEmptyAltitude", Nmea(Replace(kGns, "25.63", "")), kInvalid, 4, {kGnsLat, kGnsLon, {}, {}, {}, 13},
        "GNS Altitude '' has invalid format", 3},
       {"GnsModeNN", Nmea(Replace(kGns, ",RR,", ",NN,")), kNoFix, 4, kNone},

@@ -29,7 +29,6 @@ using CellularSDKTest = PluginHostTest<>;
 TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
   ASSERT_TRUE(sdk_->Open());
   EXPECT_FALSE(sdk_->Open());
-  EXPECT_EQ(traceLog_.Count("    SDK is already open", 2), 1u);
   ASSERT_TRUE(sdk_->Close());
   EXPECT_EQ(sink_.Codes(), kOpenClose);
 }
@@ -38,7 +37,6 @@ TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
   powerSource_.RefuseRegister(true);
   EXPECT_FALSE(sdk_->Open());
   EXPECT_FALSE(sdk_->IsOpen());
-  EXPECT_EQ(traceLog_.Count("    Register power state observer failed", 2), 1u);
   // The notification thread keeps running and delivers what was queued.
   EXPECT_TRUE(sink_.WaitFor(WWAN_NOTIFICATION_SDK_INITIALIZING, kWait));
 }

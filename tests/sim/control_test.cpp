@@ -51,10 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ScenarioErrorTest,
                                            BadScenario{"UnknownSection", "# comment\n\n[modme]\n", 3},
                                            BadScenario{"SignalOutOfRange", "[radio]\nsignal = -200\n", 2},
                                            BadScenario{"BadEvent", "[events]\nwait = 10\nsignal = loud\n", 3},
-                                           BadScenario{"UnclosedHeader", "[modem\n", 1},
-                                           BadScenario{"TrackPointShort", "[gps]\npoint = 48.1\n", 2},
                                            BadScenario{"TrackPointOffTheMap", "[gps]\npoint = 90.5 11\n", 2},
-                                           BadScenario{"TrackPointNotANumber", "[gps]\npoint = nan 11\n", 2},
                                            BadScenario{"SmsPduNotHex", "[sms]\ndevice = 07 9\n", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 

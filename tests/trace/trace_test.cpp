@@ -75,9 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
 struct MessageCase {
   const char* name;
   std::function<void(IHostTraceLog*)> trace;
-  char channel;
   int32_t level;
   std::string text;
+  char channel = 'A';
 };
 
 class TraceMessageTest : public testing::TestWithParam<MessageCase> {};
@@ -94,54 +94,32 @@ TEST_P(TraceMessageTest, ReachesTheHostAsOneIndentedLine) {
   EXPECT_EQ(lines[0].text, c.text);
 }
 
+const std::u16string kWide251(251, u'w');
+const std::u16string kWide252 = std::u16string(252, u'w') + u"\u00e9%d";
+const std::string kNarrow251(251, 'n');
+const std::string kNarrow300 = std::string(300, 'n') + "%hs";
+
 // The device path hands the host the narrowed format, so "%ws" and "%%" are the host's to read.
-INSTANTIATE_TEST_SUITE_P(
-    Paths, TraceMessageTest,
-    testing::Values(MessageCase{"DeviceWideArgument",
-                                [](IHostTraceLog* log) {
-                                  const char16_t* id = u"USB\\VID_1199&PID_68A3";
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelVerbose,
-                                                     u"Current ID '%ws'", id);
-                                },
-                                'A', 5, "    Current ID 'USB\\VID_1199&PID_68A3'"},
-                    MessageCase{"NarrowMessage",
-                                [](IHostTraceLog* log) {
-                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelWarning,
-                                                     "Could not load %hs", "QCWWAN2k.dll");
-                                },
-                                'A', 3, "    Could not load QCWWAN2k.dll"},
-                    // Formats up to 251 characters are built in place, longer ones on the heap.
-                    MessageCase{"DeviceLongestInPlace",
-                                [](IHostTraceLog* log) {
-                                  const std::u16string text(251, u'w');
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str());
-                                },
-                                'A', 4, "    " + std::string(251, 'w')},
-                    MessageCase{"DeviceLongWithNonAscii",
-                                [](IHostTraceLog* log) {
-                                  const std::u16string text = std::u16string(252, u'w') + u"\u00e9%d";
-                                  TraceDeviceMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str(), 7);
-                                },
-                                'A', 4, "    " + std::string(252, 'w') + "\xC3\xA9" + "7"},
-                    MessageCase{"NarrowLongestInPlace",
-                                [](IHostTraceLog* log) {
-                                  const std::string text(251, 'n');
-                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str());
-                                },
-                                'A', 4, "    " + std::string(251, 'n')},
-                    MessageCase{"NarrowLong",
-                                [](IHostTraceLog* log) {
-                                  const std::string text = std::string(300, 'n') + "%hs";
-                                  TraceNarrowMessage(log, kTraceCategory, kTraceLevelInfo, text.c_str(), "!");
-                                },
-                                'A', 4, "    " + std::string(300, 'n') + "!"},
-                    MessageCase{"BaseWideArguments",
-                                [](IHostTraceLog* log) {
-                                  TraceWideMessage(log, kTraceCategory, kTraceLevelVerbose,
-                                                   u"    Name %s (%d) 100%%", u"closed", 2);
-                                },
-                                'W', 5, "    Name closed (2) 100%"}),
+// Formats up to 251 characters are built in place, longer ones on the heap.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Paths, TraceMessageTest, testing::Values(
+    MessageCase{"DeviceWideArgument", [](IHostTraceLog* log) {
+        TraceDeviceMessage(log, kTraceCategory, 5, u"Current ID '%ws'", u"USB\\VID_1199&PID_68A3"); },
+        5, "    Current ID 'USB\\VID_1199&PID_68A3'"},
+    MessageCase{"DeviceLongestInPlace", [](IHostTraceLog* log) {
+        TraceDeviceMessage(log, kTraceCategory, 4, kWide251.c_str()); }, 4, "    " + std::string(251, 'w')},
+    MessageCase{"DeviceLongWithNonAscii", [](IHostTraceLog* log) {
+        TraceDeviceMessage(log, kTraceCategory, 4, kWide252.c_str(), 7); },
+        4, "    " + std::string(252, 'w') + "\xC3\xA9" + "7"},
+    MessageCase{"NarrowLongestInPlace", [](IHostTraceLog* log) {
+        TraceNarrowMessage(log, kTraceCategory, 3, kNarrow251.c_str()); }, 3, "    " + kNarrow251},
+    MessageCase{"NarrowLong", [](IHostTraceLog* log) {
+        TraceNarrowMessage(log, kTraceCategory, 4, kNarrow300.c_str(), "!"); }, 4, "    " + std::string(300, 'n') + "!"},
+    MessageCase{"BaseWideArguments", [](IHostTraceLog* log) {
+        TraceWideMessage(log, kTraceCategory, 5, u"    Name %s (%d) 100%%", u"closed", 2); },
+        5, "    Name closed (2) 100%", 'W'}),
     [](const testing::TestParamInfo<MessageCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST(ScopeTraceTest, NullLogWritesNothing) {
   ScopeTrace scope(nullptr, kTraceCategory, "CVeskSDK::Close");
