@@ -9,27 +9,16 @@ namespace trace_detail {
 IndentedFormat::IndentedFormat(const char16_t* message) {
   constexpr std::size_t indent = sizeof kTraceIndent - 1;
   std::memcpy(short_, kTraceIndent, indent);
-  if (message == nullptr) {
-    short_[indent] = '\0';
-    return;
-  }
-  // Module formats are ASCII literals: copied unit by unit, one test per unit (the terminator and
-  // anything beyond ASCII both end the loop). Anything else takes the full conversion.
-  char* out = short_ + indent;
-  const char16_t* p = message;
-  for (const char16_t* const room = message + (kShort - indent - 1); p != room; ++p, ++out) {
-    const auto unit = static_cast<uint16_t>(*p);
-    if (static_cast<uint16_t>(unit - 1u) >= 0x7Fu) {
-      break;
+  std::size_t length = indent;
+  // Module formats are ASCII literals: copied unit by unit. Anything else takes the full conversion.
+  for (const char16_t* p = message; p != nullptr && *p != u'\0'; ++p) {
+    if (*p >= 0x80 || length + 1 >= kShort) {
+      long_ = kTraceIndent + platform::Narrow(message);
+      return;
     }
-    *out = static_cast<char>(unit);
+    short_[length++] = static_cast<char>(*p);
   }
-  // Every unit before p is nonzero, so *p may be read even when the room ran out.
-  if (*p == u'\0') {
-    *out = '\0';
-    return;
-  }
-  long_ = kTraceIndent + platform::Narrow(message);
+  short_[length] = '\0';
 }
 
 IndentedFormat::IndentedFormat(const char* message) {
