@@ -4,6 +4,7 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -38,6 +39,13 @@ inline double ProcessCpuSeconds() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Context switches of the whole process so far, voluntary and not: the hand-offs a burst costs.
+inline long ContextSwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_nvcsw + usage.ru_nivcsw;
 }
 
 // The q-quantile (0..1) of values, by nearest rank.

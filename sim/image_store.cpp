@@ -31,7 +31,15 @@ bool ImageStore::Populate(const std::vector<ImageSpec>& images) {
     temp_ = pattern;
     store_ = temp_ / "images";
   }
-  std::filesystem::remove_all(store_, error);
+  // The old store is moved aside, not deleted: deleting directories takes milliseconds on a busy
+  // disk, and a connect of the instant simulator should cost the module nothing. The folders set
+  // aside go with the temporary directory.
+  if (std::filesystem::exists(store_, error)) {
+    std::filesystem::rename(store_, temp_ / ("replaced-" + std::to_string(++replaced_)), error);
+    if (error) {
+      std::filesystem::remove_all(store_, error);
+    }
+  }
   if (!std::filesystem::create_directories(store_, error)) {
     return false;
   }

@@ -30,6 +30,7 @@ class ImageStore {
  private:
   std::filesystem::path temp_;
   std::filesystem::path store_;
+  unsigned replaced_ = 0;  // stores replaced so far, kept under temp_ until the simulator goes
 };
 
 }  // namespace vesksim

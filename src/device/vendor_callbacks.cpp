@@ -20,6 +20,7 @@ struct CallbackGate {
   std::mutex lock;
   std::condition_variable passReturned;
   int passesOut = 0;
+  int closersWaiting = 0;  // a returned pass notifies only when someone waits for it
 };
 
 CallbackGate& Gate() {
@@ -41,8 +42,9 @@ class CVeskSDK::CallbackPass {
   ~CallbackPass() {
     if (sdk_ != nullptr) {
       std::lock_guard<std::mutex> lock(Gate().lock);
-      --Gate().passesOut;
-      Gate().passReturned.notify_all();
+      if (--Gate().passesOut == 0 && Gate().closersWaiting > 0) {
+        Gate().passReturned.notify_all();
+      }
     }
   }
   CallbackPass(const CallbackPass&) = delete;
@@ -66,7 +68,9 @@ void CVeskSDK::CloseCallbackGate() {
   std::unique_lock<std::mutex> lock(Gate().lock);
   CVeskSDK* self = this;
   g_pVeskSDK.compare_exchange_strong(self, nullptr);
+  ++Gate().closersWaiting;
   Gate().passReturned.wait(lock, [] { return Gate().passesOut == 0; });
+  --Gate().closersWaiting;
 }
 
 void CVeskSDK::RegisterVeskCallbacks() {

@@ -1,6 +1,9 @@
 #include "netutil/work_item_queue.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <thread>
 #include <utility>
 
 #include "platform/clock.h"
@@ -8,40 +11,67 @@
 #include "platform/thread.h"
 
 struct CWorkItemQueue::State {
-  std::mutex queueLock;  // guards items and stopping
+  std::mutex queueLock;  // guards items, stopping and clears
+  // Items arrived, a stop began, or a worker was told to quit. A condition variable of the queue's
+  // own: the worker's wake-up takes no registration and no allocation, and nothing holds a lock
+  // while it is notified.
+  std::condition_variable wake;
   std::deque<std::unique_ptr<CWorkItem>> items;
   bool stopping = false;
-  platform::Event work{platform::Event::ResetPolicy::kAutomatic};
+  // Counts Clear calls, so that a worker drops the run it has taken out of items when one happens.
+  std::atomic<uint64_t> clears{0};
+};
+
+// One worker's own signals, held by the worker: an abandoned worker still sees its quit.
+struct CWorkItemQueue::WorkerSignals {
+  std::atomic<bool> quit{false};  // set under State::queueLock
+  platform::Event drained{platform::Event::ResetPolicy::kManual};
 };
 
 namespace {
 
 using ItemList = std::deque<std::unique_ptr<CWorkItem>>;
 
-void RunWorker(CWorkItemQueue::State& state, platform::Event& quit, platform::Event& drained) {
-  platform::Event* const wakeups[] = {&quit, &state.work};
-  // Quit comes first so that a pending work signal is not consumed by a worker that is ending.
-  while (platform::WaitAny(wakeups, platform::kInfinite) == 1) {
-    for (;;) {
-      if (quit.Wait(0)) {
+// The worker takes the whole queue per wake-up under one lock and runs it outside; before each item
+// it checks for a quit and for a Clear, either of which deletes the rest of the run unrun.
+void RunWorker(CWorkItemQueue::State& state, CWorkItemQueue::WorkerSignals& self) {
+  ItemList run;
+  uint64_t clearsAtTake = 0;
+  for (;;) {
+    {
+      std::unique_lock lock(state.queueLock);
+      for (;;) {
+        if (self.quit.load(std::memory_order_relaxed)) {
+          return;
+        }
+        if (!state.items.empty()) {
+          break;
+        }
+        if (state.stopping) {
+          // Set under the lock, so that a later Stop's Reset cannot be overtaken by a stale signal.
+          self.drained.Set();
+        }
+        state.wake.wait(lock);
+      }
+      run.swap(state.items);
+      clearsAtTake = state.clears.load(std::memory_order_relaxed);
+    }
+    while (!run.empty()) {
+      // The unrun rest is deleted here, outside the lock: an item's destructor may enqueue or clear.
+      if (self.quit.load(std::memory_order_acquire)) {
         return;
       }
-      std::unique_ptr<CWorkItem> item;
-      {
-        std::lock_guard lock(state.queueLock);
-        if (!state.items.empty()) {
-          item = std::move(state.items.front());
-          state.items.pop_front();
-        } else if (state.stopping) {
-          // Set under the lock, so that a later Stop's Reset cannot be overtaken by a stale signal.
-          drained.Set();
-        }
-      }
-      if (!item) {
+      if (state.clears.load(std::memory_order_acquire) != clearsAtTake) {
+        run.clear();
         break;
       }
+      std::unique_ptr<CWorkItem> item = std::move(run.front());
+      run.pop_front();
       item->Execute();
     }
+    // Once, after the run has been delivered: a producer that shares this CPU may go on queuing
+    // rather than be preempted by this worker's next wake-up for every few items of a burst.
+    std::this_thread::yield();
   }
 }
 
@@ -64,24 +94,15 @@ bool CWorkItemQueue::Start() {
   if (worker_ || unusable_) {
     return false;
   }
-  auto quit = std::make_shared<platform::Event>(platform::Event::ResetPolicy::kManual);
-  auto drained = std::make_shared<platform::Event>(platform::Event::ResetPolicy::kManual);
-  bool queued;
-  {
-    std::lock_guard lock(state_->queueLock);
-    queued = !state_->items.empty();
-  }
+  // Items offered before the start are found by the worker's first look at the queue.
+  auto signals = std::make_shared<WorkerSignals>();
   auto worker = std::make_unique<platform::Thread>();
-  if (!worker->Start([state = state_, quit, drained] { RunWorker(*state, *quit, *drained); })) {
+  if (!worker->Start([state = state_, signals] { RunWorker(*state, *signals); })) {
     unusable_ = true;
     return false;
   }
   worker_ = std::move(worker);
-  quit_ = std::move(quit);
-  drained_ = std::move(drained);
-  if (queued) {
-    state_->work.Set();
-  }
+  signals_ = std::move(signals);
   return true;
 }
 
@@ -103,7 +124,7 @@ bool CWorkItemQueue::Enqueue(CWorkItem* item) {
   // The worker empties the queue before it waits again, so only the first item of a run needs the
   // signal; a burst costs one wake-up, not one per item.
   if (wasEmpty) {
-    state_->work.Set();
+    state_->wake.notify_one();
   }
   return true;
 }
@@ -117,13 +138,13 @@ bool CWorkItemQueue::Stop(uint32_t timeoutMs, CWorkItem* finalItem) {
   {
     std::lock_guard lock(state_->queueLock);
     state_->stopping = true;
-    drained_->Reset();
+    signals_->drained.Reset();
     if (owned) {
       state_->items.push_back(std::move(owned));
     }
   }
-  state_->work.Set();
-  if (!drained_->Wait(timeoutMs)) {
+  state_->wake.notify_all();
+  if (!signals_->drained.Wait(timeoutMs)) {
     return false;
   }
   return EndWorker();
@@ -135,12 +156,17 @@ void CWorkItemQueue::Clear() {
   {
     std::lock_guard lock(state_->queueLock);
     discarded.swap(state_->items);
+    state_->clears.fetch_add(1, std::memory_order_release);
   }
 }
 
 // Requires controlLock_ and a worker.
 bool CWorkItemQueue::EndWorker() {
-  quit_->Set();
+  {
+    std::lock_guard lock(state_->queueLock);
+    signals_->quit.store(true, std::memory_order_release);
+  }
+  state_->wake.notify_all();
   const bool ended = worker_->Join(kWorkerEndWaitMs);
   if (!ended) {
     worker_->Abandon();
@@ -150,7 +176,6 @@ bool CWorkItemQueue::EndWorker() {
     std::lock_guard lock(state_->queueLock);
     state_->stopping = false;
   }
-  quit_.reset();
-  drained_.reset();
+  signals_.reset();
   return ended;
 }

@@ -4,9 +4,12 @@
 // not be called from the worker (Stop would wait for itself until its time-outs expire).
 //
 // A worker that does not end within kWorkerEndWaitMs is abandoned, not killed. It can still finish
-// the item in hand, so everything it touches (items, queue lock, events, flags) lives in a State block
-// and in per-worker events that the worker holds by std::shared_ptr; the abandoned worker sees its
-// own quit event set and ends after that item, without touching the CWorkItemQueue itself.
+// the item in hand, so everything it touches (items, queue lock, flags) lives in a State block and in
+// per-worker signals that the worker holds by std::shared_ptr; the abandoned worker sees its own quit
+// set and ends after that item, without touching the CWorkItemQueue itself.
+//
+// The worker takes every queued item at once and runs them outside the lock. Items taken but not yet
+// run still count as queued: Clear, and the end of the worker, delete them unrun (on the worker).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +19,6 @@
 #include "netutil/work_item.h"
 
 namespace platform {
-class Event;
 class Thread;
 }  // namespace platform
 
@@ -48,6 +50,7 @@ class CWorkItemQueue {
   void Clear();
 
   struct State;
+  struct WorkerSignals;
 
  private:
   bool EndWorker();
@@ -55,7 +58,6 @@ class CWorkItemQueue {
   std::shared_ptr<State> state_;
   std::mutex controlLock_;  // taken before State::queueLock, never after
   std::unique_ptr<platform::Thread> worker_;
-  std::shared_ptr<platform::Event> quit_;
-  std::shared_ptr<platform::Event> drained_;
+  std::shared_ptr<WorkerSignals> signals_;
   bool unusable_ = false;
 };

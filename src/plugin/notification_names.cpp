@@ -1,6 +1,6 @@
 #include "plugin/notification_names.h"
 
-#include <map>
+#include <array>
 #include <string>
 
 #include "platform/text.h"
@@ -8,16 +8,17 @@
 
 namespace {
 
-// The host contract's names, widened once; read-only afterwards, so any thread may look up.
-const std::map<int32_t, std::u16string>& NameTable() {
-  static const std::map<int32_t, std::u16string> table = [] {
-    std::map<int32_t, std::u16string> names;
-    for (int32_t code = WWAN_NOTIFICATION_SDK_INITIALIZING; code <= WWAN_NOTIFICATION_GPS_INFO_CHANGED;
-         ++code) {
-      const char* name = NotificationName(code);
-      if (*name != '\0') {
-        names.emplace(code, platform::Widen(name));
-      }
+constexpr int32_t kFirstCode = WWAN_NOTIFICATION_SDK_INITIALIZING;
+constexpr int32_t kLastCode = WWAN_NOTIFICATION_GPS_INFO_CHANGED;
+using NameArray = std::array<std::u16string, kLastCode - kFirstCode + 1>;
+
+// The host contract's names, widened once and indexed by code (every notification looks its name up
+// twice); read-only afterwards, so any thread may look up.
+const NameArray& NameTable() {
+  static const NameArray table = [] {
+    NameArray names;
+    for (int32_t code = kFirstCode; code <= kLastCode; ++code) {
+      names[static_cast<std::size_t>(code - kFirstCode)] = platform::Widen(NotificationName(code));
     }
     return names;
   }();
@@ -27,7 +28,8 @@ const std::map<int32_t, std::u16string>& NameTable() {
 }  // namespace
 
 const char16_t* GetNotificationName(int32_t code) {
-  const auto& table = NameTable();
-  const auto found = table.find(code);
-  return found != table.end() ? found->second.c_str() : u"";
+  if (code < kFirstCode || code > kLastCode) {
+    return u"";
+  }
+  return NameTable()[static_cast<std::size_t>(code - kFirstCode)].c_str();
 }

@@ -119,20 +119,26 @@ TEST_F(WorkItemQueueTest, DrainTimeOutKeepsWorkerAndItemsButRefusesNewOnes) {
 }
 
 // The running item ends within the worker's end wait, or outlasts it (the worker is abandoned and
-// finishes the item after the queue is gone); queued items are deleted unrun either way.
-class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<bool>> {};
+// finishes the item after the queue is gone); queued items are deleted unrun either way, also those
+// the worker had already taken out of the queue with the running one (offered before the start).
+struct DestructionCase {
+  bool outlastsEndWait;
+  bool offeredBeforeStart;
+};
+class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<DestructionCase>> {};
 
 TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
-  const bool outlastsEndWait = GetParam();
+  const auto [outlastsEndWait, offeredBeforeStart] = GetParam();
   Log log;
   EventPtr started = NewEvent(), gate = NewEvent();
   auto queue = std::make_unique<CWorkItemQueue>();
-  ASSERT_TRUE(queue->Start());
+  ASSERT_TRUE(offeredBeforeStart || queue->Start());
   queue->Enqueue(new Item(log, 0, [=] {
     started->Set();
     gate->Wait(outlastsEndWait ? kTimeoutMs : 200);
   }));
   queue->Enqueue(new Item(log, 1));
+  ASSERT_TRUE(!offeredBeforeStart || queue->Start());
   ASSERT_TRUE(started->Wait(kTimeoutMs));
   const uint32_t before = platform::TickCount();
   queue.reset();
@@ -142,7 +148,33 @@ TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
   EXPECT_EQ(log.Ran(), Ids(1));
 }
 
-INSTANTIATE_TEST_SUITE_P(EndWait, WorkItemQueueDestructionTest, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(EndWait, WorkItemQueueDestructionTest,
+                         testing::Values(DestructionCase{false, false}, DestructionCase{true, false},
+                                         DestructionCase{false, true}, DestructionCase{true, true}),
+                         [](const auto& info) {
+                           return std::string(info.param.outlastsEndWait ? "Outlasts" : "EndsInTime") +
+                                  (info.param.offeredBeforeStart ? "OfferedBeforeStart" : "OfferedAfterStart");
+                         });
+
+// Items offered before the start reach the worker together with the first; a Clear while that one
+// runs still deletes the others unrun.
+TEST_F(WorkItemQueueTest, ClearDeletesItemsTheWorkerHasTakenButNotRun) {
+  EventPtr started = NewEvent(), gate = NewEvent();
+  queue_.Enqueue(new Item(log_, 0, [=] {
+    started->Set();
+    gate->Wait(kTimeoutMs);
+  }));
+  for (int i = 1; i < 5; ++i) {
+    queue_.Enqueue(new Item(log_, i));
+  }
+  ASSERT_TRUE(queue_.Start());
+  ASSERT_TRUE(started->Wait(kTimeoutMs));
+  queue_.Clear();
+  gate->Set();
+  EXPECT_TRUE(queue_.Stop(kTimeoutMs));
+  EXPECT_EQ(log_.Ran(), Ids(1));
+  EXPECT_EQ(log_.deleted, 5);
+}
 
 TEST_F(WorkItemQueueTest, IdleWorkerIsBlockedNotSpinning) {
   EventPtr ran = NewEvent();

@@ -16,6 +16,7 @@
 
 #include "platform/clock.h"
 #include "platform/task_allocator.h"
+#include "plugin/notification_names.h"
 #include "plugin_test_host.h"
 
 namespace plugin_test {
@@ -248,6 +249,25 @@ INSTANTIATE_TEST_SUITE_P(
                                      WWAN_NOTIFICATION_GPS_INFO_CHANGED, WWAN_NOTIFICATION_SMS_EVENT),
                      testing::Values(Fate::kDelivered, Fate::kNeverOpened, Fate::kPostedAfterClose)),
     PayloadCaseName);
+
+// The names in the module's trace lines: the first and last codes and both sides of the range.
+struct NameCase {
+  int32_t code;
+  const char16_t* name;
+};
+class NotificationNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(NotificationNameTest, NamesTheCodesOfTheContractOnly) {
+  EXPECT_EQ(std::u16string(GetNotificationName(GetParam().code)), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, NotificationNameTest,
+    testing::Values(NameCase{WWAN_NOTIFICATION_SDK_INITIALIZING, u"WWAN_NOTIFICATION_SDK_INITIALIZING"},
+                    NameCase{WWAN_NOTIFICATION_RSSI, u"WWAN_NOTIFICATION_RSSI"},
+                    NameCase{WWAN_NOTIFICATION_GPS_INFO_CHANGED, u"WWAN_NOTIFICATION_GPS_INFO_CHANGED"},
+                    NameCase{-1, u""}, NameCase{WWAN_NOTIFICATION_GPS_INFO_CHANGED + 1, u""},
+                    NameCase{INT32_MIN, u""}));
 
 }  // namespace
 }  // namespace plugin_test

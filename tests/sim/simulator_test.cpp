@@ -1,6 +1,8 @@
 // The callback guarantees the module relies on: none after QCWWANDisconnect returns, and a callback may
 // call back into the library, even to disconnect; and the NMEA sentences of a track point.
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 
@@ -74,6 +76,29 @@ TEST_F(GpsTest, ATrackPointIsReportedAsRmcGgaAndGns) {
   EXPECT_EQ(sentences[1].rfind("nmea $GPGGA,120000.00,1100.0000,S,15112.0000,W,1,12,0.9,-12.5,", 0), 0u);
   EXPECT_EQ(sentences[2].rfind("nmea $GNGNS,120000.00,1100.0000,S,15112.0000,W,AA,12,", 0), 0u);
 }
+
+// Each connect shows the connected modem's images afresh: whatever the host left in the store goes.
+class ImageStoreTest : public SimTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ImageStoreTest, EachConnectReplacesWhatTheHostLeft) {
+  ASSERT_EQ(0, lib_.LoadScenario("[images]\nfirst = 3 1 201 0 1\n")) << lib_.LastError();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  char path[512] = {};
+  ASSERT_EQ(0u, CALL(lib_, GetImageStoreA, sizeof path, reinterpret_cast<uintptr_t>(path)));
+  const std::filesystem::path store(path);
+  const std::filesystem::path left = store / GetParam();
+  std::filesystem::create_directories(left.parent_path());
+  std::ofstream(left) << "left by the host\n";
+  std::filesystem::remove(store / "first" / "image.vsk");
+  ASSERT_EQ(0u, CALL(lib_, QCWWANDisconnect));
+
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  EXPECT_FALSE(std::filesystem::exists(left));
+  EXPECT_TRUE(std::filesystem::exists(store / "first" / "image.vsk"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, ImageStoreTest,
+                         testing::Values("stray.vsk", "second/image.vsk", "first/extra.vsk"));
 
 }  // namespace
 }  // namespace simtest
