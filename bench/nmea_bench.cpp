@@ -8,19 +8,17 @@
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "corpus_bench.h"
 #include "nmea/nmea_parser.h"
 #include "vesk/host_interfaces.h"
 
 namespace {
 
 std::vector<std::string> corpus;
-std::map<std::string, double> nsPerSentence;
 
 // A host that keeps no lines: what remains is the cost of the trace calls themselves.
 class DiscardingTraceLog : public IHostTraceLog {
@@ -141,21 +139,6 @@ void BM_SplitBaseline(benchmark::State& state) {
       sentences > 0 ? static_cast<double>(fixes) / static_cast<double>(sentences) : 0.0;
 }
 
-// Keeps each benchmark's ns per sentence for the closing comparison, and reports as usual.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const auto it = run.counters.find("ns_per_sentence");
-      // The counter is in seconds per sentence; with repetitions the median stands for the benchmark.
-      if (it != run.counters.end() &&
-          (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
-        nsPerSentence[run.run_name.function_name] = it->second.value * 1e9;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 bool LoadCorpus(const std::string& path) {
   std::ifstream in(path);
@@ -171,17 +154,7 @@ bool LoadCorpus(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = VESK_NMEA_CORPUS;
-  const char prefix[] = "--nmea_corpus=";
-  int kept = 1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], prefix, sizeof prefix - 1) == 0) {
-      path = argv[i] + sizeof prefix - 1;
-    } else {
-      argv[kept++] = argv[i];
-    }
-  }
-  argc = kept;
+  const std::string path = bench::TakePathFlag(argc, argv, "--nmea_corpus=", VESK_NMEA_CORPUS);
   if (!LoadCorpus(path)) {
     std::printf("nmea_bench: no corpus at %s, skipping\n", path.c_str());
     return 0;
@@ -189,21 +162,18 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("BM_ParseSentence", BM_ParseSentence);
   benchmark::RegisterBenchmark("BM_ParseSentenceTraced", BM_ParseSentenceTraced);
   benchmark::RegisterBenchmark("BM_SplitBaseline", BM_SplitBaseline);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+  bench::PerItemReporter reporter("ns_per_sentence");
+  if (!bench::RunRegistered(argc, argv, reporter)) {
     return 1;
   }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
 
-  const auto traced = nsPerSentence.find("BM_ParseSentenceTraced");
-  const auto baseline = nsPerSentence.find("BM_SplitBaseline");
-  if (traced != nsPerSentence.end() && baseline != nsPerSentence.end() && baseline->second > 0) {
+  double traced = 0;
+  double baseline = 0;
+  if (reporter.Ratio("BM_ParseSentenceTraced", "BM_SplitBaseline", traced, baseline)) {
     std::printf("nmea_bench: %zu sentences; parser (discarding trace log) %.0f ns, baseline %.0f ns, ratio %.2f\n",
-                corpus.size(), traced->second, baseline->second, traced->second / baseline->second);
-    std::printf("RESULT|nmea|parser, discarding trace log|%.1f|ns/sentence|%.1f|%.2f|<= 1.3\n", traced->second,
-                baseline->second, traced->second / baseline->second);
+                corpus.size(), traced, baseline, traced / baseline);
+    std::printf("RESULT|nmea|parser, discarding trace log|%.1f|ns/sentence|%.1f|%.2f|<= 1.3\n", traced, baseline,
+                traced / baseline);
   }
   return 0;
 }

@@ -5,18 +5,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "corpus_bench.h"
 #include "device/sms_parser.h"
 
 namespace {
 
 std::vector<std::vector<uint8_t>> corpus;
-std::map<std::string, double> nsPerPdu;
 
 std::vector<uint8_t> FromHex(const std::string& hex) {
   std::vector<uint8_t> bytes;
@@ -85,57 +83,28 @@ bool LoadCorpus(const std::string& path) {
   return !corpus.empty();
 }
 
-// Keeps each benchmark's ns per PDU for the closing comparison, and reports as usual.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const auto it = run.counters.find("ns_per_pdu");
-      // The counter is in seconds per PDU; with repetitions the median stands for the benchmark.
-      if (it != run.counters.end() &&
-          (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
-        nsPerPdu[run.run_name.function_name] = it->second.value * 1e9;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = VESK_SMS_CORPUS;
-  const char prefix[] = "--sms_corpus=";
-  int kept = 1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], prefix, sizeof prefix - 1) == 0) {
-      path = argv[i] + sizeof prefix - 1;
-    } else {
-      argv[kept++] = argv[i];
-    }
-  }
-  argc = kept;
+  const std::string path = bench::TakePathFlag(argc, argv, "--sms_corpus=", VESK_SMS_CORPUS);
   if (!LoadCorpus(path)) {
     std::printf("sms_bench: no corpus at %s, skipping\n", path.c_str());
     return 0;
   }
   benchmark::RegisterBenchmark("BM_DecodePdu", BM_DecodePdu);
   benchmark::RegisterBenchmark("BM_UnpackSeptetsBaseline", BM_UnpackSeptetsBaseline);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+  bench::PerItemReporter reporter("ns_per_pdu");
+  if (!bench::RunRegistered(argc, argv, reporter)) {
     return 1;
   }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
 
-  const auto decode = nsPerPdu.find("BM_DecodePdu");
-  const auto baseline = nsPerPdu.find("BM_UnpackSeptetsBaseline");
-  if (decode != nsPerPdu.end() && baseline != nsPerPdu.end() && baseline->second > 0) {
-    std::printf("sms_bench: %zu PDUs; decoder %.0f ns per PDU, baseline %.0f ns per PDU, ratio %.2f\n",
-                corpus.size(), decode->second, baseline->second, decode->second / baseline->second);
-    std::printf("RESULT|sms|decoder|%.1f|ns/PDU|%.1f|%.2f|-\n", decode->second, baseline->second,
-                decode->second / baseline->second);
+  double decode = 0;
+  double baseline = 0;
+  if (reporter.Ratio("BM_DecodePdu", "BM_UnpackSeptetsBaseline", decode, baseline)) {
+    std::printf("sms_bench: %zu PDUs; decoder %.0f ns per PDU, baseline %.0f ns per PDU, ratio %.2f\n", corpus.size(),
+                decode, baseline, decode / baseline);
+    std::printf("RESULT|sms|decoder|%.1f|ns/PDU|%.1f|%.2f|-\n", decode, baseline, decode / baseline);
   }
   return 0;
 }
