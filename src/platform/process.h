@@ -1,6 +1,7 @@
 // Facts about the running program that the reference host needs.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace platform {
@@ -10,6 +11,9 @@ std::string ExecutablePath();
 
 // Whether standard input is an interactive terminal (a console on Windows).
 bool StandardInputIsTerminal();
+
+// The processor time the whole process has used so far (std::clock is wall time on Windows).
+std::chrono::nanoseconds ProcessCpuTime();
 
 // True while the process is ending and its libraries' static objects are being destroyed after the
 // system has already ended every other thread (Windows); such objects must not wait for or tear down

@@ -1,6 +1,7 @@
 // This file must contain only POSIX code.
 #include "platform/process.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +17,12 @@ std::string ExecutablePath() {
 
 bool StandardInputIsTerminal() {
   return isatty(0) != 0;
+}
+
+std::chrono::nanoseconds ProcessCpuTime() {
+  timespec used{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
 }
 
 bool ProcessIsEnding() {

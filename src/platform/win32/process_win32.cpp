@@ -32,6 +32,17 @@ bool StandardInputIsTerminal() {
   return _isatty(_fileno(stdin)) != 0;
 }
 
+std::chrono::nanoseconds ProcessCpuTime() {
+  FILETIME created{}, ended{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) {
+    return std::chrono::nanoseconds(0);
+  }
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);  // 100 ns units
+}
+
 bool ProcessIsEnding() {
   return RtlDllShutdownInProgress() != FALSE;
 }
