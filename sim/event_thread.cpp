@@ -48,7 +48,7 @@ void EventThread::Clear() {
 
 bool EventThread::IsCurrentThread() const {
   std::lock_guard<std::mutex> lock(queueLock_);
-  return thread_.joinable() && threadId_ == std::this_thread::get_id();
+  return running_ && threadId_ == std::this_thread::get_id();
 }
 
 void EventThread::Run() {
