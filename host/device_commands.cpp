@@ -7,12 +7,12 @@
 #include "host/command_table.h"
 #include "host/device_list.h"
 #include "netutil/device_info_helper.h"
-#include "platform/posix/sysfs_device_tree.h"
+#include "platform/device_tree.h"
 #include "platform/text.h"
 
 namespace vesk_host {
 
-std::vector<ModemListing> ListModems(const platform::SysfsDeviceTree& tree) {
+std::vector<ModemListing> ListModems(const platform::MachineDeviceTree& tree) {
   std::vector<ModemListing> modems;
   // The host's own reader of the tree, without a trace log: the module traces its own reads.
   NetUtilities::DeviceInfoHelper helper(nullptr, 0,
@@ -62,8 +62,8 @@ CommandResult Devices(HostSession& session, const std::vector<std::string>& args
   if (!args.empty()) {
     return CommandResult::kBadArguments;
   }
-  const platform::SysfsDeviceTree tree;
-  const std::vector<ModemListing> modems = ListModems(tree);
+  const std::unique_ptr<platform::MachineDeviceTree> tree = platform::CreateMachineDeviceTree();
+  const std::vector<ModemListing> modems = ListModems(*tree);
   if (modems.empty()) {
     session.console.Line("devices: no modem found");
   }

@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace platform {
-class SysfsDeviceTree;
+class MachineDeviceTree;
 }
 
 namespace vesk_host {
@@ -19,7 +19,7 @@ struct ModemListing {
 };
 
 // The USB devices with a wireless-WAN network adapter, in the bus's order.
-std::vector<ModemListing> ListModems(const platform::SysfsDeviceTree& tree);
+std::vector<ModemListing> ListModems(const platform::MachineDeviceTree& tree);
 // One line: instance ID, VID&PID, adapter name, NMEA port ("-" when none), enabled or disabled.
 std::string FormatListing(const ModemListing& modem);
 

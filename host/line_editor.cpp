@@ -1,7 +1,5 @@
 #include "host/line_editor.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iostream>
 
@@ -9,11 +7,13 @@
 #include <editline/readline.h>
 #endif
 
+#include "platform/process.h"
+
 namespace vesk_host {
 
 bool ReadPromptLine(Console& console, const char* prompt, std::istream& input, std::string* line) {
 #if defined(VESK_HAVE_LIBEDIT)
-  if (&input == &std::cin && isatty(0) != 0) {
+  if (&input == &std::cin && platform::StandardInputIsTerminal()) {
     char* text = readline(prompt);
     if (text == nullptr) {
       return false;

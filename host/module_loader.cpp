@@ -1,28 +1,25 @@
 #include "host/module_loader.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
-#include <system_error>
+
+#include "platform/dynamic_library.h"
+#include "platform/process.h"
 
 namespace vesk_host {
 
-ModuleLoader::~ModuleLoader() {
-  if (handle_ != nullptr) {
-    dlclose(handle_);
-  }
+std::string ModuleLoader::ModuleFileName() {
+  return platform::DynamicLibrary::PlatformFileName("vesk_plugin.dll");
 }
 
 std::vector<std::string> ModuleLoader::Candidates() {
   std::vector<std::string> candidates;
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const std::filesystem::path folder = executable.parent_path();
-    candidates.push_back((folder / kModuleFileName).string());
-    candidates.push_back((folder.parent_path() / "lib" / kModuleFileName).string());
+  const std::string executable = platform::ExecutablePath();
+  if (!executable.empty()) {
+    const std::filesystem::path folder = std::filesystem::path(executable).parent_path();
+    candidates.push_back((folder / ModuleFileName()).string());
+    candidates.push_back((folder.parent_path() / "lib" / ModuleFileName()).string());
   }
-  candidates.push_back(kModuleFileName);
+  candidates.push_back(ModuleFileName());
   return candidates;
 }
 
@@ -30,30 +27,29 @@ bool ModuleLoader::Load(const std::string& path, std::string* error) {
   const std::vector<std::string> candidates = path.empty() ? Candidates() : std::vector<std::string>{path};
   error->clear();
   for (const std::string& candidate : candidates) {
-    const bool isFile = candidate.find('/') != std::string::npos;
+    const bool isFile = candidate.find_first_of("/\\") != std::string::npos;
     if (isFile && !std::filesystem::exists(candidate) && path.empty()) {
       continue;
     }
-    // Never unmapped: the module's process-wide timer queue may keep a thread of its own until exit.
-    void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (handle == nullptr) {
-      const char* reason = dlerror();
-      *error += (error->empty() ? "" : "; ") + std::string(reason != nullptr ? reason : candidate);
+    platform::DynamicLibrary library;
+    std::string reason;
+    if (!library.Load(candidate, &reason)) {
+      *error += (error->empty() ? "" : "; ") + reason;
       continue;
     }
-    auto construct = reinterpret_cast<ConstructSDKFn>(dlsym(handle, "ConstructSDK"));
+    auto construct = reinterpret_cast<ConstructSDKFn>(library.Symbol("ConstructSDK"));
     if (construct == nullptr) {
       *error += (error->empty() ? "" : "; ") + candidate + ": no ConstructSDK";
-      dlclose(handle);
       continue;
     }
-    handle_ = handle;
+    // Never unloaded: the module's process-wide timer queue may keep a thread of its own until exit.
+    library.KeepLoaded();
     constructSDK_ = construct;
     path_ = candidate;
     return true;
   }
   if (error->empty()) {
-    *error = std::string(kModuleFileName) + " not found";
+    *error = ModuleFileName() + " not found";
   }
   return false;
 }

@@ -10,10 +10,10 @@ namespace vesk_host {
 
 class ModuleLoader {
  public:
-  static constexpr const char* kModuleFileName = "libvesk_plugin.so";
+  // libvesk_plugin.so, or vesk_plugin.dll on Windows.
+  static std::string ModuleFileName();
 
   ModuleLoader() = default;
-  ~ModuleLoader();
   ModuleLoader(const ModuleLoader&) = delete;
   ModuleLoader& operator=(const ModuleLoader&) = delete;
 
@@ -29,7 +29,6 @@ class ModuleLoader {
   const std::string& path() const { return path_; }
 
  private:
-  void* handle_ = nullptr;
   ConstructSDKFn constructSDK_ = nullptr;
   std::string path_;
 };

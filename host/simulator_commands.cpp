@@ -1,12 +1,12 @@
 // simulate: hands one event line to the modem simulator that the module loaded ("simulate sms = sim
 // from +4915112345678 2026-12-06 10:00:00 Hello"). Without a simulator (a real vendor library
 // installed instead) the command says so and does nothing.
-#include <dlfcn.h>
 
 #include <string>
 #include <vector>
 
 #include "host/command_table.h"
+#include "platform/dynamic_library.h"
 
 namespace vesk_host {
 
@@ -26,13 +26,13 @@ CommandResult Simulate(HostSession& session, const std::vector<std::string>& arg
   bool found = false;
   std::string failure;
   // Only files the module has loaded already: each acts on its own connected modem.
-  for (const char* file : {"libQCWWAN2k.so", "libQCWWAN.so"}) {
-    void* handle = dlopen(file, RTLD_NOW | RTLD_NOLOAD);
-    if (handle == nullptr) {
+  for (const char* name : {"QCWWAN2k.dll", "QCWWAN.dll"}) {
+    platform::DynamicLibrary library;
+    if (!library.LoadIfAlreadyLoaded(name)) {
       continue;
     }
-    const auto event = reinterpret_cast<EventFn>(dlsym(handle, "VeskSimEvent"));
-    const auto lastError = reinterpret_cast<LastErrorFn>(dlsym(handle, "VeskSimLastError"));
+    const auto event = reinterpret_cast<EventFn>(library.Symbol("VeskSimEvent"));
+    const auto lastError = reinterpret_cast<LastErrorFn>(library.Symbol("VeskSimLastError"));
     if (event != nullptr) {
       found = true;
       if (event(line.c_str()) != 0 && lastError != nullptr) {
@@ -41,7 +41,6 @@ CommandResult Simulate(HostSession& session, const std::vector<std::string>& arg
         failure = reason;
       }
     }
-    dlclose(handle);
   }
   if (!found) {
     session.console.Line("simulate: no modem simulator is loaded");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/calendar.h"
 #include "platform/text.h"
 
 namespace vesk_host {
@@ -11,7 +12,7 @@ std::string SmsLocalTime(uint64_t timestamp) {
   const auto seconds = static_cast<std::time_t>(timestamp);
   std::tm local{};
   char text[64];
-  if (static_cast<uint64_t>(seconds) != timestamp || localtime_r(&seconds, &local) == nullptr ||
+  if (static_cast<uint64_t>(seconds) != timestamp || !platform::ToLocalTime(seconds, &local) ||
       std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
     return std::to_string(timestamp);
   }

@@ -1,7 +1,5 @@
 // vesk-host: the reference host. Loads the plug-in module, gives it the three host objects, prints
 // every notification as it arrives and runs commands from a script or an interactive prompt.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +18,7 @@
 #include "host/recording_power_state_source.h"
 #include "host/script_runner.h"
 #include "host/stream_trace_log.h"
+#include "platform/process.h"
 #include "vesk/notifications.h"
 
 namespace {
@@ -143,7 +142,7 @@ int main(int argc, char** argv) {
       vesk_host::HostSession session{sdk, sink, powerSource, console, commands};
       session.json = options->json;
       const bool completed = options->script.empty()
-                                 ? vesk_host::RunCommands(std::cin, isatty(0) != 0, session)
+                                 ? vesk_host::RunCommands(std::cin, platform::StandardInputIsTerminal(), session)
                                  : vesk_host::RunCommands(script, false, session);
       // The end of a session leaves nothing running: close if still open, then release.
       if (sdk->IsOpen()) {

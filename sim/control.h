@@ -4,7 +4,11 @@
 
 #include <cstdint>
 
+#if defined(_WIN32)
+#define VESK_SIM_API  // the library's .def file lists its exports
+#else
 #define VESK_SIM_API __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 

@@ -22,8 +22,16 @@ void EventThread::Post(SteadyClock::time_point due, Action action) {
     }
     // multimap keeps equal keys in insertion order, which gives same-time actions their post order.
     queue_.emplace(due, std::move(action));
-    if (!thread_.joinable()) {
-      thread_ = std::thread([this] { Run(); });
+    if (!running_) {
+      // The previous thread has left Run (it never takes the lock again), so this join is short.
+      if (thread_.joinable()) {
+        thread_.join();
+      }
+      running_ = true;
+      thread_ = std::thread([this, sync = sync_]() mutable {
+        Run();
+        sync.reset();
+      });
       threadId_ = thread_.get_id();
     }
   }
@@ -31,21 +39,23 @@ void EventThread::Post(SteadyClock::time_point due, Action action) {
 }
 
 void EventThread::Clear() {
-  std::lock_guard<std::mutex> lock(queueLock_);
-  queue_.clear();
+  {
+    std::lock_guard<std::mutex> lock(queueLock_);
+    queue_.clear();
+  }
+  queueChanged_.notify_all();  // a thread waiting for a due time ends now
 }
 
 bool EventThread::IsCurrentThread() const {
   std::lock_guard<std::mutex> lock(queueLock_);
-  return thread_.joinable() && threadId_ == std::this_thread::get_id();
+  return running_ && threadId_ == std::this_thread::get_id();
 }
 
 void EventThread::Run() {
   std::unique_lock<std::mutex> lock(queueLock_);
   while (!stopping_) {
     if (queue_.empty()) {
-      queueChanged_.wait(lock);
-      continue;
+      break;
     }
     const auto due = queue_.begin()->first;
     if (SteadyClock::now() < due) {
@@ -59,6 +69,7 @@ void EventThread::Run() {
     action();
     lock.lock();
   }
+  running_ = false;
 }
 
 }  // namespace vesksim

@@ -1,8 +1,7 @@
 #include "sim/image_store.h"
 
-#include <stdlib.h>
-
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "sim/scenario_text.h"
@@ -11,6 +10,26 @@ namespace vesksim {
 namespace {
 
 constexpr const char* kImageFile = "image.vsk";
+
+// A new folder of a random name under the temporary folder, created by this call alone (a name that
+// exists already is never reused), or empty.
+std::filesystem::path MakeTempFolder() {
+  std::error_code error;
+  const std::filesystem::path parent = std::filesystem::temp_directory_path(error);
+  if (error) {
+    return {};
+  }
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path folder = parent / ("vesksim-" + std::to_string(random() % 1000000000000ull));
+    if (std::filesystem::create_directory(folder, error)) {
+      std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);  // as mkdtemp makes it
+      return folder;
+    }
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -24,11 +43,10 @@ ImageStore::~ImageStore() {
 bool ImageStore::Populate(const std::vector<ImageSpec>& images) {
   std::error_code error;
   if (temp_.empty()) {
-    std::string pattern = (std::filesystem::temp_directory_path(error) / "vesksim-XXXXXX").string();
-    if (error || mkdtemp(pattern.data()) == nullptr) {
+    temp_ = MakeTempFolder();
+    if (temp_.empty()) {
       return false;
     }
-    temp_ = pattern;
     store_ = temp_ / "images";
   }
   // The old store is moved aside, not deleted: deleting directories takes milliseconds on a busy

@@ -2,13 +2,23 @@
 
 #include <cstring>
 
+#include "platform/process.h"
 #include "sim/event_line.h"
 
 namespace vesksim {
 
 Simulator& Simulator::Get() {
-  static Simulator simulator;
-  return simulator;
+  // Destroyed when the library is unloaded, but not at process exit on Windows: the system has ended
+  // the simulator's threads by then, and tearing down what they waited on would never return.
+  static Simulator* const simulator = new Simulator;
+  static const struct Reaper {
+    ~Reaper() {
+      if (!platform::ProcessIsEnding()) {
+        delete simulator;
+      }
+    }
+  } reaper;
+  return *simulator;
 }
 
 Simulator::Simulator() {

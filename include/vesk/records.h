@@ -135,10 +135,15 @@ struct DeviceInfoTree {
   std::vector<DeviceNode> nodes;
 };
 
-// Frees memory that the module allocated with its task allocator (SMS payloads).
+// Frees memory that the module allocated with its task allocator (SMS payloads): on Windows the COM
+// task allocator's own function (ole32), declared as the system headers declare it.
+#if defined(_WIN32)
+extern "C" __declspec(dllimport) void __stdcall CoTaskMemFree(void* block);
+#else
 inline void CoTaskMemFree(void* block) {
   std::free(block);
 }
+#endif
 
 // Layout checks: hosts built with other compilers rely on these offsets.
 static_assert(sizeof(char16_t) == 2, "host text is UTF-16");

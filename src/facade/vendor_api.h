@@ -11,7 +11,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#if defined(_WIN32)
+#define VESK_VENDOR_API  // the library's .def file lists its exports
+#else
 #define VESK_VENDOR_API __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 

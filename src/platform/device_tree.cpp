@@ -3,10 +3,6 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/in_memory_device_tree.h"
-#ifdef __linux__
-#include "platform/posix/sysfs_device_tree.h"
-#endif
 
 namespace platform {
 namespace {
@@ -16,11 +12,7 @@ std::mutex systemTreeLock;
 // The machine's own tree where the platform has one; a machine without a modem simply has no node
 // that the module looks for.
 std::shared_ptr<const DeviceTree> DefaultTree() {
-#ifdef __linux__
-  return std::make_shared<SysfsDeviceTree>();
-#else
-  return std::make_shared<InMemoryDeviceTree>();
-#endif
+  return CreateMachineDeviceTree();
 }
 
 std::shared_ptr<const DeviceTree>& SystemTreeLocked() {

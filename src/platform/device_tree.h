@@ -88,6 +88,15 @@ class DeviceTree {
                                RegistryValue* value) const = 0;
 };
 
+// The machine's own tree: sysfs on Linux (posix/sysfs_device_tree.h), the configuration manager and
+// the setup API on Windows (win32/cm_device_tree.h).
+class MachineDeviceTree : public DeviceTree {
+ public:
+  // The instance IDs of the USB devices (not their interfaces or functions) the machine has.
+  virtual std::vector<std::u16string> UsbDevices() const = 0;
+};
+std::unique_ptr<MachineDeviceTree> CreateMachineDeviceTree();
+
 // The tree the module reads when it is given none: the machine's own (sysfs on Linux) until a test
 // installs another. Thread-safe.
 std::shared_ptr<const DeviceTree> SystemDeviceTree();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/calendar.h"
 #include "platform/text.h"
 
 namespace {
@@ -20,8 +21,7 @@ namespace {
 class EasternStandardTime : public testing::Environment {
  public:
   void SetUp() override {
-    setenv("TZ", "EST5EDT", 1);
-    tzset();
+    platform::SetTimeZone("EST5EDT");
   }
 };
 const testing::Environment* const kZone = testing::AddGlobalTestEnvironment(new EasternStandardTime);

@@ -9,21 +9,23 @@
 
 namespace e2e {
 
-Simulator::Simulator(const char* fileName) {
-  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + fileName;
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
+Simulator::Simulator(const char* name) {
+  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
+  std::string error;
+  if (!library_.Load(path, &error)) {
+    ADD_FAILURE() << error;
   }
 }
 
 const Simulator& Simulator::Second() {
-  static const Simulator simulator("libQCWWAN2k.so");
+  // Never unloaded: on Windows a library's unload runs under the loader lock, where the simulator
+  // could not wait for its threads to end.
+  static const Simulator& simulator = *new Simulator("QCWWAN2k.dll");
   return simulator;
 }
 
 const Simulator& Simulator::First() {
-  static const Simulator simulator("libQCWWAN.so");
+  static const Simulator& simulator = *new Simulator("QCWWAN.dll");
   return simulator;
 }
 

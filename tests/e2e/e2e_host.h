@@ -2,7 +2,6 @@
 // files under the tests' control, a shortened clock on both sides, and trace lines with their times.
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "host/recording_power_state_source.h"
 #include "host/recording_trace_log.h"
 #include "platform/composite_modem_tree.h"
+#include "platform/dynamic_library.h"
 
 namespace e2e {
 
@@ -37,13 +37,13 @@ inline constexpr char kWrongPin[] = "9731";
 // One simulator file, loaded by path from the bin folder: the library the module loads too.
 class Simulator {
  public:
-  static const Simulator& Second();  // libQCWWAN2k.so
-  static const Simulator& First();   // libQCWWAN.so
+  static const Simulator& Second();  // QCWWAN2k.dll (libQCWWAN2k.so)
+  static const Simulator& First();   // QCWWAN.dll (libQCWWAN.so)
 
   // Calls a control function: sim.Call<int>("VeskSimEvent", "power = 1").
   template <typename R, typename... A>
   R Call(const char* name, A... args) const {
-    auto fn = reinterpret_cast<R (*)(A...)>(::dlsym(handle_, name));
+    auto fn = reinterpret_cast<R (*)(A...)>(library_.Symbol(name));
     if (fn == nullptr) {
       ADD_FAILURE() << "missing " << name;
       std::abort();
@@ -66,8 +66,8 @@ class Simulator {
   }
 
  private:
-  explicit Simulator(const char* fileName);
-  void* handle_ = nullptr;
+  explicit Simulator(const char* name);
+  platform::DynamicLibrary library_;
 };
 
 // Two composite modems of the family in the system device tree, and the scenario that makes the

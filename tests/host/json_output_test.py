@@ -14,7 +14,9 @@ script = os.path.join(work, "tour-with-secrets.vsh")
 with open(tour) as source, open(script, "w") as out:
     out.write(source.read() + f"connect internet.test user {PASSWORD}\nautoconnect on apn user {PASSWORD}\n")
 
-run = subprocess.run([host, "--json", script], capture_output=True, text=True, timeout=280)
+# A cross build's host runs through its emulator (Wine).
+emulator = [os.environ["VESK_HOST_EMULATOR"]] if os.environ.get("VESK_HOST_EMULATOR") else []
+run = subprocess.run(emulator + [host, "--json", script], capture_output=True, text=True, timeout=280)
 failures = []
 def check(ok, what):
     if not ok:

@@ -15,6 +15,7 @@
 #include "host/notification_printer.h"
 #include "host/script_runner.h"
 #include "host/sms_text.h"
+#include "platform/calendar.h"
 #include "vesk/notifications.h"
 
 namespace vesk_host {
@@ -133,8 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
 
 TEST(SmsLineTest, ShowsSenderLocalTimeAndTheBodyOnOneLine) {
-  setenv("TZ", "UTC0", 1);
-  tzset();
+  platform::SetTimeZone("UTC0");
   EXPECT_EQ(SmsLocalTime(1242142200), "2009-05-12 15:30:00");
   EXPECT_EQ(FormatNotification(WithSms(), 1.25),
             "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 1970-01-01 00:00:03 text=\"caf\xC3\xA9 @ "

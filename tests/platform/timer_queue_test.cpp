@@ -10,56 +10,16 @@
 #include <thread>
 
 #include "platform/event.h"
-#include "platform/posix/thread_census.h"
 #include "platform/scoped_time_scale.h"
+#include "platform/timer_probe.h"
 
 namespace platform {
 namespace {
 
+using test::Probe;
+using test::TimerQueueTest;
+
 using std::chrono::milliseconds;
-
-// One timer and what its callbacks did; an optional action runs inside each callback.
-struct Probe {
-  std::mutex lock;
-  std::condition_variable changed;
-  int started = 0, returned = 0, running = 0, maxRunning = 0;
-  std::chrono::steady_clock::time_point firstStart;
-  std::function<void(Probe&)> action;
-  TimerHandle handle = 0;
-
-  bool Create(uint32_t dueMs, uint32_t periodMs) {
-    return CreateQueueTimer(
-        &handle, [](void* p, bool) { static_cast<Probe*>(p)->Fire(); }, this, dueMs, periodMs, 0);
-  }
-  void Fire() {
-    Update([&] {
-      firstStart = started++ == 0 ? std::chrono::steady_clock::now() : firstStart;
-      maxRunning = std::max(maxRunning, ++running);
-    });
-    if (action) {
-      action(*this);
-    }
-    Update([&] { --running, ++returned; });
-  }
-  void Update(const std::function<void()>& change) {
-    std::lock_guard<std::mutex> guard(lock);
-    change();
-    changed.notify_all();
-  }
-  bool WaitUntil(const std::function<bool()>& condition) {
-    std::unique_lock<std::mutex> guard(lock);
-    return changed.wait_for(guard, kGenerousWait, condition);
-  }
-  int Started() {
-    std::lock_guard<std::mutex> guard(lock);
-    return started;
-  }
-};
-
-class TimerQueueTest : public testing::Test {
- protected:
-  ScopedTimeScale scale_{0.05};
-};
 
 class TimerExpiryTest : public TimerQueueTest,
                         public testing::WithParamInterface<std::tuple<uint32_t, uint32_t, int>> {};
@@ -188,55 +148,6 @@ TEST_F(TimerQueueTest, ChangeFromTheCallbackDuringAWaitingDeleteDoesNotDeadlock)
   EXPECT_TRUE(deleted.Wait(GenerousWaitMs()));
   deleter.join();
   EXPECT_TRUE(probe.WaitUntil([&] { return probe.running == 0; }));
-}
-
-// Threads other than those before the test; one thread is started first because a sanitizer
-// runtime adds its own helper thread on the first start.
-std::map<int, std::pair<char, uint64_t>> Baseline() {
-  std::thread([] {}).join();
-  return test::ThreadCensus();
-}
-std::vector<int> ThreadsBesides(const std::map<int, std::pair<char, uint64_t>>& baseline) {
-  std::vector<int> added;
-  for (const auto& [tid, activity] : test::ThreadCensus()) {
-    if (!baseline.contains(tid)) {
-      added.push_back(tid);
-    }
-  }
-  return added;
-}
-
-TEST_F(TimerQueueTest, IdleQueueThreadsStayBlocked) {
-  const auto baseline = Baseline();
-  Probe fired, pending;
-  ASSERT_TRUE(fired.Create(0, 0));
-  ASSERT_TRUE(pending.Create(GenerousWaitMs() * 100, 0));
-  ASSERT_TRUE(fired.WaitUntil([&] { return fired.returned == 1; }));
-  const std::vector<int> queueThreads = ThreadsBesides(baseline);
-  EXPECT_GE(queueThreads.size(), 2u);  // the dispatcher and a pool thread
-  // A polling thread switches many times over this window; a blocked one not at all.
-  std::this_thread::sleep_for(milliseconds(100));
-  const auto before = test::ThreadCensus();
-  std::this_thread::sleep_for(milliseconds(300));
-  const auto after = test::ThreadCensus();
-  for (int tid : queueThreads) {
-    EXPECT_EQ(after.at(tid).first, 'S');
-    EXPECT_EQ(after.at(tid).second, before.at(tid).second);
-  }
-  EXPECT_TRUE(DeleteQueueTimer(fired.handle, true));
-  EXPECT_TRUE(DeleteQueueTimer(pending.handle, true));
-}
-
-TEST_F(TimerQueueTest, DeletingTheLastTimerEndsTheQueueThreads) {
-  const auto baseline = Baseline();
-  for (int round = 0; round < 2; ++round) {
-    Probe probe;
-    ASSERT_TRUE(probe.Create(0, 50));
-    ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2; }));
-    EXPECT_FALSE(ThreadsBesides(baseline).empty());
-    EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
-    EXPECT_TRUE(ThreadsBesides(baseline).empty());
-  }
 }
 
 }  // namespace

@@ -4,21 +4,23 @@
 
 namespace simtest {
 
-SimLibrary::SimLibrary(const char* fileName) {
-  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + fileName;
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
+SimLibrary::SimLibrary(const char* name) {
+  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
+  std::string error;
+  if (!library_.Load(path, &error)) {
+    ADD_FAILURE() << error;
   }
 }
 
 SimLibrary& SimLibrary::Second() {
-  static SimLibrary library("libQCWWAN2k.so");
+  // Never unloaded: on Windows a library's unload runs under the loader lock, where the simulator
+  // could not wait for its threads to end.
+  static SimLibrary& library = *new SimLibrary("QCWWAN2k.dll");
   return library;
 }
 
 SimLibrary& SimLibrary::First() {
-  static SimLibrary library("libQCWWAN.so");
+  static SimLibrary& library = *new SimLibrary("QCWWAN.dll");
   return library;
 }
 

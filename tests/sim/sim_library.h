@@ -1,8 +1,6 @@
-// Test access to the two simulator library files, loaded with dlopen from the build's bin folder by
-// their platform file names, and a recorder for the callbacks they make.
+// Test access to the two simulator library files, loaded from the build's bin folder by their
+// platform file names, and a recorder for the callbacks they make.
 #pragma once
-
-#include <dlfcn.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -15,19 +13,20 @@
 #include <gtest/gtest.h>
 
 #include "facade/vendor_api.h"
+#include "platform/dynamic_library.h"
 #include "sim/control.h"
 
 namespace simtest {
 
 class SimLibrary {
  public:
-  // libQCWWAN2k.so and libQCWWAN.so; loaded once and kept for the whole run.
+  // QCWWAN2k.dll and QCWWAN.dll by their platform file names; loaded once and kept for the whole run.
   static SimLibrary& Second();
   static SimLibrary& First();
 
   template <typename F>
   F Fn(const char* name) const {
-    auto fn = reinterpret_cast<F>(dlsym(handle_, name));
+    auto fn = reinterpret_cast<F>(library_.Symbol(name));
     if (fn == nullptr) {
       ADD_FAILURE() << "missing " << name;
     }
@@ -39,8 +38,8 @@ class SimLibrary {
   std::string LastError() const;
 
  private:
-  explicit SimLibrary(const char* fileName);
-  void* handle_ = nullptr;
+  explicit SimLibrary(const char* name);
+  platform::DynamicLibrary library_;
 };
 
 // Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).

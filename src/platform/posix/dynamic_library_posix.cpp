@@ -62,6 +62,21 @@ bool DynamicLibrary::Load(const std::string& name, std::string* error) {
   return true;
 }
 
+bool DynamicLibrary::LoadIfAlreadyLoaded(const std::string& name) {
+  Unload();
+  void* library = dlopen(PlatformFileName(name).c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (library == nullptr) {
+    return false;
+  }
+  handle_ = std::make_unique<Handle>();
+  handle_->library = library;
+  return true;
+}
+
+void DynamicLibrary::KeepLoaded() {
+  handle_.reset();
+}
+
 bool DynamicLibrary::IsLoaded() const {
   return handle_ != nullptr;
 }

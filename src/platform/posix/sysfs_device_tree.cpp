@@ -619,4 +619,8 @@ uint32_t SysfsDeviceTree::GetKeyValue(Node node, DeviceKey key, std::u16string_v
   return kFileNotFound;
 }
 
+std::unique_ptr<MachineDeviceTree> CreateMachineDeviceTree() {
+  return std::make_unique<SysfsDeviceTree>();
+}
+
 }  // namespace platform

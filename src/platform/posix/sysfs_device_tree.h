@@ -25,7 +25,7 @@
 
 namespace platform {
 
-class SysfsDeviceTree : public DeviceTree {
+class SysfsDeviceTree : public MachineDeviceTree {
  public:
   // root: where sysfs is mounted ("/sys"); tests point it at a directory of their own.
   explicit SysfsDeviceTree(std::string root = "/sys");
@@ -33,7 +33,7 @@ class SysfsDeviceTree : public DeviceTree {
   SysfsDeviceTree& operator=(const SysfsDeviceTree&) = delete;
 
   // The instance IDs of the USB devices (not their interfaces) that the USB bus lists.
-  std::vector<std::u16string> UsbDevices() const;
+  std::vector<std::u16string> UsbDevices() const override;
 
   uint32_t Locate(std::u16string_view instanceId, Node* node) const override;
   uint32_t GetParent(Node node, Node* parent) const override;

@@ -1,5 +1,10 @@
-// A minimal host of the installed module: loads it with dlopen and checks the entry contract.
+// A minimal host of the installed module: loads it with dlopen (LoadLibrary on Windows) and checks
+// the entry contract. It sees nothing of the repository, so it uses the system's loader directly.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <atomic>
 #include <cstdio>
@@ -71,12 +76,26 @@ class PowerSource : public IPowerStateSource {
 }  // namespace
 
 int main() {
+#if defined(_WIN32)
+  std::string path = VESK_MODULE;
+  for (char& c : path) {
+    c = c == '/' ? '\\' : c;
+  }
+  const HMODULE module = LoadLibraryA(path.c_str());
+  if (module == nullptr) {
+    std::fprintf(stderr, "FAILED: LoadLibrary %s: error %lu\n", VESK_MODULE, GetLastError());
+    return 1;
+  }
+  const auto construct =
+      reinterpret_cast<ConstructSDKFn>(reinterpret_cast<void*>(GetProcAddress(module, "ConstructSDK")));
+#else
   void* module = dlopen(VESK_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (module == nullptr) {
     std::fprintf(stderr, "FAILED: dlopen %s: %s\n", VESK_MODULE, dlerror());
     return 1;
   }
   const auto construct = reinterpret_cast<ConstructSDKFn>(dlsym(module, "ConstructSDK"));
+#endif
   if (construct == nullptr) {
     std::fprintf(stderr, "FAILED: no ConstructSDK in %s\n", VESK_MODULE);
     return 1;

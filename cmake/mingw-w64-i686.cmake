@@ -1,0 +1,6 @@
+# Cross-compiles for 32-bit Windows (mingw-w64, POSIX-thread variant, static runtime). Builds only:
+# nothing runs it here (the Wine prefix is 64-bit).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(VESK_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
