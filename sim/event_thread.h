@@ -6,28 +6,37 @@
 // queued then are dropped unrun.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "sim/sim_clock.h"
 
 namespace vesksim {
 
+class Simulator;
+
 class EventThread {
  public:
-  using Action = std::function<void()>;
+  // A call into the module, made by the runner after the action.
+  using Invocation = std::function<void()>;
+  // A change of the model; may return an invocation.
+  using Action = std::function<Invocation(Simulator&)>;
+  // Runs one due action, given with the tag it was posted with.
+  using Runner = std::function<void(uint64_t tag, Action& action)>;
 
-  EventThread() = default;
+  explicit EventThread(Runner runner) : runner_(std::move(runner)) {}
   ~EventThread();
   EventThread(const EventThread&) = delete;
   EventThread& operator=(const EventThread&) = delete;
 
-  void Post(SteadyClock::time_point due, Action action);
+  void Post(SteadyClock::time_point due, uint64_t tag, Action action);
 
   // Drops every queued action; an action already running finishes.
   void Clear();
@@ -35,14 +44,25 @@ class EventThread {
   bool IsCurrentThread() const;
 
  private:
+  struct Entry {
+    SteadyClock::time_point due;
+    uint64_t tag;
+    Action action;
+  };
+
   void Run();
 
+  const Runner runner_;
   mutable std::mutex queueLock_;
   std::condition_variable queueChanged_;
-  std::multimap<SteadyClock::time_point, Action> queue_;
+  // Sorted by due time, equal times in post order. Most actions are due at once and go to the back;
+  // one due before a pending later one is inserted in front of those.
+  std::deque<Entry> queue_;
   std::thread thread_;
   std::thread::id threadId_;
-  bool stopping_ = false;
+  // Read by the thread between the actions of a batch it has taken out of the queue.
+  std::atomic<bool> stopping_{false};
+  std::atomic<uint64_t> clears_{0};
 };
 
 }  // namespace vesksim

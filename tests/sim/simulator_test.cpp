@@ -62,6 +62,18 @@ TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) 
   EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, CALL(lib_, QCWWANDisconnect));
 }
 
+// Events acted out now go in front of a timed one still pending, in the order they were played.
+TEST_F(CallbackGuaranteeTest, EventsDueNowOvertakeAPendingLaterOneInOrder) {
+  ASSERT_EQ(0, lib_.LoadScenario("[events]\nwait = 6000000\nroaming = 9\n"));  // a real minute away
+  ConnectWithCallbacks();
+  for (const char* line : {"roaming = 1", "roaming = 2", "roaming = 3"}) {
+    ASSERT_EQ(0, CALL(lib_, VeskSimEvent, line));
+  }
+  ASSERT_TRUE(recorder_.WaitFor("roaming", 3));
+  const std::vector<std::string> expected{"roaming 1", "roaming 2", "roaming 3"};
+  EXPECT_EQ(expected, recorder_.Texts("roaming"));
+}
+
 using GpsTest = SimTest;
 
 // A southern and western point gets S and W, and minutes that round up to 60 carry into the degrees.
