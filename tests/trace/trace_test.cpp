@@ -115,6 +115,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, TraceMessageTest, testing::Values(
         TraceNarrowMessage(log, kTraceCategory, 3, kNarrow251.c_str()); }, 3, "    " + kNarrow251},
     MessageCase{"NarrowLong", [](IHostTraceLog* log) {
         TraceNarrowMessage(log, kTraceCategory, 4, kNarrow300.c_str(), "!"); }, 4, "    " + std::string(300, 'n') + "!"},
+    MessageCase{"NarrowTwinAsWritten", [](IHostTraceLog* log) {
+        TraceIndentedMessage(log, kTraceCategory, 4, "    signal strength '%d' %hs", -71, "dBm"); },
+        4, "    signal strength '-71' dBm"},
     MessageCase{"BaseWideArguments", [](IHostTraceLog* log) {
         TraceWideMessage(log, kTraceCategory, 5, u"    Name %s (%d) 100%%", u"closed", 2); },
         5, "    Name closed (2) 100%", 'W'}),
