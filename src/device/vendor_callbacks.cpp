@@ -185,7 +185,8 @@ void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
 void CVeskSDK::SignalStrengthCallback(INT8 signalStrength, ULONG radioInterface) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SignalStrengthCallback");
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(),
+                     ScopeTrace::StaticName{"CVeskSDK::SignalStrengthCallback"});
     sdk->ReportSignalStrength(signalStrength, radioInterface);
   }
 }

@@ -149,7 +149,7 @@ void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
 }
 
 void CCellularSDK::ProcessWanSdkMessage(const WanSdkMessage& message) {
-  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::ProcessWanSdkMessage");
+  ScopeTrace scope(traceLog_, traceCategory_, ScopeTrace::StaticName{"CCellularSDK::ProcessWanSdkMessage"});
   TraceWideMessage(traceLog_, traceCategory_, kTraceLevelVerbose,
                    u"    sending notification across plugin boundary [%ws, %p, %p]",
                    GetNotificationName(message.code), reinterpret_cast<void*>(message.param1),
