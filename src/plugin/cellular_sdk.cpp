@@ -15,6 +15,7 @@ CCellularSDK::CCellularSDK(IHostNotificationSink* notificationSink, IHostTraceLo
       traceLog_(traceLog),
       powerStateSource_(powerStateSource),
       traceCategory_(kTraceCategory),
+      pendingNotifications_(std::make_shared<PendingNotifications>()),
       powerStateObserver_(std::make_unique<PCPowerStateObserver>(this)) {
   gpsNotificationTimer_.reset(new (std::nothrow)
                                   CMemberTimer<CCellularSDK>(this, &CCellularSDK::OnGPSNotificationTimer));
@@ -33,6 +34,7 @@ CCellularSDK::~CCellularSDK() {
   std::lock_guard<std::mutex> lock(notificationQueueLock_);
   notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
   notificationQueue_.Clear();
+  pendingNotifications_->Discard();
 }
 
 ISmithMicroSDK* CCellularSDK::GetSmithMicroSDK() {
@@ -110,6 +112,7 @@ bool CCellularSDK::Close() {
     std::lock_guard<std::mutex> lock(notificationQueueLock_);
     stopped = notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
     notificationQueue_.Clear();
+    pendingNotifications_->Discard();
   }
   if (!stopped) {
     TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo,
@@ -130,12 +133,15 @@ bool CCellularSDK::StopGPSTracking() {
 void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
   TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
                    GetNotificationName(code));
-  CCellularSDKEvent* event = new (std::nothrow) CCellularSDKEvent(this, WanSdkMessage{code, param1, param2});
-  if (event != nullptr) {
-    // A stopping queue deletes the event, which frees the payload.
-    notificationQueue_.Enqueue(event);
-  } else {
-    ReleaseNotificationPayload(code, param1);
+  // The post that finds no notification waiting queues the event that delivers every one listed
+  // until it runs; a stopping queue deletes it, which frees their payloads.
+  if (pendingNotifications_->Add(WanSdkMessage{code, param1, param2})) {
+    auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
+    if (event != nullptr) {
+      notificationQueue_.Enqueue(event);
+    } else {
+      pendingNotifications_->DropListed();
+    }
   }
 
   // Derived notifications are queued right behind the one that caused them.

@@ -176,6 +176,20 @@ TEST_F(SlowHostTest, CloseGivesUpOnAThreadThatDoesNotDrain) {
   EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{WWAN_NOTIFICATION_SDK_INITIALIZING});
 }
 
+// Notifications posted before the open are delivered as one run; a close that gives up on the held
+// host drops the rest of that run (their payloads freed: run under AddressSanitizer).
+TEST_F(SlowHostTest, CloseDropsTheRestOfTheRunTheHostHolds) {
+  for (uint64_t sent : {1, 2, 3}) {
+    sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{sent, 0}), 0);
+  }
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sink_.WaitEntered());
+  EXPECT_FALSE(sdk_->Close());
+  sink_.Release();
+  sdk_.reset();
+  EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{WWAN_NOTIFICATION_BYTES_TX_RX});
+}
+
 // Payloads the module allocates, as each payload-carrying code does.
 uintptr_t NewPayload(int32_t code) {
   switch (code) {
