@@ -135,7 +135,11 @@ void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
                    GetNotificationName(code));
   // The post that finds no notification waiting queues the event that delivers every one listed
   // until it runs; a stopping queue deletes it, which frees their payloads.
-  if (pendingNotifications_->Add(WanSdkMessage{code, param1, param2})) {
+  const WanSdkMessage message{code, param1, param2};
+  const bool first = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
+                     : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
+                                                                : pendingNotifications_->Add(message);
+  if (first) {
     auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
     if (event != nullptr) {
       notificationQueue_.Enqueue(event);

@@ -21,17 +21,42 @@ PendingNotifications::~PendingNotifications() {
 }
 
 bool PendingNotifications::Add(const WanSdkMessage& message) {
+  return Append(message, Stream::kKeep);
+}
+
+bool PendingNotifications::AddOpening(const WanSdkMessage& message) {
+  return Append(message, Stream::kOpen);
+}
+
+bool PendingNotifications::AddClosing(const WanSdkMessage& message) {
+  return Append(message, Stream::kClose);
+}
+
+bool PendingNotifications::Append(const WanSdkMessage& message, Stream stream) {
   {
     std::lock_guard<std::mutex> lock(lock_);
-    try {
-      messages_.push_back(message);
+    if (stream == Stream::kOpen) {
+      closed_ = false;
+    }
+    const bool listed = !closed_ && TryPush(message);
+    if (stream == Stream::kClose) {
+      closed_ = true;
+    }
+    if (listed) {
       return messages_.size() == 1;
-    } catch (const std::bad_alloc&) {
-      // Without memory the notification is lost, as a queue item that could not be made was.
     }
   }
   ReleaseNotificationPayload(message.code, message.param1);
   return false;
+}
+
+bool PendingNotifications::TryPush(const WanSdkMessage& message) {
+  try {
+    messages_.push_back(message);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;  // lost, as a queue item that could not be made was
+  }
 }
 
 uint64_t PendingNotifications::Take(std::vector<WanSdkMessage>& run) {

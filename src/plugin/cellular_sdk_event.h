@@ -27,8 +27,15 @@ class PendingNotifications {
   ~PendingNotifications();
 
   // Appends message; true when the list was empty: the caller then queues an event for it. Without
-  // memory for it the message is dropped (its payload freed) and the result is false.
+  // memory for it, or while the stream is closed, the message is dropped (its payload freed) and the
+  // result is false.
   bool Add(const WanSdkMessage& message);
+  // The host's stream ends with the closing notification and starts again with the opening one:
+  // nothing is listed in between. Vendor callbacks may still post while a Close runs (when the
+  // detach was refused); those posts are dropped, not delivered after the closing notification.
+  // AddOpening lists message even while closed and opens the stream; AddClosing closes it.
+  bool AddOpening(const WanSdkMessage& message);
+  bool AddClosing(const WanSdkMessage& message);
   // Takes every listed message into run (which comes empty) and returns the discard count then.
   uint64_t Take(std::vector<WanSdkMessage>& run);
   // Gives back the storage of a delivered run, for the next one.
@@ -40,10 +47,15 @@ class PendingNotifications {
   uint64_t discards() const { return discards_.load(std::memory_order_acquire); }
 
  private:
+  enum class Stream { kKeep, kOpen, kClose };
+  bool Append(const WanSdkMessage& message, Stream stream);
+  bool TryPush(const WanSdkMessage& message);  // lock_ held
+
   std::mutex lock_;
   std::vector<WanSdkMessage> messages_;
   std::vector<WanSdkMessage> spare_;
   std::atomic<uint64_t> discards_{0};
+  bool closed_ = false;  // between a closing and an opening notification
 };
 
 class CCellularSDKEvent final : public CWorkItem {

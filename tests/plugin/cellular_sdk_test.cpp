@@ -34,6 +34,19 @@ TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
   EXPECT_EQ(sink_.Codes(), kOpenClose);
 }
 
+// A callback still arriving after the close (its detach refused) must not reach the host after the
+// closing notification, nor ahead of the next opening one.
+TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0);
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  std::vector<int32_t> twice = kOpenClose;
+  twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
+  EXPECT_EQ(sink_.Codes(), twice);
+}
+
 TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
   powerSource_.RefuseRegister(true);
   EXPECT_FALSE(sdk_->Open());
