@@ -1,5 +1,7 @@
 #include "sim/event_thread.h"
 
+#include <algorithm>
+
 namespace vesksim {
 
 EventThread::~EventThread() {
@@ -14,14 +16,22 @@ EventThread::~EventThread() {
   }
 }
 
-void EventThread::Post(SteadyClock::time_point due, Action action) {
+void EventThread::Post(SteadyClock::time_point due, uint64_t tag, Action action) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(queueLock_);
     if (stopping_) {
       return;
     }
-    // multimap keeps equal keys in insertion order, which gives same-time actions their post order.
-    queue_.emplace(due, std::move(action));
+    // Only a new first entry changes what the thread waits for.
+    wake = queue_.empty() || due < queue_.front().due;
+    if (queue_.empty() || !(due < queue_.back().due)) {
+      queue_.push_back(Entry{due, tag, std::move(action)});
+    } else {
+      const auto at = std::upper_bound(queue_.begin(), queue_.end(), due,
+                                       [](SteadyClock::time_point t, const Entry& e) { return t < e.due; });
+      queue_.insert(at, Entry{due, tag, std::move(action)});
+    }
     if (!running_) {
       // The previous thread has left Run (it never takes the lock again), so this join is short.
       if (thread_.joinable()) {
@@ -35,13 +45,16 @@ void EventThread::Post(SteadyClock::time_point due, Action action) {
       threadId_ = thread_.get_id();
     }
   }
-  queueChanged_.notify_all();
+  if (wake) {
+    queueChanged_.notify_all();
+  }
 }
 
 void EventThread::Clear() {
   {
     std::lock_guard<std::mutex> lock(queueLock_);
     queue_.clear();
+    clears_.fetch_add(1, std::memory_order_release);
   }
   queueChanged_.notify_all();  // a thread waiting for a due time ends now
 }
@@ -52,21 +65,33 @@ bool EventThread::IsCurrentThread() const {
 }
 
 void EventThread::Run() {
+  // Every action due at one look at the clock is taken under one lock and run outside it.
+  std::vector<Entry> batch;
   std::unique_lock<std::mutex> lock(queueLock_);
   while (!stopping_) {
     if (queue_.empty()) {
       break;
     }
-    const auto due = queue_.begin()->first;
-    if (SteadyClock::now() < due) {
-      queueChanged_.wait_until(lock, due);
+    const auto now = SteadyClock::now();
+    if (now < queue_.front().due) {
+      queueChanged_.wait_until(lock, queue_.front().due);
       continue;
     }
-    Action action = std::move(queue_.begin()->second);
-    queue_.erase(queue_.begin());
+    while (!queue_.empty() && !(now < queue_.front().due)) {
+      batch.push_back(std::move(queue_.front()));
+      queue_.pop_front();
+    }
+    const uint64_t clears = clears_.load(std::memory_order_relaxed);
     // Actions call into the module, which may call back into the library and post again.
     lock.unlock();
-    action();
+    for (Entry& entry : batch) {
+      // A Clear, or the end, drops the rest of the batch as it does the queue.
+      if (stopping_.load(std::memory_order_acquire) || clears_.load(std::memory_order_acquire) != clears) {
+        break;
+      }
+      runner_(entry.tag, entry.action);
+    }
+    batch.clear();
     lock.lock();
   }
   running_ = false;

@@ -8,29 +8,38 @@
 // still queued then are dropped unrun.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "sim/sim_clock.h"
 
 namespace vesksim {
 
+class Simulator;
+
 class EventThread {
  public:
-  using Action = std::function<void()>;
+  // A call into the module, made by the runner after the action.
+  using Invocation = std::function<void()>;
+  // A change of the model; may return an invocation.
+  using Action = std::function<Invocation(Simulator&)>;
+  // Runs one due action, given with the tag it was posted with.
+  using Runner = std::function<void(uint64_t tag, Action& action)>;
 
-  EventThread() = default;
+  explicit EventThread(Runner runner) : runner_(std::move(runner)) {}
   ~EventThread();
   EventThread(const EventThread&) = delete;
   EventThread& operator=(const EventThread&) = delete;
 
-  void Post(SteadyClock::time_point due, Action action);
+  void Post(SteadyClock::time_point due, uint64_t tag, Action action);
 
   // Drops every queued action; an action already running finishes.
   void Clear();
@@ -38,8 +47,15 @@ class EventThread {
   bool IsCurrentThread() const;
 
  private:
+  struct Entry {
+    SteadyClock::time_point due;
+    uint64_t tag;
+    Action action;
+  };
+
   void Run();
 
+  const Runner runner_;
   // Shared with the thread: a thread that the system ended at process exit (as Windows does before it
   // unloads the library) still counts as a waiter of the condition variable, whose destruction would
   // then never return, so the thread's share keeps both alive.
@@ -50,10 +66,14 @@ class EventThread {
   const std::shared_ptr<Sync> sync_ = std::make_shared<Sync>();
   std::mutex& queueLock_ = sync_->lock;
   std::condition_variable& queueChanged_ = sync_->changed;
-  std::multimap<SteadyClock::time_point, Action> queue_;
+  // Sorted by due time, equal times in post order. Most actions are due at once and go to the back;
+  // one due before a pending later one is inserted in front of those.
+  std::deque<Entry> queue_;
   std::thread thread_;
   std::thread::id threadId_;
-  bool stopping_ = false;
+  // Read by the thread between the actions of a batch it has taken out of the queue.
+  std::atomic<bool> stopping_{false};
+  std::atomic<uint64_t> clears_{0};
   bool running_ = false;  // a thread is inside Run
 };
 

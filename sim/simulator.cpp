@@ -21,7 +21,7 @@ Simulator& Simulator::Get() {
   return *simulator;
 }
 
-Simulator::Simulator() {
+Simulator::Simulator() : events_([this](uint64_t world, Action& action) { RunScheduled(world, action); }) {
   Install(Scenario{});
 }
 
@@ -48,24 +48,29 @@ std::optional<size_t> Simulator::EventTarget() const {
 }
 
 void Simulator::Schedule(uint32_t ms, Action action) {
-  const uint64_t world = worldEpoch_;
-  events_.Post(DueIn(ms), [this, world, action = std::move(action)] {
-    std::unique_lock<std::mutex> lock(stateLock_);
-    if (world != worldEpoch_) {
-      return;
-    }
-    const Invocation call = action(*this);
-    if (!call) {
-      return;
-    }
-    // Disconnect waits on this flag, so a callback never outlives the connection's end.
-    callbackRunning_ = true;
-    lock.unlock();
-    call();
-    lock.lock();
-    callbackRunning_ = false;
+  events_.Post(DueIn(ms), worldEpoch_, std::move(action));
+}
+
+void Simulator::RunScheduled(uint64_t world, Action& action) {
+  std::unique_lock<std::mutex> lock(stateLock_);
+  if (world != worldEpoch_) {
+    return;
+  }
+  const Invocation call = action(*this);
+  if (!call) {
+    return;
+  }
+  // Disconnect waits on this flag, so a callback never outlives the connection's end.
+  callbackRunning_ = true;
+  lock.unlock();
+  call();
+  // Without the state lock unless someone waits: a waiter counts itself before it reads the flag,
+  // and holds the lock until it waits, so one of the two sees the other.
+  callbackRunning_ = false;
+  if (callbackWaiters_ > 0) {
+    { std::lock_guard<std::mutex> waiterIsWaiting(stateLock_); }
     callbackDone_.notify_all();
-  });
+  }
 }
 
 void Simulator::DropConnection(std::unique_lock<std::mutex>& lock) {
@@ -75,7 +80,9 @@ void Simulator::DropConnection(std::unique_lock<std::mutex>& lock) {
   callbacks_ = Callbacks{};
   // A callback that disconnects would wait for itself.
   if (!events_.IsCurrentThread()) {
+    ++callbackWaiters_;
     callbackDone_.wait(lock, [this] { return !callbackRunning_; });
+    --callbackWaiters_;
   }
 }
 

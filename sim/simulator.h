@@ -8,6 +8,7 @@
 // called from that callback itself.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -54,9 +55,9 @@ struct Callbacks {
 class Simulator {
  public:
   // A call into the module, made on the event thread without the state lock.
-  using Invocation = std::function<void()>;
+  using Invocation = EventThread::Invocation;
   // A change of the model, made on the event thread under the state lock; may return an invocation.
-  using Action = std::function<Invocation(Simulator&)>;
+  using Action = EventThread::Action;
 
   static Simulator& Get();
 
@@ -120,6 +121,8 @@ class Simulator {
 
  private:
   void Install(Scenario scenario);
+  // The event thread's runner: action, if still of this world, then its invocation without the lock.
+  void RunScheduled(uint64_t world, Action& action);
   // Ends the connection and waits for a running callback (state lock held through lock).
   void DropConnection(std::unique_lock<std::mutex>& lock);
   void Apply(size_t index, const Event& event);
@@ -142,7 +145,9 @@ class Simulator {
   CallGate gate_;
   std::mutex stateLock_;
   std::condition_variable callbackDone_;
-  bool callbackRunning_ = false;
+  // Sequentially consistent, both: the event thread ends a callback without the state lock.
+  std::atomic<bool> callbackRunning_{false};
+  std::atomic<int> callbackWaiters_{0};
 
   Scenario initial_;  // as loaded, for factory resets
   std::vector<Modem> modems_;

@@ -214,8 +214,10 @@ void CVeskSDK::UpdateNetworkCapabilities(BYTE count, const ULONG* capabilities) 
 
 void CVeskSDK::ReportSignalStrength(INT8 dbm, ULONG radioInterface) {
   const int32_t strength = dbm;
-  Trace(kTraceLevelInfo, u"signal strength '%d'", strength);
-  Trace(kTraceLevelInfo, u"radio interface '%d'", radioInterface);
+  // Every signal callback passes here: narrow twins of the device messages, indent included.
+  TraceIndentedMessage(GetTraceLog(), GetTraceCategory(), kTraceLevelInfo, "    signal strength '%d'", strength);
+  TraceIndentedMessage(GetTraceLog(), GetTraceCategory(), kTraceLevelInfo, "    radio interface '%d'",
+                       radioInterface);
   const int32_t percent = SignalStrengthToPercent(strength);
   // Stored and posted as one pair under the info lock: reports racing each other (the library's and
   // the diagnostic stress thread's) must neither mix their values nor post them out of store order.

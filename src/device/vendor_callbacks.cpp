@@ -1,5 +1,6 @@
 // The vendor library's callbacks, their registration, and the gate through which they reach the
 // device manager.
+#include <atomic>
 #include <condition_variable>
 #include <iterator>
 #include <mutex>
@@ -14,13 +15,17 @@ std::atomic<CVeskSDK*> g_pVeskSDK{nullptr};
 namespace {
 
 // The library may call back at any moment, also while the manager is being destroyed. Each callback
-// holds a pass for as long as it uses the manager; the destructor clears g_pVeskSDK under this lock
-// (so no pass is handed out afterwards) and then waits until the passes already out are returned.
+// holds a pass for as long as it uses the manager; the destructor clears g_pVeskSDK (so no pass
+// taken afterwards finds it) and then waits until the passes already out are returned.
+//
+// A pass costs two atomic operations and no lock: a callback counts its pass before it reads the
+// manager, and the destructor clears the manager before it reads the count, so one of the two sees
+// the other (sequentially consistent, all of them). The lock is taken only to wake a waiting closer.
 struct CallbackGate {
   std::mutex lock;
   std::condition_variable passReturned;
-  int passesOut = 0;
-  int closersWaiting = 0;  // a returned pass notifies only when someone waits for it
+  std::atomic<int> passesOut{0};
+  std::atomic<int> closersWaiting{0};  // a returned pass notifies only when someone waits for it
 };
 
 CallbackGate& Gate() {
@@ -28,23 +33,29 @@ CallbackGate& Gate() {
   return gate;
 }
 
+void ReturnPass() {
+  CallbackGate& gate = Gate();
+  if (gate.passesOut.fetch_sub(1) == 1 && gate.closersWaiting.load() > 0) {
+    // Once the lock is had, a closer that counted itself is in its wait, or will see the count.
+    { std::lock_guard<std::mutex> closerIsWaiting(gate.lock); }
+    gate.passReturned.notify_all();
+  }
+}
+
 }  // namespace
 
 class CVeskSDK::CallbackPass {
  public:
   CallbackPass() {
-    std::lock_guard<std::mutex> lock(Gate().lock);
+    Gate().passesOut.fetch_add(1);
     sdk_ = g_pVeskSDK.load();
-    if (sdk_ != nullptr) {
-      ++Gate().passesOut;
+    if (sdk_ == nullptr) {
+      ReturnPass();
     }
   }
   ~CallbackPass() {
     if (sdk_ != nullptr) {
-      std::lock_guard<std::mutex> lock(Gate().lock);
-      if (--Gate().passesOut == 0 && Gate().closersWaiting > 0) {
-        Gate().passReturned.notify_all();
-      }
+      ReturnPass();
     }
   }
   CallbackPass(const CallbackPass&) = delete;
@@ -69,7 +80,7 @@ void CVeskSDK::CloseCallbackGate() {
   CVeskSDK* self = this;
   g_pVeskSDK.compare_exchange_strong(self, nullptr);
   ++Gate().closersWaiting;
-  Gate().passReturned.wait(lock, [] { return Gate().passesOut == 0; });
+  Gate().passReturned.wait(lock, [] { return Gate().passesOut.load() == 0; });
   --Gate().closersWaiting;
 }
 
@@ -174,7 +185,8 @@ void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
 void CVeskSDK::SignalStrengthCallback(INT8 signalStrength, ULONG radioInterface) {
   CallbackPass pass;
   if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SignalStrengthCallback");
+    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(),
+                     ScopeTrace::StaticName{"CVeskSDK::SignalStrengthCallback"});
     sdk->ReportSignalStrength(signalStrength, radioInterface);
   }
 }

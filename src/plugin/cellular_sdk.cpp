@@ -15,6 +15,7 @@ CCellularSDK::CCellularSDK(IHostNotificationSink* notificationSink, IHostTraceLo
       traceLog_(traceLog),
       powerStateSource_(powerStateSource),
       traceCategory_(kTraceCategory),
+      pendingNotifications_(std::make_shared<PendingNotifications>()),
       powerStateObserver_(std::make_unique<PCPowerStateObserver>(this)) {
   gpsNotificationTimer_.reset(new (std::nothrow)
                                   CMemberTimer<CCellularSDK>(this, &CCellularSDK::OnGPSNotificationTimer));
@@ -33,6 +34,7 @@ CCellularSDK::~CCellularSDK() {
   std::lock_guard<std::mutex> lock(notificationQueueLock_);
   notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
   notificationQueue_.Clear();
+  pendingNotifications_->Discard();
 }
 
 ISmithMicroSDK* CCellularSDK::GetSmithMicroSDK() {
@@ -110,6 +112,7 @@ bool CCellularSDK::Close() {
     std::lock_guard<std::mutex> lock(notificationQueueLock_);
     stopped = notificationQueue_.Stop(kNotificationStopTimeoutMs, nullptr);
     notificationQueue_.Clear();
+    pendingNotifications_->Discard();
   }
   if (!stopped) {
     TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo,
@@ -130,12 +133,19 @@ bool CCellularSDK::StopGPSTracking() {
 void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
   TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
                    GetNotificationName(code));
-  CCellularSDKEvent* event = new (std::nothrow) CCellularSDKEvent(this, WanSdkMessage{code, param1, param2});
-  if (event != nullptr) {
-    // A stopping queue deletes the event, which frees the payload.
-    notificationQueue_.Enqueue(event);
-  } else {
-    ReleaseNotificationPayload(code, param1);
+  // The post that finds no notification waiting queues the event that delivers every one listed
+  // until it runs; a stopping queue deletes it, which frees their payloads.
+  const WanSdkMessage message{code, param1, param2};
+  const bool first = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
+                     : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
+                                                                : pendingNotifications_->Add(message);
+  if (first) {
+    auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
+    if (event != nullptr) {
+      notificationQueue_.Enqueue(event);
+    } else {
+      pendingNotifications_->DropListed();
+    }
   }
 
   // Derived notifications are queued right behind the one that caused them.
@@ -149,7 +159,7 @@ void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
 }
 
 void CCellularSDK::ProcessWanSdkMessage(const WanSdkMessage& message) {
-  ScopeTrace scope(traceLog_, traceCategory_, "CCellularSDK::ProcessWanSdkMessage");
+  ScopeTrace scope(traceLog_, traceCategory_, ScopeTrace::StaticName{"CCellularSDK::ProcessWanSdkMessage"});
   TraceWideMessage(traceLog_, traceCategory_, kTraceLevelVerbose,
                    u"    sending notification across plugin boundary [%ws, %p, %p]",
                    GetNotificationName(message.code), reinterpret_cast<void*>(message.param1),

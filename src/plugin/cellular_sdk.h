@@ -18,6 +18,7 @@
 #include "netutil/member_timer.h"
 #include "netutil/work_item_queue.h"
 #include "plugin/cached_cellular_info.h"
+#include "plugin/cellular_sdk_event.h"
 #include "plugin/readiness_tracker.h"
 #include "plugin/wan_sdk_message.h"
 #include "vesk/host_interfaces.h"
@@ -170,6 +171,8 @@ class CCellularSDK : public virtual ICellularSDK {
 
   // Held around the start and the whole stop of the queue; the queue has its own lock for items.
   std::mutex notificationQueueLock_;
+  // Before the queue, which may still delete events that use it when it goes.
+  std::shared_ptr<PendingNotifications> pendingNotifications_;
   CWorkItemQueue notificationQueue_;
 
   std::unique_ptr<PCPowerStateObserver> powerStateObserver_;

@@ -10,6 +10,17 @@ void CReadinessTracker::RaiseInit() {
 }
 
 uint32_t CReadinessTracker::Update(int32_t code, uintptr_t param1) {
+  switch (code) {
+    case WWAN_NOTIFICATION_SIM_STATUS:
+    case WWAN_NOTIFICATION_ATTACHED_TO_DEVICE:
+    case WWAN_NOTIFICATION_DEVICE_INFO_READY:
+    case WWAN_NOTIFICATION_SERVICE:
+    case WWAN_NOTIFICATION_SPECIAL_PASSWORD:
+    case WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE:
+      break;
+    default:
+      return 0;  // neither reads nor changes the state: no lock for the frequent ones (signal, bytes)
+  }
   std::lock_guard<std::mutex> lock(lock_);
   result_ = 0;
   switch (code) {

@@ -24,6 +24,16 @@ ScopeTrace::ScopeTrace(IHostTraceLog* traceLog, int32_t category, const char* na
   traceLog_->TraceA(category_, level_, "==> %s", Name());
 }
 
+ScopeTrace::ScopeTrace(IHostTraceLog* traceLog, int32_t category, StaticName name)
+    : traceLog_(traceLog), category_(category), level_(kTraceLevelVerbose) {
+  shortName_[0] = '\0';
+  if (traceLog_ == nullptr) {
+    return;
+  }
+  staticName_ = name.text != nullptr ? name.text : "NULL";
+  traceLog_->TraceA(category_, level_, "==> %s", staticName_);
+}
+
 ScopeTrace::~ScopeTrace() {
   if (traceLog_ != nullptr) {
     traceLog_->TraceA(category_, level_, "<== %s", Name());

@@ -34,6 +34,19 @@ TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
   EXPECT_EQ(sink_.Codes(), kOpenClose);
 }
 
+// A callback still arriving after the close (its detach refused) must not reach the host after the
+// closing notification, nor ahead of the next opening one.
+TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0);
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  std::vector<int32_t> twice = kOpenClose;
+  twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
+  EXPECT_EQ(sink_.Codes(), twice);
+}
+
 TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
   powerSource_.RefuseRegister(true);
   EXPECT_FALSE(sdk_->Open());
@@ -174,6 +187,20 @@ TEST_F(SlowHostTest, CloseGivesUpOnAThreadThatDoesNotDrain) {
   sink_.Release();
   sdk_.reset();
   EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{WWAN_NOTIFICATION_SDK_INITIALIZING});
+}
+
+// Notifications posted before the open are delivered as one run; a close that gives up on the held
+// host drops the rest of that run (their payloads freed: run under AddressSanitizer).
+TEST_F(SlowHostTest, CloseDropsTheRestOfTheRunTheHostHolds) {
+  for (uint64_t sent : {1, 2, 3}) {
+    sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{sent, 0}), 0);
+  }
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sink_.WaitEntered());
+  EXPECT_FALSE(sdk_->Close());
+  sink_.Release();
+  sdk_.reset();
+  EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{WWAN_NOTIFICATION_BYTES_TX_RX});
 }
 
 // Payloads the module allocates, as each payload-carrying code does.

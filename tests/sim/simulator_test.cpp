@@ -62,6 +62,40 @@ TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) 
   EXPECT_EQ(NO_CONNECTION_TO_WWAN_DEVICE, CALL(lib_, QCWWANDisconnect));
 }
 
+// A load ends the old world, also one made by a callback: the events queued behind it never run.
+TEST_F(CallbackGuaranteeTest, ALoadDropsTheEventsQueuedBehindTheCallbackThatMadeIt) {
+  ConnectWithCallbacks();
+  std::promise<void> posted;
+  std::promise<int> loaded;
+  recorder_.OnNext([&] {
+    posted.get_future().wait();
+    loaded.set_value(lib_.LoadScenario("[sim]\npin_status = 3\n"));
+  });
+  for (const char* line : {"roaming = 1", "roaming = 2", "roaming = 3"}) {
+    ASSERT_EQ(0, CALL(lib_, VeskSimEvent, line));
+  }
+  posted.set_value();
+  ASSERT_EQ(0, loaded.get_future().get());
+  // The next world's event reaches its client; nothing of the old one arrived meanwhile.
+  ConnectWithCallbacks();
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 4"));
+  ASSERT_TRUE(recorder_.WaitFor("roaming 4"));
+  const std::vector<std::string> expected{"roaming 1", "roaming 4"};
+  EXPECT_EQ(expected, recorder_.Texts("roaming"));
+}
+
+// Events acted out now go in front of a timed one still pending, in the order they were played.
+TEST_F(CallbackGuaranteeTest, EventsDueNowOvertakeAPendingLaterOneInOrder) {
+  ASSERT_EQ(0, lib_.LoadScenario("[events]\nwait = 6000000\nroaming = 9\n"));  // a real minute away
+  ConnectWithCallbacks();
+  for (const char* line : {"roaming = 1", "roaming = 2", "roaming = 3"}) {
+    ASSERT_EQ(0, CALL(lib_, VeskSimEvent, line));
+  }
+  ASSERT_TRUE(recorder_.WaitFor("roaming", 3));
+  const std::vector<std::string> expected{"roaming 1", "roaming 2", "roaming 3"};
+  EXPECT_EQ(expected, recorder_.Texts("roaming"));
+}
+
 using GpsTest = SimTest;
 
 // A southern and western point gets S and W, and minutes that round up to 60 carry into the degrees.

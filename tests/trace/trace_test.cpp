@@ -20,6 +20,7 @@ struct ScopeCase {
   bool returnEarly;
   const char* printedName;
   int32_t expectedLevel;
+  bool staticName = false;  // passed as a literal the scope keeps by address
 };
 
 // Names on both sides of the length the scope keeps without allocating.
@@ -34,7 +35,9 @@ bool TracedOperation(IHostTraceLog* log, const ScopeCase& c) {
   }
   const char* shownName = c.scopeName != nullptr ? name : nullptr;
   std::optional<ScopeTrace> scope;
-  if (c.level) {
+  if (c.staticName) {
+    scope.emplace(log, kTraceCategory, ScopeTrace::StaticName{c.scopeName});
+  } else if (c.level) {
     scope.emplace(log, kTraceCategory, shownName, *c.level);
   } else {
     scope.emplace(log, kTraceCategory, shownName);
@@ -69,7 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, "CVeskSDK::Connect", 5},
                     ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6},
                     ScopeCase{"LongestKeptInPlace", kName63.c_str(), std::nullopt, false, kName63.c_str(), 5},
-                    ScopeCase{"ShortestOnTheHeap", kName64.c_str(), std::nullopt, true, kName64.c_str(), 5}),
+                    ScopeCase{"ShortestOnTheHeap", kName64.c_str(), std::nullopt, true, kName64.c_str(), 5},
+                    ScopeCase{"StaticByAddress", "CVeskSDK::SignalStrengthCallback", std::nullopt, false,
+                              "CVeskSDK::SignalStrengthCallback", 5, true},
+                    ScopeCase{"StaticNull", nullptr, std::nullopt, true, "NULL", 5, true}),
     [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
 
 struct MessageCase {
@@ -115,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, TraceMessageTest, testing::Values(
         TraceNarrowMessage(log, kTraceCategory, 3, kNarrow251.c_str()); }, 3, "    " + kNarrow251},
     MessageCase{"NarrowLong", [](IHostTraceLog* log) {
         TraceNarrowMessage(log, kTraceCategory, 4, kNarrow300.c_str(), "!"); }, 4, "    " + std::string(300, 'n') + "!"},
+    MessageCase{"NarrowTwinAsWritten", [](IHostTraceLog* log) {
+        TraceIndentedMessage(log, kTraceCategory, 4, "    signal strength '%d' %hs", -71, "dBm"); },
+        4, "    signal strength '-71' dBm"},
     MessageCase{"BaseWideArguments", [](IHostTraceLog* log) {
         TraceWideMessage(log, kTraceCategory, 5, u"    Name %s (%d) 100%%", u"closed", 2); },
         5, "    Name closed (2) 100%", 'W'}),
