@@ -66,17 +66,20 @@ bool EventThread::IsCurrentThread() const {
 
 void EventThread::Run() {
   // Every action due at one look at the clock is taken under one lock and run outside it.
-  std::vector<Entry> batch;
   std::unique_lock<std::mutex> lock(queueLock_);
   while (!stopping_) {
     if (queue_.empty()) {
       break;
     }
     const auto now = SteadyClock::now();
-    if (now < queue_.front().due) {
-      queueChanged_.wait_until(lock, queue_.front().due);
+    // A copy: a Clear while the thread waits frees the entry, and the wait reads its time again.
+    const SteadyClock::time_point due = queue_.front().due;
+    if (now < due) {
+      queueChanged_.wait_until(lock, due);
       continue;
     }
+    // Local to the batch, so that a waiting thread holds no memory of an earlier one.
+    std::vector<Entry> batch;
     while (!queue_.empty() && !(now < queue_.front().due)) {
       batch.push_back(std::move(queue_.front()));
       queue_.pop_front();
@@ -91,7 +94,7 @@ void EventThread::Run() {
       }
       runner_(entry.tag, entry.action);
     }
-    batch.clear();
+    batch.clear();  // the actions' captures go before the lock is taken again
     lock.lock();
   }
   running_ = false;
