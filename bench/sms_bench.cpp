@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "corpus_bench.h"
-#include "device/sms_parser.h"
+#include "sms/sms_parser.h"
 
 namespace {
 

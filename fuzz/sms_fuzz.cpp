@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "device/sms_parser.h"
+#include "sms/sms_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> pdu(data, size);

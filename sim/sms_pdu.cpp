@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "device/gsm7_alphabet.h"
+#include "sms/gsm7_alphabet.h"
 
 namespace vesksim {
 namespace {

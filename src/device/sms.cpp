@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "device/sms_parser.h"
+#include "sms/sms_parser.h"
 #include "device/vesk_sdk.h"
 #include "platform/task_allocator.h"
 #include "trace/scope_trace.h"

@@ -1,11 +1,11 @@
-#include "device/sms_parser.h"
+#include "sms/sms_parser.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <ctime>
 
-#include "device/gsm7_alphabet.h"
+#include "sms/gsm7_alphabet.h"
 
 namespace {
 

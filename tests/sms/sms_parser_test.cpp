@@ -1,7 +1,7 @@
 // The SMS decoder: refusals and their codes, addresses, time stamps, the GSM alphabet, and the shared
 // corpus of real-looking PDUs. Time stamps are checked in a zone with daylight saving time, which the
 // decoder must not apply.
-#include "device/sms_parser.h"
+#include "sms/sms_parser.h"
 
 #include <gtest/gtest.h>
 
