@@ -152,6 +152,12 @@ bool CVeskSDK::DetachFromCellularDevice() {
     Trace(kTraceLevelInfo, u"disconnected from the vesk sdk");
     PostAttachAnnouncement(false);
   }
+  {
+    // After the disconnect, which ends the library's callbacks: one may hold the SMS lock until then.
+    // The parts forgotten here stay unread on the modem, for the sweep of the next attach.
+    std::lock_guard<std::mutex> sms(smsLock_);
+    smsAssembler_.Clear();
+  }
   detachEvent_.Reset();
   return detached;
 }

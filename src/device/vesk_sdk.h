@@ -29,6 +29,7 @@
 #include "nmea/nmea_parser.h"
 #include "platform/event.h"
 #include "plugin/cellular_sdk.h"
+#include "sms/long_message_assembler.h"
 #include "trace/trace.h"
 #include "vesk/host_interfaces.h"
 
@@ -302,8 +303,12 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // Reads, decodes and delivers every unread message of the SIM and of the device memory; called once
   // by the initialization.
   void ProcessStoredSmsMessages();
-  // Reads, decodes and delivers one message, then marks it read. The caller holds smsLock_.
+  // Reads and decodes one message; delivers it and marks it read, or, when it is a part of a long
+  // message, keeps it until every part has been read. The caller holds smsLock_.
   void ProcessSmsEvent(ULONG storageType, ULONG messageIndex);
+  // Hands one whole message to the host, then marks every place it was read from read. The caller
+  // holds smsLock_.
+  void DeliverSms(const JoinedSms& message);
   // ---- end SMS ----
   // ---- Service selection and autoconnect (service_selection.cpp, autoconnect.cpp) ----
  public:
@@ -375,6 +380,7 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   std::mutex disconnectRequestedLock_;
   bool disconnectRequested_ = false;
   std::mutex smsLock_;  // one message read, delivered and marked at a time
+  LongMessageAssembler smsAssembler_;  // parts read but not delivered yet; under smsLock_
 
   // Attach state, written under deviceOperationLock_; the flags are also read by the monitor.
   std::atomic<bool> attachRequested_{false};

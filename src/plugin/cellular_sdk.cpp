@@ -130,21 +130,24 @@ bool CCellularSDK::StopGPSTracking() {
   return false;
 }
 
-void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
+bool CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
   TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
                    GetNotificationName(code));
   // The post that finds no notification waiting queues the event that delivers every one listed
   // until it runs; a stopping queue deletes it, which frees their payloads.
   const WanSdkMessage message{code, param1, param2};
-  const bool first = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
-                     : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
-                                                                : pendingNotifications_->Add(message);
-  if (first) {
+  using Added = PendingNotifications::Added;
+  const Added added = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
+                      : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
+                                                                 : pendingNotifications_->Add(message);
+  bool queued = added != Added::kDropped;
+  if (added == Added::kFirst) {
     auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
     if (event != nullptr) {
       notificationQueue_.Enqueue(event);
     } else {
       pendingNotifications_->DropListed();
+      queued = false;
     }
   }
 
@@ -156,6 +159,7 @@ void CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
   if ((raise & CReadinessTracker::kRaiseReadyToConnect) != 0) {
     PostNotification(WWAN_NOTIFICATION_READY_TO_CONNECT, 0, 0);
   }
+  return queued;
 }
 
 void CCellularSDK::ProcessWanSdkMessage(const WanSdkMessage& message) {

@@ -20,19 +20,19 @@ PendingNotifications::~PendingNotifications() {
   Release(messages_, 0);
 }
 
-bool PendingNotifications::Add(const WanSdkMessage& message) {
+PendingNotifications::Added PendingNotifications::Add(const WanSdkMessage& message) {
   return Append(message, Stream::kKeep);
 }
 
-bool PendingNotifications::AddOpening(const WanSdkMessage& message) {
+PendingNotifications::Added PendingNotifications::AddOpening(const WanSdkMessage& message) {
   return Append(message, Stream::kOpen);
 }
 
-bool PendingNotifications::AddClosing(const WanSdkMessage& message) {
+PendingNotifications::Added PendingNotifications::AddClosing(const WanSdkMessage& message) {
   return Append(message, Stream::kClose);
 }
 
-bool PendingNotifications::Append(const WanSdkMessage& message, Stream stream) {
+PendingNotifications::Added PendingNotifications::Append(const WanSdkMessage& message, Stream stream) {
   {
     std::lock_guard<std::mutex> lock(lock_);
     if (stream == Stream::kOpen) {
@@ -43,11 +43,11 @@ bool PendingNotifications::Append(const WanSdkMessage& message, Stream stream) {
       closed_ = true;
     }
     if (listed) {
-      return messages_.size() == 1;
+      return messages_.size() == 1 ? Added::kFirst : Added::kBehind;
     }
   }
   ReleaseNotificationPayload(message.code, message.param1);
-  return false;
+  return Added::kDropped;
 }
 
 bool PendingNotifications::TryPush(const WanSdkMessage& message) {

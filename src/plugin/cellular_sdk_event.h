@@ -26,16 +26,19 @@ class PendingNotifications {
  public:
   ~PendingNotifications();
 
-  // Appends message; true when the list was empty: the caller then queues an event for it. Without
-  // memory for it, or while the stream is closed, the message is dropped (its payload freed) and the
-  // result is false.
-  bool Add(const WanSdkMessage& message);
+  enum class Added {
+    kDropped,  // without memory for it, or while the stream is closed: its payload was freed
+    kFirst,    // the list was empty: the caller queues an event for it
+    kBehind,   // an event is on its way already
+  };
+  // Appends message.
+  Added Add(const WanSdkMessage& message);
   // The host's stream ends with the closing notification and starts again with the opening one:
   // nothing is listed in between. Vendor callbacks may still post while a Close runs (when the
   // detach was refused); those posts are dropped, not delivered after the closing notification.
   // AddOpening lists message even while closed and opens the stream; AddClosing closes it.
-  bool AddOpening(const WanSdkMessage& message);
-  bool AddClosing(const WanSdkMessage& message);
+  Added AddOpening(const WanSdkMessage& message);
+  Added AddClosing(const WanSdkMessage& message);
   // Takes every listed message into run (which comes empty) and returns the discard count then.
   uint64_t Take(std::vector<WanSdkMessage>& run);
   // Gives back the storage of a delivered run, for the next one.
@@ -48,7 +51,7 @@ class PendingNotifications {
 
  private:
   enum class Stream { kKeep, kOpen, kClose };
-  bool Append(const WanSdkMessage& message, Stream stream);
+  Added Append(const WanSdkMessage& message, Stream stream);
   bool TryPush(const WanSdkMessage& message);  // lock_ held
 
   std::mutex lock_;
