@@ -1,5 +1,6 @@
 // SMS reception from a simulated modem: the sweep of unread stored messages at initialization, the
 // new-message callback, refused messages, and failures of the library's SMS calls.
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,85 @@
 
 namespace e2e {
 namespace {
+
+// An SMS-DELIVER PDU as hex, written bit by bit as the standard lays it out: the sender (digits, or a
+// name as an alphanumeric address), a time stamp in 2025-12-06 (month as given), a user-data header
+// when one is given (the first octet then says so), and the text in 7-bit (ASCII letters and digits
+// map to themselves) or, when ucs2 is set, in UCS2.
+struct PduSpec {
+  std::string sender;
+  std::vector<uint8_t> header;
+  std::string text;
+  std::u16string ucs2 = u"";
+  uint8_t month = 0x21;  // 12, nibble-swapped
+};
+
+std::string Hex(const PduSpec& spec) {
+  std::vector<uint8_t> pdu = {0x07, 0x91, 0x51, 0x55, 0x55, 0x00, 0x00, 0xF0};
+  pdu.push_back(spec.header.empty() ? 0x04 : 0x44);
+  const bool named = spec.sender[0] > '9';
+  auto pack = [](std::vector<uint8_t>& out, const std::vector<uint8_t>& lead, std::size_t fill,
+                 const std::string& septets) {
+    uint32_t bits = 0;
+    int count = 0;
+    auto put = [&](uint32_t value, int width) {
+      bits |= value << count;
+      for (count += width; count >= 8; count -= 8, bits >>= 8) {
+        out.push_back(static_cast<uint8_t>(bits));
+      }
+    };
+    for (uint8_t byte : lead) {
+      put(byte, 8);
+    }
+    put(0, static_cast<int>(fill));
+    for (char septet : septets) {
+      put(static_cast<uint8_t>(septet), 7);
+    }
+    if (count > 0) {
+      out.push_back(static_cast<uint8_t>(bits));
+    }
+  };
+  if (named) {
+    pdu.insert(pdu.end(), {static_cast<uint8_t>((spec.sender.size() * 7 + 3) / 4), 0xD0});
+    pack(pdu, {}, 0, spec.sender);
+  } else {
+    pdu.insert(pdu.end(), {static_cast<uint8_t>(spec.sender.size()), 0x91});
+    for (std::size_t i = 0; i < spec.sender.size(); i += 2) {
+      const int high = i + 1 < spec.sender.size() ? spec.sender[i + 1] - '0' : 0xF;
+      pdu.push_back(static_cast<uint8_t>(high << 4 | (spec.sender[i] - '0')));
+    }
+  }
+  pdu.insert(pdu.end(), {0x00, static_cast<uint8_t>(spec.ucs2.empty() ? 0x00 : 0x08)});
+  pdu.insert(pdu.end(), {0x52, spec.month, 0x60, 0x21, 0x00, 0x00, 0x00});
+  std::vector<uint8_t> data;
+  if (!spec.header.empty()) {
+    data.push_back(static_cast<uint8_t>(spec.header.size()));
+    data.insert(data.end(), spec.header.begin(), spec.header.end());
+  }
+  if (spec.ucs2.empty()) {
+    const std::size_t headerSeptets = (data.size() * 8 + 6) / 7;
+    pdu.push_back(static_cast<uint8_t>(headerSeptets + spec.text.size()));
+    pack(pdu, data, headerSeptets * 7 - data.size() * 8, spec.text);
+  } else {
+    for (char16_t unit : spec.ucs2) {
+      data.insert(data.end(), {static_cast<uint8_t>(unit >> 8), static_cast<uint8_t>(unit)});
+    }
+    pdu.push_back(static_cast<uint8_t>(data.size()));
+    pdu.insert(pdu.end(), data.begin(), data.end());
+  }
+  std::string hex;
+  for (uint8_t byte : pdu) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    hex += {kDigits[byte >> 4], kDigits[byte & 0xF]};
+  }
+  return hex;
+}
+
+// Part sequence of parts of the long message with 8-bit reference 7, its text "partN".
+std::string Part(int sequence, int parts = 3, std::string sender = "4915112345678") {
+  return Hex({sender, {0x00, 0x03, 7, static_cast<uint8_t>(parts), static_cast<uint8_t>(sequence)},
+              "part" + std::to_string(sequence)});
+}
 
 // "hello" from +15555550123, in UCS-2 by its coding scheme: refused.
 constexpr char kUcs2Pdu[] = "07915155550000F0040B915155550521F3000890501201030008 0AE8329BFD4697D9EC37";
@@ -124,6 +204,105 @@ INSTANTIATE_TEST_SUITE_P(
                     UnreadRow{"ModifySmsStatusFails", kOnce, "ModifySMSStatus",
                               "    there was a problem setting the SMS message status to Read(1)", 1, 1}),
     [](const auto& info) { return std::string(info.param.label); });
+
+
+struct StoredRow {
+  const char* label;
+  std::string stored;  // [sms] lines
+  std::vector<std::u16string> bodies;
+  std::u16string sender;  // of the first message
+};
+
+class StoredMessagesTest : public SmsTest, public testing::WithParamInterface<StoredRow> {};
+
+// Whatever the storage and order of the parts, the host receives each message once, whole, and every
+// stored message ends marked read.
+TEST_P(StoredMessagesTest, ReachTheHostWholeAndAreAllMarkedRead) {
+  Attach(GetParam().stored);
+  EXPECT_EQ(Bodies(), GetParam().bodies);
+  ASSERT_FALSE(Messages().empty());
+  EXPECT_EQ(Messages()[0].text, GetParam().sender);
+  for (uint32_t storage : {0u, 1u}) {
+    for (uint32_t index = 0; index < 3; ++index) {
+      EXPECT_NE(Tag(storage, index), 1) << storage << "/" << index;  // read, or no such message (-1)
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StoredMessagesTest,
+    testing::Values(
+        StoredRow{"PartsOutOfOrderOnSimAndDevice",
+                  "sim = " + Part(3) + "\ndevice = " + Part(1) + "\nsim = " + Part(2) + "\n",
+                  {u"part1part2part3"}, u"4915112345678"},
+        StoredRow{"SixteenBitReference",
+                  "device = " + Hex({"4915112345678", {0x08, 0x04, 0x12, 0x07, 2, 2}, "two"}) +
+                      "\ndevice = " + Hex({"4915112345678", {0x08, 0x04, 0x12, 0x07, 2, 1}, "one"}) + "\n",
+                  {u"onetwo"}, u"4915112345678"},
+        StoredRow{"TwoInterleavedSetsOfOneSender",
+                  "device = " + Part(1, 2) + "\ndevice = " +
+                      Hex({"4915112345678", {0x00, 0x03, 8, 2, 1}, "other1"}) + "\nsim = " + Part(2, 2) +
+                      "\nsim = " + Hex({"4915112345678", {0x00, 0x03, 8, 2, 2}, "other2"}) + "\n",
+                  {u"part1part2", u"other1other2"}, u"4915112345678"},
+        StoredRow{"NamedSenderInUcs2WithAnEmoji",
+                  "device = " + Hex({"VeskBank", {}, "", u"Code 4711 \U0001F600"}) + "\n",
+                  {u"Code 4711 \U0001F600"}, u"VeskBank"},
+        // Sent more than a day ago, and every stored message read: part 2 is not waited for any longer.
+        StoredRow{"PartMissingForMoreThanADay", "device = " + Part(3) + "\nsim = " + Part(1) + "\n",
+                  {u"part1[part 2 of 3 missing]part3"}, u"4915112345678"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(SmsTest, PartsArrivingOutOfOrderStayUnreadUntilTheWholeMessageIsDelivered) {
+  Attach("");
+  const std::size_t from = sink_.Count();
+  second_.Event(("sms = device " + Part(2)).c_str());
+  second_.Event(("sms = sim " + Part(3)).c_str());
+  ASSERT_TRUE(WaitForLines("kept until every part is read", 2));
+  EXPECT_EQ(Tag(1, 0), 1);
+  EXPECT_EQ(Tag(0, 0), 1);
+  second_.Event(("sms = device " + Part(1)).c_str());
+  WaitFor(WWAN_NOTIFICATION_SMS_EVENT, from);
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::ProcessSmsEvent", 3));
+  EXPECT_EQ(Bodies(), std::vector<std::u16string>{u"part1part2part3"});
+  EXPECT_EQ(Tag(1, 0), 0);
+  EXPECT_EQ(Tag(0, 0), 0);
+  EXPECT_EQ(Tag(1, 1), 0);
+}
+
+// The parts read before a detach are read again by the next attach's sweep and joined with the rest.
+TEST_F(SmsTest, ADetachBetweenPartsLosesNothing) {
+  Attach("");
+  second_.Event(("sms = device " + Part(1, 2)).c_str());
+  ASSERT_TRUE(WaitForLines("kept until every part is read"));
+  ASSERT_TRUE(sdk_->DetachFromCellularDevice());
+  AttachUntilEvaluated();
+  EXPECT_EQ(traceLog_.Count("kept until every part is read"), 2u);
+  const std::size_t from = sink_.Count();
+  second_.Event(("sms = device " + Part(2, 2)).c_str());
+  WaitFor(WWAN_NOTIFICATION_SMS_EVENT, from);
+  EXPECT_EQ(Bodies(), std::vector<std::u16string>{u"part1part2"});
+}
+
+TEST_F(SmsTest, AMessageMarkedReadAlreadyIsNotDeliveredAgain) {
+  Attach("device = from +3 2026-12-06 09:03:00 once\n");
+  ASSERT_EQ(Messages().size(), 1u);
+  CVeskSDK::NewSMSCallback(1, 0);
+  Settle();
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(traceLog_.Contains("    SMS message at index '0' is marked read already, not delivered again",
+                                 kTraceLevelInfo));
+}
+
+TEST_F(SmsTest, AnImpossibleDateGivesTheTimeTheMessageWasRead) {
+  const auto before = static_cast<uint64_t>(std::time(nullptr));
+  Attach("device = " + Hex({"4915112345678", {}, "month13", {}, 0x31}) + "\n");
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_GE(Messages()[0].timestamp, before);
+  EXPECT_LE(Messages()[0].timestamp, static_cast<uint64_t>(std::time(nullptr)));
+  EXPECT_TRUE(traceLog_.Contains(
+      "    the SMS message has an impossible time stamp (25-13-06 12:00:00), using the time it was read",
+      kTraceLevelWarning));
+}
 
 }  // namespace
 }  // namespace e2e

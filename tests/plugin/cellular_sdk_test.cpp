@@ -38,11 +38,15 @@ TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
 // closing notification, nor ahead of the next opening one.
 TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
   ASSERT_TRUE(sdk_->Open());
+  EXPECT_TRUE(sdk_->PostNotification(WWAN_NOTIFICATION_RSSI, 20, 0));
   ASSERT_TRUE(sdk_->Close());
-  sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0);
+  // Its poster learns it, so that an SMS whose notification was dropped stays unread on the modem.
+  EXPECT_FALSE(
+      sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0));
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
   std::vector<int32_t> twice = kOpenClose;
+  twice.insert(twice.begin() + 1, WWAN_NOTIFICATION_RSSI);
   twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
   EXPECT_EQ(sink_.Codes(), twice);
 }
