@@ -25,35 +25,17 @@ class EasternStandardTime : public testing::Environment {
 };
 const testing::Environment* const kZone = testing::AddGlobalTestEnvironment(new EasternStandardTime);
 
-std::vector<uint8_t> Pack(const std::vector<uint8_t>& septets) {
-  std::vector<uint8_t> bytes;
-  uint32_t bits = 0;
-  int count = 0;
-  for (uint8_t septet : septets) {
-    bits |= static_cast<uint32_t>(septet) << count;
-    count += 7;
-    for (; count >= 8; count -= 8, bits >>= 8) {
-      bytes.push_back(static_cast<uint8_t>(bits));
-    }
-  }
-  if (count > 0) {
-    bytes.push_back(static_cast<uint8_t>(bits));
-  }
-  return bytes;
-}
-
 std::vector<uint8_t> Septets(std::string_view ascii) {
   return {ascii.begin(), ascii.end()};
 }
 
-// Packs a user-data header (its length byte first) and septets after it, the text starting at the
-// first septet boundary after the header.
-std::vector<uint8_t> PackWithHeader(const std::vector<uint8_t>& header, const std::vector<uint8_t>& septets,
-                                    std::size_t& septetCount) {
+// Packs septets, after a user-data header (its length byte first) when there is one: the text
+// starts at the first septet boundary after the header. septetCount gets the user-data length.
+std::vector<uint8_t> Pack(const std::vector<uint8_t>& septets, const std::vector<uint8_t>& header = {},
+                          std::size_t* septetCount = nullptr) {
   std::vector<uint8_t> bytes = header;
   const std::size_t start = (8 * header.size() + 6) / 7;
-  septetCount = start + septets.size();
-  bytes.resize((7 * septetCount + 7) / 8, 0);
+  bytes.resize((7 * (start + septets.size()) + 7) / 8, 0);
   for (std::size_t i = 0; i < septets.size(); ++i) {
     const std::size_t bit = 7 * (start + i);
     const uint32_t value = static_cast<uint32_t>(septets[i]) << (bit % 8);
@@ -61,6 +43,9 @@ std::vector<uint8_t> PackWithHeader(const std::vector<uint8_t>& header, const st
     if (value > 0xFF) {
       bytes[bit / 8 + 1] |= static_cast<uint8_t>(value >> 8);
     }
+  }
+  if (septetCount != nullptr) {
+    *septetCount = start + septets.size();
   }
   return bytes;
 }
@@ -105,7 +90,7 @@ struct Pdu {
       data.insert(data.end(), ucs2->begin(), ucs2->end());
       length = data.size();
     } else {
-      data = PackWithHeader(data, septets, length);
+      data = Pack(septets, data, &length);
     }
     bytes.push_back(userDataLength.value_or(static_cast<uint8_t>(length)));
     bytes.insert(bytes.end(), data.begin(), data.end());
