@@ -19,7 +19,7 @@ class SMSParser {
   static constexpr std::size_t kBufferLength = 800;
 
   // Error codes, in the order in which Parse meets them.
-  static constexpr int32_t kErrorServiceCentreLength = 2;  // 0, or not below the buffer length
+  static constexpr int32_t kErrorServiceCentreLength = 2;  // 0, or not below the message size
   static constexpr int32_t kErrorSenderBeyondBuffer = 3;   // first octet or sender length/type
   static constexpr int32_t kErrorSenderDigitsPastBuffer = 4;
   static constexpr int32_t kErrorProtocolIdBeyondBuffer = 5;
@@ -28,7 +28,7 @@ class SMSParser {
   static constexpr int32_t kErrorUserDataBeyondBuffer = 8;
   static constexpr int32_t kErrorCodingScheme = 9;
   static constexpr int32_t kErrorTimestampPastBuffer = 10;
-  static constexpr int32_t kErrorServiceCentreType = 11;
+  static constexpr int32_t kErrorServiceCentreType = 11;  // no longer given: any type is read
   static constexpr int32_t kErrorSenderEmpty = 12;
   static constexpr int32_t kErrorFirstOctet = 14;
   static constexpr int32_t kErrorSenderType = 15;
@@ -72,8 +72,11 @@ class SMSParser {
   // The semi-octet digits of count bytes from offset (the caller has checked they fit).
   std::u16string Digits(std::size_t offset, std::size_t count) const;
   void ReadTimestamp(std::size_t offset);
-  // Unpacks septets septets from offset; false when they run past the buffer.
-  bool DecodeBody(std::size_t offset, unsigned septets);
+  // Reads the user data whose length byte is at offset; false when it runs past the message.
+  bool ReadUserData(std::size_t offset, bool hasHeader, bool ucs2);
+  // Reads the information elements of the user-data header; false when one runs past it.
+  bool ReadHeader(std::size_t offset, std::size_t length);
 
   std::array<uint8_t, kBufferLength> buffer_{};
+  std::size_t size_ = 0;  // as reported; bytes from here on are not part of the message
 };
