@@ -10,16 +10,32 @@
 namespace e2e {
 namespace {
 
+// The service-centre time stamp of this moment, in local time.
+std::vector<uint8_t> Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::vector<uint8_t> stamp;
+  for (int part : {local.tm_year % 100, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec}) {
+    stamp.push_back(static_cast<uint8_t>((part % 10) << 4 | part / 10));
+  }
+  stamp.push_back(0);
+  return stamp;
+}
+
+// 2025-12-06 12:00:00, more than a day ago.
+const std::vector<uint8_t> kLastYear = {0x52, 0x21, 0x60, 0x21, 0x00, 0x00, 0x00};
+
 // An SMS-DELIVER PDU as hex, written bit by bit as the standard lays it out: the sender (digits, or a
-// name as an alphanumeric address), a time stamp in 2025-12-06 (month as given), a user-data header
-// when one is given (the first octet then says so), and the text in 7-bit (ASCII letters and digits
-// map to themselves) or, when ucs2 is set, in UCS2.
+// name as an alphanumeric address), the time stamp, a user-data header when one is given (the first
+// octet then says so), and the text in 7-bit (ASCII letters and digits map to themselves) or, when
+// ucs2 is set, in UCS2.
 struct PduSpec {
   std::string sender;
   std::vector<uint8_t> header;
   std::string text;
   std::u16string ucs2 = u"";
-  uint8_t month = 0x21;  // 12, nibble-swapped
+  std::vector<uint8_t> stamp = Now();
 };
 
 std::string Hex(const PduSpec& spec) {
@@ -58,7 +74,7 @@ std::string Hex(const PduSpec& spec) {
     }
   }
   pdu.insert(pdu.end(), {0x00, static_cast<uint8_t>(spec.ucs2.empty() ? 0x00 : 0x08)});
-  pdu.insert(pdu.end(), {0x52, spec.month, 0x60, 0x21, 0x00, 0x00, 0x00});
+  pdu.insert(pdu.end(), spec.stamp.begin(), spec.stamp.end());
   std::vector<uint8_t> data;
   if (!spec.header.empty()) {
     data.push_back(static_cast<uint8_t>(spec.header.size()));
@@ -83,14 +99,14 @@ std::string Hex(const PduSpec& spec) {
   return hex;
 }
 
-// Part sequence of parts of the long message with 8-bit reference 7, its text "partN".
-std::string Part(int sequence, int parts = 3, std::string sender = "4915112345678") {
-  return Hex({sender, {0x00, 0x03, 7, static_cast<uint8_t>(parts), static_cast<uint8_t>(sequence)},
-              "part" + std::to_string(sequence)});
+// Part sequence of parts of the long message with 8-bit reference 7, its text "partN", sent now.
+std::string Part(int sequence, int parts = 3, std::vector<uint8_t> stamp = Now()) {
+  return Hex({"4915112345678", {0x00, 0x03, 7, static_cast<uint8_t>(parts), static_cast<uint8_t>(sequence)},
+              "part" + std::to_string(sequence), u"", stamp});
 }
 
-// "hello" from +15555550123, in UCS-2 by its coding scheme: refused.
-constexpr char kUcs2Pdu[] = "07915155550000F0040B915155550521F3000890501201030008 0AE8329BFD4697D9EC37";
+// "hello" from +15555550123 as 8-bit data: refused.
+constexpr char k8BitPdu[] = "07915155550000F0040B915155550521F3000490501201030008 0AE8329BFD4697D9EC37";
 
 class SmsTest : public EndToEndTest {
  protected:
@@ -197,7 +213,7 @@ TEST_P(LeftUnreadTest, ComesBackAtTheNextInitialization) {
 constexpr char kOnce[] = "from +3 2026-12-06 09:03:00 once";
 INSTANTIATE_TEST_SUITE_P(
     Rows, LeftUnreadTest,
-    testing::Values(UnreadRow{"Refused", kUcs2Pdu, nullptr,
+    testing::Values(UnreadRow{"Refused", k8BitPdu, nullptr,
                               "    there was a problem parsing the SMS message (9)", 0, 2},
                     UnreadRow{"GetSmsFails", kOnce, "GetSMS",
                               "    there was a problem getting the new SMS message (1)", 0, 1},
@@ -248,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "device = " + Hex({"VeskBank", {}, "", u"Code 4711 \U0001F600"}) + "\n",
                   {u"Code 4711 \U0001F600"}, u"VeskBank"},
         // Sent more than a day ago, and every stored message read: part 2 is not waited for any longer.
-        StoredRow{"PartMissingForMoreThanADay", "device = " + Part(3) + "\nsim = " + Part(1) + "\n",
+        StoredRow{"PartMissingForMoreThanADay",
+                  "device = " + Part(3, 3, kLastYear) + "\nsim = " + Part(1, 3, kLastYear) + "\n",
                   {u"part1[part 2 of 3 missing]part3"}, u"4915112345678"}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -295,7 +312,7 @@ TEST_F(SmsTest, AMessageMarkedReadAlreadyIsNotDeliveredAgain) {
 
 TEST_F(SmsTest, AnImpossibleDateGivesTheTimeTheMessageWasRead) {
   const auto before = static_cast<uint64_t>(std::time(nullptr));
-  Attach("device = " + Hex({"4915112345678", {}, "month13", {}, 0x31}) + "\n");
+  Attach("device = " + Hex({"4915112345678", {}, "month13", u"", {0x52, 0x31, 0x60, 0x21, 0x00, 0x00, 0x00}}) + "\n");
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_GE(Messages()[0].timestamp, before);
   EXPECT_LE(Messages()[0].timestamp, static_cast<uint64_t>(std::time(nullptr)));
