@@ -9,8 +9,8 @@
 namespace e2e {
 namespace {
 
-// "hello" from +15555550123, in UCS-2 by its coding scheme: refused.
-constexpr char kUcs2Pdu[] = "07915155550000F0040B915155550521F3000890501201030008 0AE8329BFD4697D9EC37";
+// "hello" from +15555550123, marked as 8-bit data by its coding scheme: refused.
+constexpr char kDataPdu[] = "07915155550000F0040B915155550521F3000490501201030008 0AE8329BFD4697D9EC37";
 
 class SmsTest : public EndToEndTest {
  protected:
@@ -117,7 +117,7 @@ TEST_P(LeftUnreadTest, ComesBackAtTheNextInitialization) {
 constexpr char kOnce[] = "from +3 2026-12-06 09:03:00 once";
 INSTANTIATE_TEST_SUITE_P(
     Rows, LeftUnreadTest,
-    testing::Values(UnreadRow{"Refused", kUcs2Pdu, nullptr,
+    testing::Values(UnreadRow{"Refused", kDataPdu, nullptr,
                               "    there was a problem parsing the SMS message (9)", 0, 2},
                     UnreadRow{"GetSmsFails", kOnce, "GetSMS",
                               "    there was a problem getting the new SMS message (1)", 0, 1},
