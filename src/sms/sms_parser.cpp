@@ -335,12 +335,15 @@ int32_t SMSParser::Parse() {
   if (size_ == 0 || size_ > kBufferLength) {
     return Fail(kErrorSize);
   }
-  // Any type of address: modems store national and unknown service-centre types too.
+  // Any type of address: modems store national and unknown service-centre types too, and some store
+  // none at all (length 0).
   const std::size_t centreLength = buffer_[0];
-  if (centreLength == 0 || centreLength >= size_) {
+  if (centreLength >= size_) {
     return Fail(kErrorServiceCentreLength);
   }
-  serviceCentre = Digits(2, centreLength - 1);
+  if (centreLength > 1) {
+    serviceCentre = Digits(2, centreLength - 1);
+  }
 
   // Of the first octet only the message type matters: a user-data header is read below, and the
   // more-messages, loop-prevention, status-report and reply-path flags change nothing here.

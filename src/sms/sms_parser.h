@@ -19,7 +19,7 @@ class SMSParser {
   static constexpr std::size_t kBufferLength = 800;
 
   // Error codes, in the order in which Parse meets them.
-  static constexpr int32_t kErrorServiceCentreLength = 2;  // 0, or not below the message size
+  static constexpr int32_t kErrorServiceCentreLength = 2;  // not below the message size
   static constexpr int32_t kErrorSenderBeyondBuffer = 3;   // first octet or sender length/type
   static constexpr int32_t kErrorSenderDigitsPastBuffer = 4;
   static constexpr int32_t kErrorProtocolIdBeyondBuffer = 5;

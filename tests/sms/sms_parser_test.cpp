@@ -178,7 +178,7 @@ PduRow ServiceCentre(std::string label, std::vector<uint8_t> centre, int32_t err
 
 // Modems store national and unknown service-centre types as well.
 INSTANTIATE_TEST_SUITE_P(ServiceCentres, SMSParserPduTest,
-                         testing::Values(ServiceCentre("None", {0x00}, 2, u""),
+                         testing::Values(ServiceCentre("None", {0x00}, 0, u""),
                                          ServiceCentre("TypeOnly", {0x01, 0x91}, 0, u""),
                                          ServiceCentre("Unknown", {0x03, 0x81, 0x21, 0xF3}, 0, u"123"),
                                          ServiceCentre("National", {0x03, 0xA1, 0xBA, 0xDC}, 0, u"*#ab")),
