@@ -26,6 +26,16 @@ status
 # '@', accented letters and, through its extension table, the euro sign and braces.
 simulate sms = device from +4915112345678 2026-12-06 12:00:00 Café @ noon: €5 {ok}
 wait-for sms_event 5000
+# A message from a name rather than a number: the sender shows as "VeskBank".
+simulate sms = device from VeskBank 2026-12-06 12:01:00 Your VeskBank code is 482913. Never share it.
+wait-for sms_event 5000
+# An emoji is outside the GSM alphabet, so this one travels in UCS2; it prints as one character.
+simulate sms = device from +4915112345678 2026-12-06 12:02:00 See you at the station 😀
+wait-for sms_event 5000
+# A long message: the network splits it into three parts, which arrive 3, 1, 2. The module keeps the
+# parts until it has all three and reports one message with the whole text.
+simulate sms = device parts 3,1,2 from +4915112345678 2026-12-06 12:03:00 Travel update: your train to Hamburg on 7 December leaves from platform 4 at 08:15 instead of 07:50 because of track works near the central station. Seats in coach 12 stay reserved for you. A coffee voucher is waiting at the service desk on platform 4; show this message to collect it. If you would rather travel later, every train until noon accepts your ticket today. Thank you for your patience.
+wait-for sms_event 5000
 inbox
 # The radio technology the modem may use is kept by the modem: 2G only, then back to its own choice.
 service

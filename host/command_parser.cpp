@@ -59,6 +59,18 @@ std::optional<CommandLine> ParseCommandLine(std::string_view line, std::string* 
   return command;
 }
 
+std::string JoinArguments(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& arg : args) {
+    if (!line.empty()) {
+      line += ' ';
+    }
+    const bool quote = arg.find_first_of(" \t") != std::string::npos;
+    line += quote ? '"' + arg + '"' : arg;
+  }
+  return line;
+}
+
 std::optional<uint32_t> ParseMilliseconds(std::string_view text) {
   uint64_t value = 0;
   const char* end = text.data() + text.size();

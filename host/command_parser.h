@@ -19,6 +19,10 @@ struct CommandLine {
 // unterminated quote gives an error text in *error and nothing.
 std::optional<CommandLine> ParseCommandLine(std::string_view line, std::string* error);
 
+// The arguments joined by single blanks, each that holds a blank in double quotes again, so that a
+// line handed on (simulate) keeps the words it was typed with.
+std::string JoinArguments(const std::vector<std::string>& args);
+
 // A duration in milliseconds: decimal digits, at most 4294967294.
 std::optional<uint32_t> ParseMilliseconds(std::string_view text);
 

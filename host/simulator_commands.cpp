@@ -1,10 +1,11 @@
 // simulate: hands one event line to the modem simulator that the module loaded ("simulate sms = sim
-// from +4915112345678 2026-12-06 10:00:00 Hello"). Without a simulator (a real vendor library
-// installed instead) the command says so and does nothing.
+// from +4915112345678 2026-12-06 10:00:00 Hello"; a quoted word stays quoted, as in 'from "Vesk Bank"').
+// Without a simulator (a real vendor library installed instead) the command says so and does nothing.
 
 #include <string>
 #include <vector>
 
+#include "host/command_parser.h"
 #include "host/command_table.h"
 #include "platform/dynamic_library.h"
 
@@ -19,10 +20,8 @@ CommandResult Simulate(HostSession& session, const std::vector<std::string>& arg
   if (args.empty()) {
     return CommandResult::kBadArguments;
   }
-  std::string line;
-  for (const std::string& arg : args) {
-    line += (line.empty() ? "" : " ") + arg;
-  }
+  // A quoted sender name keeps its quotes and with them its blanks.
+  const std::string line = JoinArguments(args);
   bool found = false;
   std::string failure;
   // Only files the module has loaded already: each acts on its own connected modem.
@@ -53,8 +52,8 @@ CommandResult Simulate(HostSession& session, const std::vector<std::string>& arg
 }  // namespace
 
 void AddSimulatorCommands(CommandTable& table) {
-  table.Add({"simulate", "EVENT-LINE", "act out a simulator event line (docs/simulator.md), e.g. an SMS arriving",
-             Simulate});
+  table.Add({"simulate", "EVENT-LINE",
+             "act out a simulator event line (docs/simulator.md), e.g. an SMS arriving", Simulate});
 }
 
 }  // namespace vesk_host

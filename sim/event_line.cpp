@@ -27,7 +27,8 @@ bool Numbers(std::string_view value, size_t min, size_t max, int64_t low, int64_
 
 }  // namespace
 
-std::optional<Event> ParseEvent(std::string_view key, std::string_view value, std::string* error) {
+std::optional<Event> ParseEvent(std::string_view key, std::string_view value, uint8_t* smsReference,
+                                std::string* error) {
   Event event;
   bool ok = false;
   if (key == "signal") {
@@ -66,17 +67,15 @@ std::optional<Event> ParseEvent(std::string_view key, std::string_view value, st
     const size_t blank = value.find_first_of(" \t");
     const std::string_view storage = value.substr(0, blank);
     const std::string_view message = blank == std::string_view::npos ? "" : Trim(value.substr(blank));
-    std::optional<std::vector<uint8_t>> pdu;
+    std::optional<std::vector<std::vector<uint8_t>>> pdus;
     if (storage != "sim" && storage != "device") {
       *error = "sms storage is 'sim' or 'device'";
-    } else if (message.starts_with("from ")) {
-      pdu = ParseTextMessage(Trim(message.substr(5)), error);
-    } else if (pdu = ParseHex(message); !pdu) {
-      *error = "sms needs a hex PDU or 'from SENDER YYYY-MM-DD hh:mm:ss TEXT'";
+    } else {
+      pdus = ParseSmsMessage(message, smsReference, error);
     }
-    if (pdu) {
+    if (pdus) {
       event.numbers.push_back(storage == "sim" ? 0 : 1);
-      event.pdu = *pdu;
+      event.pdus = std::move(*pdus);
       ok = true;
     }
   } else if (key == "nmea") {
@@ -95,13 +94,13 @@ std::optional<Event> ParseEvent(std::string_view key, std::string_view value, st
   return event;
 }
 
-std::optional<Event> ParseEventLine(std::string_view line, std::string* error) {
+std::optional<Event> ParseEventLine(std::string_view line, uint8_t* smsReference, std::string* error) {
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos) {
     *error = "expected 'kind = arguments'";
     return std::nullopt;
   }
-  return ParseEvent(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), error);
+  return ParseEvent(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), smsReference, error);
 }
 
 }  // namespace vesksim

@@ -137,7 +137,8 @@ void Simulator::EnsureNmeaFeed() {
     return;
   }
   nmeaFeedRunning_ = true;
-  // One tick: report a sentence (or a point's sentences) and come back a period later, until tracking or the client stops.
+  // One tick: report a sentence (or a point's sentences) and come back a period later, until tracking or the
+  // client stops.
   struct Tick {
     Invocation operator()(Simulator& s) const {
       if (s.connected_ < 0 || s.connectionLost_ || s.callbacks_.nmea == nullptr ||
@@ -317,14 +318,17 @@ void Simulator::Apply(size_t index, const Event& event) {
       Return(index);
       break;
     case EventKind::kSms: {
+      // Each part of a long message is a message of its own to the modem.
       const auto storage = static_cast<uint32_t>(n[0]);
       auto& messages = modem.sms[storage];
-      const uint32_t messageIndex = messages.empty() ? 0 : messages.rbegin()->first + 1;
-      messages[messageIndex] = {1, event.pdu};
-      Notify(index, [storage, messageIndex](const Callbacks& c) -> Invocation {
-        const auto fn = c.newSms;
-        return fn ? Invocation([fn, storage, messageIndex] { fn(storage, messageIndex); }) : Invocation();
-      });
+      for (const auto& pdu : event.pdus) {
+        const uint32_t messageIndex = messages.empty() ? 0 : messages.rbegin()->first + 1;
+        messages[messageIndex] = {1, pdu};
+        Notify(index, [storage, messageIndex](const Callbacks& c) -> Invocation {
+          const auto fn = c.newSms;
+          return fn ? Invocation([fn, storage, messageIndex] { fn(storage, messageIndex); }) : Invocation();
+        });
+      }
       break;
     }
     case EventKind::kNmea: {

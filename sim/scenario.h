@@ -29,7 +29,7 @@ enum class EventKind {
   kPower,     // mode
   kRemoved,
   kReturned,
-  kSms,         // storage, pdu
+  kSms,         // storage, pdus (one per stored message)
   kNmea,        // text
   kActivation,  // state
   kByteTotals,  // tx, rx
@@ -38,7 +38,7 @@ enum class EventKind {
 struct Event {
   EventKind kind = EventKind::kSignal;
   std::vector<int64_t> numbers;
-  std::vector<uint8_t> pdu;
+  std::vector<std::vector<uint8_t>> pdus;
   std::string text;
 };
 
@@ -58,6 +58,7 @@ struct Scenario {
   std::map<std::string, Fault> faults;
   std::map<std::string, uint32_t> delays;  // UINT32_MAX blocks until released
   std::vector<TimedEvent> timeline;
+  uint8_t nextSmsReference = 1;  // of the next long message written as text
 };
 
 }  // namespace vesksim

@@ -299,7 +299,8 @@ const std::map<std::string, KeyTable, std::less<>>& ModemSections() {
   return sections;
 }
 
-bool ParseStoredSms(Modem& modem, std::string_view key, std::string_view value, std::string* error) {
+bool ParseStoredSms(Modem& modem, std::string_view key, std::string_view value, uint8_t* reference,
+                    std::string* error) {
   if (key != "sim" && key != "device") {
     *error = "sms storage is 'sim' or 'device'";
     return false;
@@ -316,19 +317,19 @@ bool ParseStoredSms(Modem& modem, std::string_view key, std::string_view value, 
     tag = static_cast<uint32_t>(*number);
     value = Trim(value.substr(static_cast<size_t>(words[0].data() - value.data()) + words[0].size()));
   }
-  std::optional<std::vector<uint8_t>> pdu;
-  if (value.starts_with("from ")) {
-    pdu = ParseTextMessage(Trim(value.substr(5)), error);
-    if (!pdu) {
-      return false;
-    }
-  } else if (pdu = ParseHex(value); !pdu || pdu->size() > 255) {
-    *error = "bad hex PDU";
+  const auto pdus = ParseSmsMessage(value, reference, error);
+  if (!pdus) {
     return false;
   }
   auto& storage = modem.sms[key == "sim" ? 0 : 1];
-  const uint32_t index = storage.empty() ? 0 : storage.rbegin()->first + 1;
-  storage[index] = {tag, *pdu};
+  for (const auto& pdu : *pdus) {
+    if (pdu.size() > 255) {
+      *error = "a hex PDU is at most 255 bytes";
+      return false;
+    }
+    const uint32_t index = storage.empty() ? 0 : storage.rbegin()->first + 1;
+    storage[index] = {tag, pdu};
+  }
   return true;
 }
 
@@ -489,7 +490,7 @@ ParseError ParseScenario(std::string_view text, Scenario& scenario) {
       ok = keyIt->second(modem, value);
       error = "bad value for '" + std::string(key) + "'";
     } else if (section == "sms") {
-      ok = ParseStoredSms(modem, key, value, &error);
+      ok = ParseStoredSms(modem, key, value, &scenario.nextSmsReference, &error);
     } else if (section == "images") {
       ok = ParseImage(modem, key, value, &error);
     } else if (section == "timing") {
@@ -509,7 +510,7 @@ ParseError ParseScenario(std::string_view text, Scenario& scenario) {
           eventTime = static_cast<uint32_t>(std::min<int64_t>(UINT32_MAX, eventTime + *ms));
         }
       } else {
-        const auto event = ParseEvent(key, value, &error);
+        const auto event = ParseEvent(key, value, &scenario.nextSmsReference, &error);
         ok = event.has_value();
         if (ok) {
           scenario.timeline.push_back({eventTime, *event});

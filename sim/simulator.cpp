@@ -176,6 +176,7 @@ void Simulator::Install(Scenario scenario) {
     nmeaFeedRunning_ = false;
     nmeaTick_ = 0;
     lastError_.clear();
+    smsReference_ = scenario.nextSmsReference;
     if (const auto target = EventTarget()) {
       imageStore_.Populate(modems_[*target].images);
     }
@@ -224,8 +225,8 @@ std::string Simulator::LastError() {
 
 bool Simulator::PlayEvent(const char* line) {
   std::string error;
-  const auto event = line == nullptr ? std::nullopt : ParseEventLine(line, &error);
   std::lock_guard<std::mutex> lock(stateLock_);
+  const auto event = line == nullptr ? std::nullopt : ParseEventLine(line, &smsReference_, &error);
   if (!event) {
     lastError_ = line == nullptr ? "no event line" : error;
     return false;

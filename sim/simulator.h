@@ -162,6 +162,7 @@ class Simulator {
   bool nmeaFeedRunning_ = false;
   uint64_t nmeaTick_ = 0;
   std::string lastError_;
+  uint8_t smsReference_ = 1;  // of the next long message an event line writes as text
   ImageStore imageStore_;
 
   // Last, so that it stops before the state it acts on goes.

@@ -34,8 +34,20 @@ std::optional<std::vector<uint8_t>> Gsm7Septets(std::string_view utf8);
 inline constexpr char kTextServiceCentre[] = "+15555550000";
 
 // A message written as text, "SENDER YYYY-MM-DD hh:mm:ss TEXT" (years 1991 to 2090, the time zone
-// byte 0), as a PDU; nothing, and why in error, when it does not read or does not fit 160 septets.
-std::optional<std::vector<uint8_t>> ParseTextMessage(std::string_view value, std::string* error);
+// byte 0), as the PDUs that carry it, in part order. SENDER is a number (digits, optionally led by
+// "+") or a name of at most 11 septets of the GSM 7-bit alphabet, sent as an alphanumeric address;
+// a name with blanks is written in double quotes. The text goes in the GSM 7-bit alphabet when both
+// its tables hold every character, else in UCS2. A text too long for one message is split into a
+// concatenated message whose 8-bit reference is *reference, which then moves on by one. Nothing,
+// and why in error, when the value does not read.
+std::optional<std::vector<std::vector<uint8_t>>> ParseTextMessage(std::string_view value, uint8_t* reference,
+                                                                  std::string* error);
+
+// The message of an sms line: a hex PDU, or "[parts N,N,...] from SENDER YYYY-MM-DD hh:mm:ss TEXT".
+// The PDUs come back in the order the modem is to store them: part order, or the order of the parts
+// list (a part may be left out or given twice, as a network may lose or repeat one).
+std::optional<std::vector<std::vector<uint8_t>>> ParseSmsMessage(std::string_view value, uint8_t* reference,
+                                                                 std::string* error);
 
 // "07 91 ..." or "0791..." to bytes; blanks are allowed between bytes. Nothing on malformed input.
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view hex);

@@ -79,6 +79,13 @@ expected = {
 for label, pattern in expected.items():
     check(re.fullmatch(pattern, status.get(label, "")) is not None, f"status {label}: {status.get(label)!r}")
 
+# The tour's messages from a name, with an emoji, and in three parts (joined into one) arrive whole.
+sms = [o["params"] for o in objects if o.get("name") == "WWAN_NOTIFICATION_SMS_EVENT"]
+check(any(p.get("sender") == "VeskBank" for p in sms), "no SMS from VeskBank")
+check(any(p.get("body", "").endswith("station \U0001F600") for p in sms), "the emoji did not arrive whole")
+long = [p for p in sms if p.get("body", "").startswith("Travel update")]
+check(len(long) == 1 and long[0]["body"].endswith("patience."), f"the long message arrived as {len(long)} events")
+
 for failure in failures:
     print("FAILED:", failure)
 sys.exit(1 if failures else 0)

@@ -12,6 +12,7 @@
 #include "host/command_parser.h"
 #include "host/command_table.h"
 #include "host/diag_commands.h"
+#include "host/json_output.h"
 #include "host/notification_printer.h"
 #include "host/script_runner.h"
 #include "host/sms_text.h"
@@ -49,6 +50,14 @@ INSTANTIATE_TEST_SUITE_P(Lines, CommandLineTest,
                                                   std::vector<std::string>{"connect", "my apn", "", "pw"}},
                                          LineCase{"   ", std::nullopt}, LineCase{"# open", std::nullopt},
                                          LineCase{"connect \"my apn", std::nullopt, true}));
+
+TEST(JoinArgumentsTest, SimulateHandsOnAQuotedSenderWithItsQuotes) {
+  std::string error;
+  const auto parsed =
+      ParseCommandLine("simulate sms = sim from \"Vesk Bank\" 2026-12-06 12:00:00 a  b", &error);
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(JoinArguments(parsed->args), "sms = sim from \"Vesk Bank\" 2026-12-06 12:00:00 a b");
+}
 
 struct WordCase {
   std::vector<std::string> args;
@@ -140,6 +149,44 @@ TEST(SmsLineTest, ShowsSenderLocalTimeAndTheBodyOnOneLine) {
             "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 1970-01-01 00:00:03 text=\"caf\xC3\xA9 @ "
             "\\n\\x0c\u20AC\"");
 }
+
+// Bodies from UCS2 messages: a surrogate pair is one character, an unpaired surrogate U+FFFD, on the
+// terminal line and in --json alike.
+struct BodyCase {
+  const char* label;
+  std::u16string body;
+  const char* line;  // quoted, as on the terminal
+  const char* json;  // the body member of the JSON object
+};
+
+class SmsBodyTest : public testing::TestWithParam<BodyCase> {};
+
+TEST_P(SmsBodyTest, StaysOneLineOfUtf8) {
+  auto n = WithSms();
+  n.text = u"VeskBank";
+  n.body = GetParam().body;
+  EXPECT_EQ(SmsQuotedBody(n.body), GetParam().line);
+  EXPECT_EQ(SmsSummary(n.text, 3, n.body).rfind("from=VeskBank at ", 0), 0u);
+  const std::string json = NotificationJson(n, 1.25);
+  EXPECT_NE(json.find(std::string("\"sender\":\"VeskBank\"")), std::string::npos) << json;
+  EXPECT_NE(json.find(std::string("\"body\":") + GetParam().json + "}"), std::string::npos) << json;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, SmsBodyTest,
+    testing::Values(BodyCase{"Emoji", u"ok \U0001F600!", "\"ok \xF0\x9F\x98\x80!\"",
+                             "\"ok \xF0\x9F\x98\x80!\""},
+                    BodyCase{"LoneHighSurrogate", std::u16string(u"a") + char16_t(0xD83D) + u"b",
+                             "\"a\xEF\xBF\xBD"
+                             "b\"",
+                             "\"a\xEF\xBF\xBD"
+                             "b\""},
+                    BodyCase{"LoneLowSurrogateLast", std::u16string(u"a") + char16_t(0xDE00),
+                             "\"a\xEF\xBF\xBD\"", "\"a\xEF\xBF\xBD\""},
+                    BodyCase{"SwappedPair", std::u16string(u"") + char16_t(0xDE00) + char16_t(0xD83D),
+                             "\"\xEF\xBF\xBD\xEF\xBF\xBD\"", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+                    BodyCase{"BreakAndTab", u"a\n\t", "\"a\\n\\x09\"", "\"a\\n\\t\""}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // Scripts that never touch the module: parsing, waiting and the session's error handling.
 class ScriptTest : public testing::Test {

@@ -1,17 +1,144 @@
+// Stored messages as the library hands them out: what scenarios and event lines store, in which
+// order, with which callbacks.
 #include <string>
+#include <vector>
 
-#include "sim/sms_pdu.h"
 #include "sim_library.h"
 
 namespace simtest {
 namespace {
 
-TEST(BuildDeliverPdu, LongTextIsCutTo160SeptetsBeforeAnEscapeThatWouldLoseItsCharacter) {
-  const auto cut = vesksim::BuildDeliverPdu("1", "2", {}, std::string(200, 'a'));
-  EXPECT_EQ(160, cut[cut.size() - 141]);  // user data length, then 140 bytes of septets
-  // 159 septets of text, then the euro sign's two: only the text fits.
-  const auto pdu = vesksim::BuildDeliverPdu("1", "2", {}, std::string(159, 'a') + "\xE2\x82\xAC");
-  EXPECT_EQ(159, pdu[pdu.size() - 141]);  // 159 septets fill 140 bytes too
+// A PDU as hex with the blanks taken out.
+std::string Compact(const std::string& hex) {
+  std::string compact;
+  for (char c : hex) {
+    if (c != ' ') {
+      compact += c;
+    }
+  }
+  return compact;
+}
+
+class StoredSmsTest : public SimTest {
+ protected:
+  // Every message of the storage, in index order, as hex.
+  std::vector<std::string> Stored(ULONG storage) const {
+    ULONG list[2 * 64] = {};
+    ULONG count = 64;
+    EXPECT_EQ(0u, CALL(lib_, GetSMSList, storage, nullptr, &count, list));
+    std::vector<std::string> pdus;
+    for (ULONG i = 0; i < count; ++i) {
+      BYTE pdu[800];
+      ULONG tag = 0;
+      ULONG format = 0;
+      ULONG size = sizeof pdu;
+      EXPECT_EQ(0u, CALL(lib_, GetSMS, storage, list[2 * i], &tag, &format, &size, pdu));
+      static const char digits[] = "0123456789ABCDEF";
+      std::string hex;
+      for (ULONG b = 0; b < size; ++b) {
+        hex += digits[pdu[b] >> 4];
+        hex += digits[pdu[b] & 0xF];
+      }
+      pdus.push_back(hex);
+    }
+    return pdus;
+  }
+
+  void ConnectRecordingSms() const {
+    ConnectWithCallbacks();
+    ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, [](ULONG storage, ULONG index) {
+                CallbackRecorder::Get().Add("sms " + std::to_string(storage) + " " + std::to_string(index));
+              }));
+  }
+
+  // The long message of the tests below: three parts.
+  static std::string Long(const char* clause = "") {
+    return std::string(clause) + "from VeskBank 2026-12-06 12:00:00 " + std::string(400, 'z');
+  }
+};
+
+// A message, written either way, as the modem stores it from a scenario and from an event line.
+struct StoreCase {
+  const char* label;
+  const char* value;
+  std::vector<std::string> pdus;
+};
+
+class StoreFormTest : public StoredSmsTest, public testing::WithParamInterface<StoreCase> {};
+
+TEST_P(StoreFormTest, ScenarioAndEventLineStoreTheSamePdus) {
+  std::vector<std::string> expected;
+  for (const std::string& pdu : GetParam().pdus) {
+    expected.push_back(Compact(pdu));
+  }
+  ASSERT_EQ(0, lib_.LoadScenario(std::string("[sms]\ndevice = ") + GetParam().value + "\n"))
+      << lib_.LastError();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  EXPECT_EQ(Stored(1), expected) << "from the scenario";
+
+  ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, (std::string("sms = device ") + GetParam().value).c_str()))
+      << lib_.LastError();
+  EXPECT_EQ(Stored(1), expected) << "from the event line";
+}
+
+// Hex PDUs are stored as given, whatever their first octet, sender type or coding.
+INSTANTIATE_TEST_SUITE_P(
+    Messages, StoreFormTest,
+    testing::Values(
+        // TP-UDHI, alphanumeric sender, UCS2: part 1 of 2, an emoji.
+        StoreCase{"HexUcs2PartFromAName",
+                  "07915155550500F0 44 0ED0D6F27C2D0CBBD7 00 08 62216021000000 0A 050003010201 D83DDE00",
+                  {"07915155550500F0 44 0ED0D6F27C2D0CBBD7 00 08 62216021000000 0A 050003010201 D83DDE00"}},
+        // A 16-bit reference header of 7 octets needs no fill bit: "Hi" follows it directly.
+        StoreCase{"HexSixteenBitReference",
+                  "07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834",
+                  {"07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834"}},
+        StoreCase{"HexStatusReportRequested",
+                  "07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834",
+                  {"07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834"}},
+        StoreCase{"TextFromAName",
+                  "from VeskBank 2026-12-06 12:00:00 Hi",
+                  {"07915155550500F0 04 0ED0D6F27C2D0CBBD7 0000 62216021000000 02 C834"}},
+        StoreCase{"TextFromANameWithABlank",
+                  "from \"Vesk Bank\" 2026-12-06 12:00:00 Hi",
+                  {"07915155550500F0 04 10D0D6F27C0D1286DD6B 0000 62216021000000 02 C834"}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(StoredSmsTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
+  ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
+  ConnectRecordingSms();
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long("parts 3,1,2 ")).c_str())) << lib_.LastError();
+  ASSERT_TRUE(recorder_.WaitFor("sms ", 3));
+  EXPECT_EQ(recorder_.Texts("sms "), (std::vector<std::string>{"sms 0 0", "sms 0 1", "sms 0 2"}));
+  const auto stored = Stored(0);
+  ASSERT_EQ(stored.size(), 3u);
+  // Header 05 00 03 REF 03 SEQ from octet 28 (hex digit 56) on.
+  for (size_t i = 0; i < stored.size(); ++i) {
+    EXPECT_EQ(stored[i].substr(56, 12), std::string("0500030103") + "0" + "312"[i]) << "index " << i;
+  }
+}
+
+TEST_F(StoredSmsTest, ReferencesCountOnFromTheScenarioAndStartAgainAfterAReset) {
+  const auto referenceOfLast = [this] { return Stored(1).back().substr(62, 2); };
+  ASSERT_EQ(0,
+            lib_.LoadScenario("[sms]\ndevice = " + Long() + "\ndevice = from +1 2026-12-06 12:00:00 hi\n"));
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  EXPECT_EQ(Stored(1).size(), 4u);
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = device " + Long()).c_str()));
+  EXPECT_EQ(referenceOfLast(), "02") << "the scenario's long message took 01";
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = device " + Long()).c_str()));
+  EXPECT_EQ(referenceOfLast(), "03");
+  ASSERT_NE(0, CALL(lib_, VeskSimEvent, ("sms = device " + Long("parts 4 ")).c_str()));
+  EXPECT_EQ(lib_.LastError(), "the message has no part 4 (it has 3)");
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = device " + Long()).c_str()));
+  EXPECT_EQ(referenceOfLast(), "04") << "a refused line takes no reference";
+
+  lib_.Reset();
+  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = device " + Long()).c_str()));
+  EXPECT_EQ(referenceOfLast(), "01");
 }
 
 }  // namespace

@@ -1,0 +1,240 @@
+// The PDUs the simulator builds from messages written as text, checked against PDUs worked out by
+// hand from TS 23.040 (9.2.2.1 SMS-DELIVER, 9.2.3.24 user-data header) rather than against the
+// simulator's own encoder.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/sms_pdu.h"
+
+namespace simtest {
+namespace {
+
+using Pdus = std::vector<std::vector<uint8_t>>;
+
+// Service centre +15555550000, then the first octet; the time stamp 2026-12-06 12:00:00, zone 0.
+constexpr char kCentre[] = "07915155550500F0";
+constexpr char kStamp[] = "62216021000000";
+constexpr char kWhen[] = "2026-12-06 12:00:00";
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (uint8_t byte : bytes) {
+    hex += digits[byte >> 4];
+    hex += digits[byte & 0xF];
+  }
+  return hex;
+}
+
+std::string Message(const std::string& sender, const std::string& text) {
+  return sender + " " + kWhen + " " + text;
+}
+
+Pdus Parse(const std::string& value, uint8_t reference = 7) {
+  std::string error;
+  const auto pdus = vesksim::ParseSmsMessage(value, &reference, &error);
+  EXPECT_TRUE(pdus.has_value()) << value.substr(0, 80) << ": " << error;
+  return pdus.value_or(Pdus{});
+}
+
+// Whole single-part messages, byte for byte.
+struct WholeCase {
+  const char* label;
+  std::string value;
+  std::string pdu;  // after the service centre
+};
+
+class WholeMessageTest : public testing::TestWithParam<WholeCase> {};
+
+TEST_P(WholeMessageTest, IsTheDeliverPduWorkedOutByHand) {
+  const Pdus pdus = Parse("from " + GetParam().value);
+  ASSERT_EQ(pdus.size(), 1u);
+  EXPECT_EQ(Hex(pdus[0]), kCentre + GetParam().pdu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Senders, WholeMessageTest,
+                         testing::Values(
+                             // 13 digits, international; "Hi" packs to C8 34.
+                             WholeCase{"Number", Message("+4915112345678", "Hi"),
+                                       std::string("04") + "0D91945111325476F8" + "0000" + kStamp + "02C834"},
+                             // Eight septets fill 56 bits: 14 semi-octets, type 0xD0.
+                             WholeCase{"Name", Message("VeskBank", "Hi"),
+                                       std::string("04") + "0ED0D6F27C2D0CBBD7" + "0000" + kStamp + "02C834"},
+                             // Nine septets fill 63 bits: 16 semi-octets in 8 octets.
+                             WholeCase{
+                                 "QuotedNameWithABlank", Message("\"Vesk Bank\"", "Hi"),
+                                 std::string("04") + "10D0D6F27C0D1286DD6B" + "0000" + kStamp + "02C834"},
+                             // Three septets, 21 bits: 6 semi-octets; a reader must not find a fourth septet.
+                             WholeCase{"ShortName", Message("aaa", "Hi"),
+                                       std::string("04") + "06D0E17018" + "0000" + kStamp + "02C834"},
+                             // The emoji is outside both GSM tables: UCS2, its surrogate pair kept as it is.
+                             WholeCase{"EmojiInUcs2", Message("+4915112345678", "Hi \xF0\x9F\x98\x80"),
+                                       std::string("04") + "0D91945111325476F8" + "0008" + kStamp +
+                                           "0A00480069" + "0020D83DDE00"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Long messages: how many parts, their header and lengths, and where they are cut.
+struct SplitCase {
+  const char* label;
+  std::string text;
+  std::vector<int> lengths;  // user-data length of each part, in septets (7-bit) or octets (UCS2)
+  std::string lastUserData;  // the last part's user data after its header, when worked out
+  std::string secondStart;   // how the second part's text starts, when it matters
+};
+
+const std::string kEuro = "\xE2\x82\xAC";
+const std::string kGrin = "\xF0\x9F\x98\x80";
+const std::string kOmega = "\xCF\x89";  // not in the GSM alphabet (only capital Omega is)
+
+class SplitTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitTest, CutsIntoConcatenatedParts) {
+  const SplitCase& c = GetParam();
+  const Pdus pdus = Parse("from " + Message("+4915112345678", c.text), 0x2A);
+  ASSERT_EQ(pdus.size(), c.lengths.size());
+  // Service centre (8), first octet, sender (9), protocol, coding and time stamp (7) come first.
+  constexpr size_t kLengthAt = 27;
+  for (size_t i = 0; i < pdus.size(); ++i) {
+    const auto& pdu = pdus[i];
+    ASSERT_GT(pdu.size(), kLengthAt + 7);
+    EXPECT_EQ(pdu[kLengthAt], c.lengths[i]) << "part " << i + 1;
+    if (pdus.size() == 1) {
+      EXPECT_EQ(pdu[8], 0x04);
+      continue;
+    }
+    EXPECT_EQ(pdu[8], 0x44) << "TP-UDHI set";
+    const std::vector<uint8_t> header(pdu.begin() + kLengthAt + 1, pdu.begin() + kLengthAt + 7);
+    EXPECT_EQ(Hex(header), "0500032A0" + std::to_string(pdus.size()) + "0" + std::to_string(i + 1));
+    const bool ucs2 = pdu[kLengthAt - 8] == 0x08;
+    // Packed septets (header and fill bit counted as 7) or UCS2 octets end with the PDU.
+    const size_t octets = ucs2 ? c.lengths[i] : (c.lengths[i] * 7 + 7) / 8;
+    EXPECT_EQ(pdu.size(), kLengthAt + 1 + octets) << "part " << i + 1;
+  }
+  if (!c.lastUserData.empty()) {
+    const auto& last = pdus.back();
+    EXPECT_EQ(Hex(std::vector<uint8_t>(last.begin() + kLengthAt + 7, last.end())), c.lastUserData);
+  }
+  if (!c.secondStart.empty()) {
+    const auto& second = pdus[1];
+    EXPECT_EQ(Hex(std::vector<uint8_t>(second.begin() + kLengthAt + 7, second.begin() + kLengthAt + 9)),
+              c.secondStart);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SplitTest,
+    testing::Values(
+        SplitCase{"160SeptetsFitOneMessage", std::string(160, 'a'), {160}, "", ""},
+        SplitCase{"EscapesCountTwice", std::string(158, 'a') + kEuro, {160}, "", ""},
+        // 153 + 8 septets; the 8 'a' behind one fill bit pack to C2 E1 70 38 1C 0E 87 01.
+        SplitCase{"161SeptetsMakeTwoParts", std::string(161, 'a'), {160, 15}, "C2E170381C0E8701", ""},
+        SplitCase{"ThreeParts", std::string(400, 'a'), {160, 160, 101}, "", ""},
+        // Septet 153 would be the escape: the euro sign goes whole into part two (1B 65 after the fill bit).
+        SplitCase{"NeverBetweenEscapeAndCharacter",
+                  std::string(152, 'a') + kEuro + std::string(10, 'b'),
+                  {159, 19},
+                  "",
+                  "3665"},
+        SplitCase{"70Ucs2UnitsFitOneMessage", kOmega + std::string(69, 'a'), {140}, "", ""},
+        // 67 + 4 units; header 6 octets.
+        SplitCase{
+            "71Ucs2UnitsMakeTwoParts", kOmega + std::string(70, 'a'), {140, 14}, "0061006100610061", ""},
+        // Unit 67 would be the high surrogate: the pair goes whole into part two.
+        SplitCase{"NeverBetweenASurrogatePair",
+                  std::string(66, 'a') + kGrin + std::string(10, 'b'),
+                  {138, 30},
+                  "",
+                  "D83D"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(TextMessageTest, EachLongMessageTakesTheNextReference) {
+  uint8_t reference = 255;
+  std::string error;
+  const std::string value = Message("+1", std::string(200, 'a'));
+  const auto first = vesksim::ParseTextMessage(value, &reference, &error);
+  const auto single = vesksim::ParseTextMessage(Message("+1", "short"), &reference, &error);
+  const auto second = vesksim::ParseTextMessage(value, &reference, &error);
+  ASSERT_TRUE(first && single && second) << error;
+  // The header follows the sender's 3 octets and the length: 05 00 03 REF.
+  EXPECT_EQ((*first)[0][25], 255);
+  EXPECT_EQ((*second)[0][25], 0) << "a short message takes none; the reference wraps";
+}
+
+// The parts clause: the PDUs in the order to store them, by their sequence octet.
+struct OrderCase {
+  const char* clause;
+  std::vector<int> sequence;
+};
+
+class PartsOrderTest : public testing::TestWithParam<OrderCase> {};
+
+TEST_P(PartsOrderTest, StoresThePartsListed) {
+  const Pdus pdus =
+      Parse(std::string(GetParam().clause) + " from " + Message("VeskBank", std::string(400, 'z')));
+  std::vector<int> sequence;
+  for (const auto& pdu : pdus) {
+    sequence.push_back(pdu[33]);  // the last header octet, behind the 9 of the sender name
+  }
+  EXPECT_EQ(sequence, GetParam().sequence);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clauses, PartsOrderTest,
+                         testing::Values(OrderCase{"parts 3,1,2", {3, 1, 2}}, OrderCase{"parts 2", {2}},
+                                         OrderCase{"parts  1,1,3,2", {1, 1, 3, 2}}));
+
+// Values that do not read, and why.
+struct BadCase {
+  const char* value;
+  const char* error;
+};
+
+class BadMessageTest : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadMessageTest, IsRefusedWithItsReason) {
+  uint8_t reference = 9;
+  std::string error;
+  EXPECT_FALSE(vesksim::ParseSmsMessage(GetParam().value, &reference, &error).has_value());
+  EXPECT_EQ(error, GetParam().error);
+  EXPECT_EQ(reference, 9) << "a refused message takes no reference";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, BadMessageTest,
+    testing::Values(
+        BadCase{"from VeskBank12345 2026-12-06 12:00:00 hi",
+                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
+        BadCase{"from \xCF\x89mega 2026-12-06 12:00:00 hi",
+                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
+        BadCase{"from \"\" 2026-12-06 12:00:00 hi",
+                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
+        BadCase{"from \"Vesk Bank 2026-12-06 12:00:00 hi",
+                "a text message is 'SENDER YYYY-MM-DD hh:mm:ss TEXT'"},
+        BadCase{"from +123456789012345678901 2026-12-06 12:00:00 hi", "bad sender number"},
+        BadCase{"from +1 2026-13-06 12:00:00 hi", "bad time stamp '2026-13-06 12:00:00'"},
+        BadCase{"from +1 2026-12-06 12:00:00 \xC3", "the text is not UTF-8"},
+        BadCase{"parts 4 from +1 2026-12-06 12:00:00 hi", "the message has no part 4 (it has 1)"},
+        BadCase{"parts 3,x from +1 2026-12-06 12:00:00 hi", "parts is a list of part numbers, such as 3,1,2"},
+        BadCase{"parts 0 from +1 2026-12-06 12:00:00 hi", "parts is a list of part numbers, such as 3,1,2"},
+        BadCase{"parts 1 0791", "parts come before 'from SENDER YYYY-MM-DD hh:mm:ss TEXT'"},
+        BadCase{"07 9", "sms needs a hex PDU or 'from SENDER YYYY-MM-DD hh:mm:ss TEXT'"}));
+
+TEST(TextMessageTest, RefusesATextOfMoreThan255Parts) {
+  uint8_t reference = 1;
+  std::string error;
+  EXPECT_TRUE(vesksim::ParseTextMessage(Message("+1", std::string(255 * 153, 'a')), &reference, &error));
+  EXPECT_FALSE(vesksim::ParseTextMessage(Message("+1", std::string(255 * 153 + 1, 'a')), &reference, &error));
+  EXPECT_EQ(error, "the text needs more than 255 parts");
+}
+
+TEST(BuildDeliverPdu, LongTextIsCutTo160SeptetsBeforeAnEscapeThatWouldLoseItsCharacter) {
+  const auto cut = vesksim::BuildDeliverPdu("1", "2", {}, std::string(200, 'a'));
+  EXPECT_EQ(160, cut[cut.size() - 141]);  // user data length, then 140 bytes of septets
+  // 159 septets of text, then the euro sign's two: only the text fits.
+  const auto pdu = vesksim::BuildDeliverPdu("1", "2", {}, std::string(159, 'a') + "\xE2\x82\xAC");
+  EXPECT_EQ(159, pdu[pdu.size() - 141]);  // 159 septets fill 140 bytes too
+}
+
+}  // namespace
+}  // namespace simtest
