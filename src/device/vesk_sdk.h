@@ -118,6 +118,12 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
 
  private:
   class CallbackPass;
+  // Runs body(manager) for a vendor callback when the gate lets it through, inside a scope named
+  // name when scoped. Nothing may unwind into the library: an exception (a failed allocation, most
+  // likely) drops the event.
+  template <class Body>
+  static void RunCallback(const char* name, bool scoped, Body body) noexcept;
+
 
   // A device-manager message (written without the indent) at level.
   template <typename... Args>

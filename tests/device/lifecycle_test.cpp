@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "device_test_host.h"
+#include "failing_allocation.h"
 #include "vesk/notifications.h"
 
 namespace device_test {
@@ -126,6 +127,46 @@ INSTANTIATE_TEST_SUITE_P(Rows, NmeaQueueTest,
                                          NmeaRow{"NeverOpened", false, false, false},
                                          NmeaRow{"Closed", true, true, false}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+class CallbackAllocationTest : public DeviceManagerTest, public testing::WithParamInterface<CallbackRow> {};
+
+// A callback runs on the library's thread, inside a C call: whichever of its allocations fails, no
+// exception may leave it (the process would end), nothing leaks, and the next call works again.
+TEST_P(CallbackAllocationTest, AFailedAllocationAnywhereDropsOnlyThatEvent) {
+  ASSERT_TRUE(sdk_->Open());
+  failing_allocation::FailNth(0);
+  GetParam().call();
+  const int allocations = failing_allocation::Disarm();
+  ASSERT_GT(allocations, 0);
+  for (int failing = 1; failing <= allocations; ++failing) {
+    failing_allocation::FailNth(failing);
+    try {
+      GetParam().call();
+    } catch (...) {
+      ADD_FAILURE() << "allocation " << failing << " of " << allocations << " threw out of the callback";
+    }
+    failing_allocation::Disarm();
+  }
+  const std::size_t handled = traceLog_.Count("==> CVeskSDK::HandleNMEA");
+  GetParam().call();
+  ASSERT_TRUE(sdk_->Close());  // drains the worker
+  if (std::string(GetParam().label) == "Nmea") {
+    // The sentence of a call whose item could not be made or queued is gone; the last one is not.
+    EXPECT_LE(traceLog_.Count("==> CVeskSDK::HandleNMEA"), static_cast<std::size_t>(allocations) + 2u);
+    EXPECT_GT(traceLog_.Count("==> CVeskSDK::HandleNMEA"), handled);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Callbacks, CallbackAllocationTest,
+    testing::Values(CallbackRow{"Nmea", [] { CVeskSDK::NMEACallback("$GPRMC,,V,,,,,,,,,,N*53 and more text"); }},
+                    CallbackRow{"Power", [] { CVeskSDK::PowerCallback(3); }},
+                    CallbackRow{"Signal", [] { CVeskSDK::SignalStrengthCallback(-80, 5); }},
+                    CallbackRow{"Session", [] { CVeskSDK::SessionStateCallback(1, 0); }},
+                    CallbackRow{"Roaming", [] { CVeskSDK::RoamingIndicatorCallback(1); }},
+                    CallbackRow{"ByteTotals", [] { CVeskSDK::ByteTotalsCallback(1000, 2000); }},
+                    CallbackRow{"PdsState", [] { CVeskSDK::PDSStateCallback(1, 1); }}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(DeviceManagerTest, CallsThatNeedAModemDoNothingWithoutOne) {
   ASSERT_TRUE(sdk_->Open());
