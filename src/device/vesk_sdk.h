@@ -226,12 +226,13 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // entries; null reads as none), stores it as connectionCapability and posts WWAN_NOTIFICATION_SERVICE,
   // also when nothing matched. Any thread; concurrent runs each decide on their own, the last store wins.
   void UpdateNetworkCapabilities(BYTE count, const ULONG* capabilities);
-  void ReadHomeNetwork();
+  // withRetry false: a single query (the diagnostic reports), whatever it answers.
+  void ReadHomeNetwork(bool withRetry = true);
   // The roaming indicator of the serving network, or one that reads as unknown when it is not known.
-  ULONG ReadServingNetwork();
-  // Calls call() and, after a retryable result, once more 500 ms later.
+  ULONG ReadServingNetwork(bool withRetry = true);
+  // Calls call() and, when withRetry and after a retryable result, once more 500 ms later.
   template <typename Call>
-  ULONG CallWithNetworkRetry(const char16_t* retryMessage, Call call);
+  ULONG CallWithNetworkRetry(const char16_t* retryMessage, bool withRetry, Call call);
   // The bodies of the vendor callbacks of this concern, on the library's threads.
   void ReportSignalStrength(INT8 dbm, ULONG radioInterface);
   void ReportByteTotals(ULONGLONG totalBytesTX, ULONGLONG totalBytesRX);
