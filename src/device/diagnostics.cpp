@@ -37,6 +37,9 @@ std::u16string Number(int64_t value) {
 
 bool CVeskSDK::PerformSpecialDiagnostics(uint32_t command) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::PerformSpecialDiagnostics");
+  if (!IsOpenFor("CVeskSDK::PerformSpecialDiagnostics")) {
+    return false;
+  }
   const uint32_t high = command >> 16;
   switch (command & 0xFFFF) {
     case kStartActivation:

@@ -73,6 +73,9 @@ class DirectoryCollector {
 
 bool CVeskSDK::GetImageList(std::vector<ImageRecord>* images) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetImageList");
+  if (!IsOpenFor("CVeskSDK::GetImageList")) {
+    return false;
+  }
   if (images == nullptr) {
     Trace(kTraceLevelError, u"GetImageList: no image list given");
     return false;
@@ -148,6 +151,9 @@ bool CVeskSDK::StartImageSwitchingProcess(const char16_t* path) {
   }
   // Held throughout, so that the switch can overlap neither an attach nor a SIM evaluation.
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  if (!IsOpenFor("CVeskSDK::StartImageSwitchingProcess")) {
+    return false;
+  }
   Trace(kTraceLevelInfo, u"Switching to Vesk Image '%ls'", path);
   if (imageSwitchPending_) {
     Trace(kTraceLevelError, u"Vesk image switching already in progress");

@@ -124,6 +124,9 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   template <class Body>
   static void RunCallback(const char* name, bool scoped, Body body) noexcept;
 
+  // True when the module is open; otherwise traces that operation was refused. Host operations that
+  // would reach the modem or post notifications call it first.
+  bool IsOpenFor(const char* operation);
 
   // A device-manager message (written without the indent) at level.
   template <typename... Args>
@@ -167,6 +170,8 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);
+  // StopGPSTracking without the open check, for the detach.
+  bool EndGPSTracking();
   void HandlePDSState(ULONG enabledStatus, ULONG trackingStatus);
 
   // ---- Device information, SIM and activation (device_info.cpp, sim.cpp, activation.cpp) ----
@@ -369,10 +374,10 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // ---- end diagnostics ----
 
   std::mutex openCloseLock_;  // held for the whole of Open and of Close
-  bool closedCleanly_ = false;
+  // True until the first Open: a module never opened has nothing for the destructor to close.
+  bool closedCleanly_ = true;
 
   VeskSDKFacade::GenericVeskSDK facade_;
-  CWorkItemQueue workerQueue_;  // NMEA sentences, off the library's thread
   DeviceOperationLock deviceOperationLock_;
 
   platform::Event detachEvent_{platform::Event::ResetPolicy::kManual};
@@ -407,6 +412,11 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   std::unique_ptr<CMemberTimer<CVeskSDK>> startDataSessionTimer_;
   std::unique_ptr<CMemberThread<CVeskSDK, RssiStressPlan>> rssiStressThread_;
   std::unique_ptr<CMemberTimer<CVeskSDK>> autoconnectTimer_;
+
+  // NMEA sentences, off the library's thread. Declared last so that it is destroyed first: a drain
+  // that timed out in Close leaves its worker running HandleNMEA, which reaches nmeaParser_ and the
+  // base's cache and trace log; the queue's destructor ends the worker before any of them goes.
+  CWorkItemQueue workerQueue_;
 };
 
 // The one device manager, for the vendor library's plain callback functions. Written only by the
