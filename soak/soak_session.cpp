@@ -25,6 +25,7 @@
 #include "platform/composite_modem_tree.h"
 #include "platform/device_tree.h"
 #include "platform/text.h"
+#include "soak/allocation_faults.h"
 #include "soak/notification_order.h"
 #include "soak/simulator_control.h"
 #include "trace/trace.h"
@@ -153,6 +154,8 @@ class Session {
   // Host operations and faults, one per step.
   void Step();
   void Attach();
+  // A host operation while the module is not open: it must be refused and change nothing.
+  void OutsideOpen();
   void Inject();
   void ModemEvent();
   bool CloseChecked();
@@ -213,6 +216,7 @@ class Session {
   NotificationOrder order_;
   std::map<std::string, int> posted_;  // payload notifications queued, by name (the trace's count)
   std::map<int32_t, int> delivered_;   // and delivered, each freed by the host once
+  std::atomic<uint32_t> injectableCallbacks_{0};  // to pick the callbacks whose allocation fails
 
   std::mutex chaosLock_;
   std::condition_variable chaosChanged_;
@@ -259,6 +263,20 @@ void Session::OnNotification(const hostkit::RecordedNotification& record) {
 }
 
 void Session::OnTraceLine(const hostkit::TraceLine& line) {
+  // One callback in five of those that carry no payload fails its first, second or third allocation
+  // after entering (a trace line, the copy of a sentence, a work item, a queued notification). Armed
+  // last, so that nothing of this observer counts; disarmed as the callback leaves, should it not come.
+  static const std::string kInjected[] = {"CVeskSDK::SignalStrengthCallback", "CVeskSDK::RoamingIndicatorCallback",
+                                          "CVeskSDK::DataCapabilitiesCallback", "CVeskSDK::NMEACallback"};
+  if (line.text.size() > 4 && std::find(std::begin(kInjected), std::end(kInjected), line.text.substr(4)) !=
+                                  std::end(kInjected)) {
+    if (line.text.starts_with("<== ")) {
+      FailAllocationOnThisThread(0);
+    } else if (const uint32_t count = ++injectableCallbacks_; count % 5 == 0) {
+      FailAllocationOnThisThread(1 + static_cast<int>(count / 5 % 3));
+    }
+    return;
+  }
   for (const std::string& secret : secrets_) {
     const std::size_t at = line.text.find(secret);
     if (at == std::string::npos) {
@@ -364,6 +382,45 @@ void Session::Dump() {
 
 void Session::Wait(uint32_t modemMs) {
   std::this_thread::sleep_for(platform::ScaledDuration(modemMs));
+}
+
+void Session::OutsideOpen() {
+  Guard("an operation while not open");
+  const uint32_t operation = Pick(10);
+  bool accepted = false;
+  switch (operation) {
+    case 0:
+      accepted = sdk_->AttachToCellularDevice(TheModems().hostTrees[Pick(2)]);
+      break;
+    case 1:
+      accepted = sdk_->Connect("internet", "soak", password_.c_str());
+      break;
+    case 2:
+      accepted = sdk_->Disconnect();
+      break;
+    case 3:
+      accepted = sdk_->UnlockSim(pin_.c_str());
+      break;
+    case 4:
+      accepted = sdk_->SetCellularServiceSelection(static_cast<int32_t>(1 + Pick(4)));
+      break;
+    case 5:
+      accepted = sdk_->SetAutoConnectMode(static_cast<int32_t>(Pick(2)), "internet", "soak", password_.c_str());
+      break;
+    case 6:
+      accepted = Pick(2) == 0 ? sdk_->StartGPSTracking() : sdk_->StopGPSTracking();
+      break;
+    case 7:
+      accepted = sdk_->StartImageSwitchingProcess(u"/images/generic");
+      break;
+    default:
+      accepted = sdk_->PerformSpecialDiagnostics(kDiagnostics[Pick(std::size(kDiagnostics))]);
+      break;
+  }
+  Watchdog::Get().Disarm();
+  if (accepted) {
+    Violate("operation " + std::to_string(operation) + " succeeded while the module was not open");
+  }
 }
 
 void Session::Attach() {
@@ -500,6 +557,9 @@ void Session::Step() {
     case 18:
       // Close and open again in the middle of the session.
       if (CloseChecked()) {
+        for (uint32_t outside = Pick(3); outside > 0; --outside) {
+          OutsideOpen();
+        }
         Guard("Open");
         open_ = sdk_->Open();
         if (!open_) {
@@ -565,8 +625,13 @@ std::string Session::Run() {
   traceLog_.SetLineObserver([this](const hostkit::TraceLine& line) { OnTraceLine(line); });
   std::thread chaos([this] { Chaos(); });
 
-  Guard("construction and Open");
+  Guard("construction");
   sdk_ = new CVeskSDK(&sink_, &traceLog_, &powerSource_);
+  Watchdog::Get().Disarm();
+  for (uint32_t outside = Pick(3); outside > 0; --outside) {
+    OutsideOpen();
+  }
+  Guard("Open");
   open_ = sdk_->Open();
   Watchdog::Get().Disarm();
   if (!open_) {
@@ -575,8 +640,10 @@ std::string Session::Run() {
   for (int step = 0; step < options_.steps && FirstViolation().empty() && open_; ++step) {
     Step();
   }
-  if (open_ && FirstViolation().empty()) {
-    CloseChecked();
+  if (open_ && FirstViolation().empty() && CloseChecked()) {
+    for (uint32_t outside = Pick(3); outside > 0; --outside) {
+      OutsideOpen();
+    }
   }
   Guard("Release");
   sdk_->Release();
@@ -612,8 +679,9 @@ std::string Session::Run() {
     Dump();
   }
   if (options_.verbose) {
-    std::printf("seed %llu: %zu notifications, %zu trace lines\n", static_cast<unsigned long long>(seed_),
-                sink_.Count(), traceLog_.lines().size());
+    std::printf("seed %llu: %zu notifications, %zu trace lines, %zu callback events dropped\n",
+                static_cast<unsigned long long>(seed_), sink_.Count(), traceLog_.lines().size(),
+                traceLog_.Count("dropped its event"));
   }
   sink_.SetListener(nullptr);
   traceLog_.SetLineObserver(nullptr);

@@ -32,6 +32,11 @@ bool CVeskSDK::AttachWithTree(const DeviceInfoTree& deviceTree, bool turnedOn) {
 
 bool CVeskSDK::AttachToCellularDeviceImpl(const std::u16string& deviceId, bool turnedOn) {
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  // Checked under the lock that Close's detach takes after clearing the flag: a request let in here
+  // is one that the detach then undoes.
+  if (!IsOpenFor("CVeskSDK::AttachToCellularDevice")) {
+    return false;
+  }
   if (const ULONG generation = facade_.ConnectedGeneration(); generation != VeskSDKFacade::NO_SDK_CONNECTED) {
     Trace(kTraceLevelError, u"Already attached to Vesk device %d", generation);
     return false;

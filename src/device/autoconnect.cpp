@@ -25,6 +25,9 @@ const char* TextOrEmpty(const char* text) {
 
 bool CVeskSDK::SetAutoConnectMode(int32_t mode, const char* apn, const char* userName, const char* password) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::SetAutoConnectMode");
+  if (!IsOpenFor("CVeskSDK::SetAutoConnectMode")) {
+    return false;
+  }
   Trace(kTraceLevelInfo, u"attempting to set the autoconnect mode to '%ws'",
         VeskSDKFacade::AutoconnectModeText(mode).c_str());
   bool result = false;

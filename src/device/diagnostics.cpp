@@ -27,7 +27,7 @@ enum DiagnosticCode : uint32_t {
 constexpr uint32_t kStressPatternInterval = 250;
 constexpr uint32_t kStressRandomInterval = 5;
 constexpr int kRandomSteps = 10000;
-constexpr BYTE kImsiSize = 64;
+constexpr BYTE kImsiSize = 255;  // the size the library is told; the buffer holds one more
 
 std::u16string Number(int64_t value) {
   return platform::Widen(std::to_string(value));
@@ -37,6 +37,9 @@ std::u16string Number(int64_t value) {
 
 bool CVeskSDK::PerformSpecialDiagnostics(uint32_t command) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::PerformSpecialDiagnostics");
+  if (!IsOpenFor("CVeskSDK::PerformSpecialDiagnostics")) {
+    return false;
+  }
   const uint32_t high = command >> 16;
   switch (command & 0xFFFF) {
     case kStartActivation:
@@ -95,20 +98,20 @@ bool CVeskSDK::PerformSpecialDiagnostics(uint32_t command) {
       SaveCurrentDefaultProfileInfo();
       return false;
     case kImsiReport: {
-      char imsi[kImsiSize] = {};
-      facade_.GetIMSI(kImsiSize - 1, imsi);
+      char imsi[kImsiSize + 1] = {};
+      facade_.GetIMSI(kImsiSize, imsi);
       const std::u16string wide = platform::Widen(imsi);
       Trace(kTraceLevelInfo, u"International Mobile Subscriber Identity: %ws", wide.c_str());
       return false;
     }
     case kHomeNetworkReport: {
       std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
-      ReadHomeNetwork();
+      ReadHomeNetwork(false);
       return false;
     }
     case kServingNetworkReport: {
       std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
-      ReadServingNetwork();
+      ReadServingNetwork(false);
       return false;
     }
     default:

@@ -28,6 +28,9 @@ std::string_view FirstLine(std::string_view sentence) {
 
 bool CVeskSDK::StartGPSTracking() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StartGPSTracking");
+  if (!IsOpenFor("CVeskSDK::StartGPSTracking")) {
+    return false;
+  }
   if (!StartGPSNotificationTimer()) {
     return false;
   }
@@ -61,6 +64,13 @@ bool CVeskSDK::StartGPSTracking() {
 }
 
 bool CVeskSDK::StopGPSTracking() {
+  if (!IsOpenFor("CVeskSDK::StopGPSTracking")) {
+    return false;
+  }
+  return EndGPSTracking();
+}
+
+bool CVeskSDK::EndGPSTracking() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::StopGPSTracking");
   bool result = StopGPSNotificationTimer();
   // The facade answers NO_CONNECTION_TO_WWAN_DEVICE itself when no library is connected.

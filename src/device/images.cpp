@@ -1,6 +1,5 @@
 // Firmware image switching: the images of the modem's image store, and flashing one of them.
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,24 +18,20 @@ constexpr std::size_t kImagePathLength = kHostTextLength - 1;
 // What a string copy into a too small buffer reports.
 constexpr int32_t kInsufficientBuffer = static_cast<int32_t>(0x8007007A);
 
-// The depth-first collection of the image store's directories. Symbolic links are followed only to
-// directories inside the store that the walk has not entered yet, so links can neither lead it out of
-// the store nor round in a loop.
+// The depth-first collection of the image store's directories. A symbolic link to a directory inside
+// the store (not the store itself) is listed as an image folder of its own, but the walk never goes
+// through a link: what lies below it is listed under its real path. So links can neither lead the
+// walk out of the store nor round in a loop, and what is listed does not depend on the names' order.
 class DirectoryCollector {
  public:
   DirectoryCollector(IHostTraceLog* traceLog, int32_t category, const std::u16string& store)
       : traceLog_(traceLog), category_(category), store_(platform::CanonicalPath(store)) {}
 
-  // Appends path's directories, each followed by its own; false when path cannot be listed.
+  // Appends path's directories, each followed by its own; false when path cannot be listed (the
+  // directories read before a failure part-way are still collected).
   bool Collect(const std::u16string& path, std::vector<std::u16string>* directories) {
-    visited_.insert(platform::CanonicalPath(path));
     std::vector<platform::DirectoryEntry> entries;
     const uint32_t error = platform::ListDirectory(path, &entries);
-    if (error != 0) {
-      TraceDeviceMessage(traceLog_, category_, kTraceLevelError, u"Searching for directories failed (%lu)",
-                         error);
-      return false;
-    }
     for (const platform::DirectoryEntry& entry : entries) {
       if (!entry.isDirectory) {
         continue;
@@ -46,33 +41,41 @@ class DirectoryCollector {
         child += u'/';
       }
       child += entry.name;
-      if (entry.isLink && !MayFollow(child)) {
+      if (entry.isLink && !MayList(child)) {
         continue;
       }
       directories->push_back(child);
-      Collect(child, directories);  // a failure below is traced there and does not end this level
+      if (!entry.isLink) {
+        Collect(child, directories);  // a failure below is traced there and does not end this level
+      }
+    }
+    if (error != 0) {
+      TraceDeviceMessage(traceLog_, category_, kTraceLevelError, u"Searching for directories failed (%lu)",
+                         error);
+      return false;
     }
     return true;
   }
 
  private:
-  bool MayFollow(const std::u16string& link) const {
+  bool MayList(const std::u16string& link) const {
     const std::u16string target = platform::CanonicalPath(link);
-    const bool insideStore = !store_.empty() && target.size() > store_.size() &&
-                             target.compare(0, store_.size(), store_) == 0 && target[store_.size()] == u'/';
-    return insideStore && visited_.count(target) == 0;
+    return !store_.empty() && target.size() > store_.size() && target.compare(0, store_.size(), store_) == 0 &&
+           target[store_.size()] == u'/';
   }
 
   IHostTraceLog* traceLog_;
   int32_t category_;
   std::u16string store_;
-  std::set<std::u16string> visited_;
 };
 
 }  // namespace
 
 bool CVeskSDK::GetImageList(std::vector<ImageRecord>* images) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetImageList");
+  if (!IsOpenFor("CVeskSDK::GetImageList")) {
+    return false;
+  }
   if (images == nullptr) {
     Trace(kTraceLevelError, u"GetImageList: no image list given");
     return false;
@@ -148,6 +151,9 @@ bool CVeskSDK::StartImageSwitchingProcess(const char16_t* path) {
   }
   // Held throughout, so that the switch can overlap neither an attach nor a SIM evaluation.
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
+  if (!IsOpenFor("CVeskSDK::StartImageSwitchingProcess")) {
+    return false;
+  }
   Trace(kTraceLevelInfo, u"Switching to Vesk Image '%ls'", path);
   if (imageSwitchPending_) {
     Trace(kTraceLevelError, u"Vesk image switching already in progress");

@@ -46,6 +46,10 @@ CVeskSDK::~CVeskSDK() {
   // library still calls, and waits for callbacks already inside before the members below go.
   CloseCallbackGate();
 
+  // The threads end first: a start thread stops its timer as it ends, which must not find it closed.
+  // No timer callback starts a thread, so none can start between here and the timers' close.
+  startDataSessionThread_.reset();
+  rssiStressThread_.reset();
   if (!autoconnectTimer_->Close()) {
     TraceWideMessage(GetTraceLog(), GetTraceCategory(), kTraceLevelError,
                      u"    Closing autoconnect timer failed");
@@ -61,10 +65,6 @@ CVeskSDK::~CVeskSDK() {
     TraceWideMessage(GetTraceLog(), GetTraceCategory(), kTraceLevelError,
                      u"    Closing start data session timer failed");
   }
-  // The closed timers run no callback any more, so nothing starts a thread now; the threads end (or are
-  // abandoned) before the timers they stop are freed.
-  startDataSessionThread_.reset();
-  rssiStressThread_.reset();
   autoconnectTimer_.reset();
   attachTimer_.reset();
   devicePowerStateTimer_.reset();
@@ -111,6 +111,14 @@ bool CVeskSDK::Open() {
 
 bool CVeskSDK::IsOpen() {
   return CCellularSDK::IsOpen();
+}
+
+bool CVeskSDK::IsOpenFor(const char* operation) {
+  if (CCellularSDK::IsOpen()) {
+    return true;
+  }
+  Trace(kTraceLevelError, u"%hs called while the SDK is not open", operation);
+  return false;
 }
 
 bool CVeskSDK::Close() {

@@ -61,10 +61,10 @@ std::u16string NameText(const char* name, std::size_t size) {
 }  // namespace
 
 template <typename Call>
-ULONG CVeskSDK::CallWithNetworkRetry(const char16_t* retryMessage, Call call) {
+ULONG CVeskSDK::CallWithNetworkRetry(const char16_t* retryMessage, bool withRetry, Call call) {
   ULONG result = call();
   for (int attempt = 1;
-       attempt < kNetworkQueryAttempts &&
+       withRetry && attempt < kNetworkQueryAttempts &&
        std::find(retryableResults_.begin(), retryableResults_.end(), result) != retryableResults_.end();
        ++attempt) {
     Trace(kTraceLevelError, retryMessage, result);
@@ -82,13 +82,13 @@ void CVeskSDK::GetCellularNetworkInfo() {
   HandleRoamingInfo(roaming);
 }
 
-void CVeskSDK::ReadHomeNetwork() {
+void CVeskSDK::ReadHomeNetwork(bool withRetry) {
   WORD mcc = 0;
   WORD mnc = 0;
   WORD systemId = 0;
   WORD networkId = 0;
   char name[kNetworkNameSize] = {};
-  const ULONG result = CallWithNetworkRetry(u"Retry GetHomeNetwork, previous result %lu", [&] {
+  const ULONG result = CallWithNetworkRetry(u"Retry GetHomeNetwork, previous result %lu", withRetry, [&] {
     return facade_.GetHomeNetwork(&mcc, &mnc, kNetworkNameSize, name, &systemId, &networkId);
   });
   if (result != 0) {
@@ -115,7 +115,7 @@ void CVeskSDK::ReadHomeNetwork() {
   WithInfo([&](CachedCellularInfo& info) { CopyCachedText(info.homeNetworkName, homeName); });
 }
 
-ULONG CVeskSDK::ReadServingNetwork() {
+ULONG CVeskSDK::ReadServingNetwork(bool withRetry) {
   ULONG registrationState = 0;
   ULONG csDomain = 0;
   ULONG psDomain = 0;
@@ -126,7 +126,7 @@ ULONG CVeskSDK::ReadServingNetwork() {
   WORD mcc = 0;
   WORD mnc = 0;
   char name[kNetworkNameSize] = {};
-  const ULONG result = CallWithNetworkRetry(u"Retry GetServingNetwork, previous result %lu", [&] {
+  const ULONG result = CallWithNetworkRetry(u"Retry GetServingNetwork, previous result %lu", withRetry, [&] {
     radioInterfaceCount = kRadioInterfaceRoom;
     return facade_.GetServingNetwork(&registrationState, &csDomain, &psDomain, &ran, &radioInterfaceCount,
                                      radioInterfaces, &roaming, &mcc, &mnc, kNetworkNameSize, name);

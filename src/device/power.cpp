@@ -114,7 +114,11 @@ bool CVeskSDK::DetachFromCellularDevice() {
   detachEvent_.Set();
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::DetachFromCellularDevice");
-  StopGPSTracking();
+  // Tracking that was never started (or was stopped) has nothing to stop; its timer may even be
+  // closed for good by an earlier Close, which a stop would report as a failure.
+  if (IsGPSTrackingActive()) {
+    EndGPSTracking();
+  }
 
   if (!autoconnectTimer_->Stop()) {
     Trace(kTraceLevelError, u"Could not stop autoconnect timer");

@@ -65,6 +65,9 @@ int32_t CVeskSDK::DecodeTechnologyPreference(ULONG preference) {
 
 bool CVeskSDK::GetCellularServiceSelection(int32_t* selection) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::GetCellularServiceSelection");
+  if (!IsOpenFor("CVeskSDK::GetCellularServiceSelection")) {
+    return false;
+  }
   int32_t value = NORMAL_SERVICESELECTION_Not_Supported;
   ULONG preference = 0;
   ULONG duration = kDurationPermanent;
@@ -94,6 +97,9 @@ bool CVeskSDK::GetCellularServiceSelection(int32_t* selection) {
 
 bool CVeskSDK::SetCellularServiceSelection(int32_t selection) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::SetCellularServiceSelection");
+  if (!IsOpenFor("CVeskSDK::SetCellularServiceSelection")) {
+    return false;
+  }
   const uint32_t technology = WithInfo([](CachedCellularInfo& info) { return info.technology; });
   if (technology != TECHNOLOGY_CDMA && technology != TECHNOLOGY_UMTS) {
     Trace(kTraceLevelError,

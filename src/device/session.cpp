@@ -45,6 +45,9 @@ uint32_t AddressByte(ULONG address, int index) {
 
 bool CVeskSDK::Connect(const char* apn, const char* userName, const char* password) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Connect");
+  if (!IsOpenFor("CVeskSDK::Connect")) {
+    return false;
+  }
   std::string apnText = apn != nullptr ? apn : "";
   std::string userText = userName != nullptr ? userName : "";
   std::string passwordText = password != nullptr ? password : "";
@@ -221,6 +224,9 @@ void CVeskSDK::HandleStartDataSessionTimeout(uint32_t /*argument*/) {
 
 bool CVeskSDK::Disconnect() {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::Disconnect");
+  if (!IsOpenFor("CVeskSDK::Disconnect")) {
+    return false;
+  }
   if (!TryToStopStartDataSessionThread(nullptr)) {
     // A stop now would wait in the library behind the blocked start; the thread stops the session
     // once its start has returned. A thread past that point has let go of the request, and the

@@ -94,6 +94,9 @@ void CVeskSDK::EvaluateSimStatus() {
 // The PIN goes to the library and nowhere else: it is never traced or kept.
 bool CVeskSDK::UnlockSim(const char* pin) {
   ScopeTrace scope(GetTraceLog(), GetTraceCategory(), "CVeskSDK::UnlockSim");
+  if (!IsOpenFor("CVeskSDK::UnlockSim")) {
+    return false;
+  }
   if (pin == nullptr) {
     Trace(kTraceLevelError, u"UnlockSim: no PIN given");
     return false;

@@ -3,8 +3,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <iterator>
+#include <exception>
+#include <memory>
 #include <mutex>
-#include <new>
 
 #include "device/vesk_sdk.h"
 #include "netutil/work_item_member.h"
@@ -126,115 +127,115 @@ void CVeskSDK::RegisterVeskCallbacks() {
   }
 }
 
-void CVeskSDK::DeviceRemovalCallback() {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    sdk->HandleDeviceRemoval();
+template <class Body>
+void CVeskSDK::RunCallback(const char* name, bool scoped, Body body) noexcept {
+  try {
+    CallbackPass pass;
+    CVeskSDK* sdk = pass.sdk();
+    if (sdk == nullptr) {
+      return;
+    }
+    try {
+      if (scoped) {
+        ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), ScopeTrace::StaticName{name});
+        body(*sdk);
+      } else {
+        body(*sdk);
+      }
+    } catch (const std::exception& error) {
+      // The line itself may fail to allocate; the event is dropped either way.
+      try {
+        sdk->Trace(kTraceLevelError, u"%hs dropped its event: %hs", name, error.what());
+      } catch (...) {
+      }
+    } catch (...) {
+      try {
+        sdk->Trace(kTraceLevelError, u"%hs dropped its event", name);
+      } catch (...) {
+      }
+    }
+  } catch (...) {
+    // The pass itself could not be taken.
   }
+}
+
+void CVeskSDK::DeviceRemovalCallback() {
+  // Traced by the handler itself, without a scope of its own.
+  RunCallback("CVeskSDK::DeviceRemovalCallback", false, [](CVeskSDK& sdk) { sdk.HandleDeviceRemoval(); });
 }
 
 void CVeskSDK::PowerCallback(ULONG operatingMode) {
-  CallbackPass pass;
-  CVeskSDK* sdk = pass.sdk();
-  if (sdk == nullptr) {
-    return;
-  }
-  ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::PowerCallback");
-  // Only logged: the power-mode monitor is what acts on the mode.
-  static constexpr const char16_t* kModeTexts[] = {
-      u"VESK device is online",
-      u"VESK device is in low power mode (airplan)",
-      u"VESK device is factory test mode",
-      u"VESK device is offline",
-      u"VESK device is resetting",
-      u"VESK device is power off",
-      u"persistent low power mode (airplane)",
-  };
-  if (operatingMode < std::size(kModeTexts)) {
-    sdk->Trace(kTraceLevelInfo, kModeTexts[operatingMode]);
-  } else {
-    sdk->Trace(kTraceLevelError, u"unknown power mode (%d)", operatingMode);
-  }
+  RunCallback("CVeskSDK::PowerCallback", true, [operatingMode](CVeskSDK& sdk) {
+    // Only logged: the power-mode monitor is what acts on the mode.
+    static constexpr const char16_t* kModeTexts[] = {
+        u"VESK device is online",
+        u"VESK device is in low power mode (airplan)",
+        u"VESK device is factory test mode",
+        u"VESK device is offline",
+        u"VESK device is resetting",
+        u"VESK device is power off",
+        u"persistent low power mode (airplane)",
+    };
+    if (operatingMode < std::size(kModeTexts)) {
+      sdk.Trace(kTraceLevelInfo, kModeTexts[operatingMode]);
+    } else {
+      sdk.Trace(kTraceLevelError, u"unknown power mode (%d)", operatingMode);
+    }
+  });
 }
 
 void CVeskSDK::NMEACallback(const char* pNMEA) {
-  CallbackPass pass;
-  CVeskSDK* sdk = pass.sdk();
-  if (sdk == nullptr) {
-    return;
-  }
-  ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::NMEACallback");
-  // Parsing happens on the worker, never on the library's thread. A stopping queue deletes the item.
-  auto* item = new (std::nothrow) NetUtilities::WorkItemMember1<CVeskSDK, std::string>(
-      sdk, &CVeskSDK::HandleNMEA, pNMEA != nullptr ? pNMEA : "");
-  if (item != nullptr) {
-    sdk->workerQueue_.Enqueue(item);
-  }
+  RunCallback("CVeskSDK::NMEACallback", true, [pNMEA](CVeskSDK& sdk) {
+    // Parsing happens on the worker, never on the library's thread. The item is the queue's once
+    // offered (a stopping queue deletes it); until then a failure to copy or queue frees it here.
+    auto item = std::make_unique<NetUtilities::WorkItemMember1<CVeskSDK, std::string>>(
+        &sdk, &CVeskSDK::HandleNMEA, pNMEA != nullptr ? pNMEA : "");
+    sdk.workerQueue_.Enqueue(item.release());
+  });
 }
 
 void CVeskSDK::PDSStateCallback(ULONG enabledStatus, ULONG trackingStatus) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::PDSStateCallback");
-    sdk->HandlePDSState(enabledStatus, trackingStatus);
-  }
+  RunCallback("CVeskSDK::PDSStateCallback", true, [enabledStatus, trackingStatus](CVeskSDK& sdk) {
+    sdk.HandlePDSState(enabledStatus, trackingStatus);
+  });
 }
 
 // The callbacks below forward to their concerns.
 
 void CVeskSDK::SignalStrengthCallback(INT8 signalStrength, ULONG radioInterface) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(),
-                     ScopeTrace::StaticName{"CVeskSDK::SignalStrengthCallback"});
-    sdk->ReportSignalStrength(signalStrength, radioInterface);
-  }
+  RunCallback("CVeskSDK::SignalStrengthCallback", true, [signalStrength, radioInterface](CVeskSDK& sdk) {
+    sdk.ReportSignalStrength(signalStrength, radioInterface);
+  });
 }
 
 void CVeskSDK::SessionStateCallback(ULONG state, ULONG sessionEndReason) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::SessionStateCallback");
-    sdk->HandleSessionState(state, sessionEndReason);
-  }
+  RunCallback("CVeskSDK::SessionStateCallback", true,
+              [state, sessionEndReason](CVeskSDK& sdk) { sdk.HandleSessionState(state, sessionEndReason); });
 }
 
 void CVeskSDK::RoamingIndicatorCallback(ULONG roaming) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::RoamingIndicatorCallback");
-    sdk->HandleRoamingInfo(roaming);
-  }
+  RunCallback("CVeskSDK::RoamingIndicatorCallback", true,
+              [roaming](CVeskSDK& sdk) { sdk.HandleRoamingInfo(roaming); });
 }
 
 void CVeskSDK::ByteTotalsCallback(ULONGLONG totalBytesTX, ULONGLONG totalBytesRX) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ByteTotalsCallback");
-    sdk->ReportByteTotals(totalBytesTX, totalBytesRX);
-  }
+  RunCallback("CVeskSDK::ByteTotalsCallback", true, [totalBytesTX, totalBytesRX](CVeskSDK& sdk) {
+    sdk.ReportByteTotals(totalBytesTX, totalBytesRX);
+  });
 }
 
 void CVeskSDK::DataCapabilitiesCallback(BYTE dataCapsSize, ULONG* pDataCaps) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::DataCapabilitiesCallback");
-    sdk->ReportDataCapabilities(dataCapsSize, pDataCaps);
-  }
+  RunCallback("CVeskSDK::DataCapabilitiesCallback", true, [dataCapsSize, pDataCaps](CVeskSDK& sdk) {
+    sdk.ReportDataCapabilities(dataCapsSize, pDataCaps);
+  });
 }
 
 void CVeskSDK::NewSMSCallback(ULONG storageType, ULONG messageIndex) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::NewSMSCallback");
-    sdk->HandleNewSms(storageType, messageIndex);
-  }
+  RunCallback("CVeskSDK::NewSMSCallback", true,
+              [storageType, messageIndex](CVeskSDK& sdk) { sdk.HandleNewSms(storageType, messageIndex); });
 }
 
 void CVeskSDK::ActivationStatusCallback(ULONG activationState) {
-  CallbackPass pass;
-  if (CVeskSDK* sdk = pass.sdk(); sdk != nullptr) {
-    ScopeTrace scope(sdk->GetTraceLog(), sdk->GetTraceCategory(), "CVeskSDK::ActivationStatusCallback");
-    sdk->HandleActivationStatus(activationState);
-  }
+  RunCallback("CVeskSDK::ActivationStatusCallback", true,
+              [activationState](CVeskSDK& sdk) { sdk.HandleActivationStatus(activationState); });
 }

@@ -119,6 +119,15 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
 
  private:
   class CallbackPass;
+  // Runs body(manager) for a vendor callback when the gate lets it through, inside a scope named
+  // name when scoped. Nothing may unwind into the library: an exception (a failed allocation, most
+  // likely) drops the event.
+  template <class Body>
+  static void RunCallback(const char* name, bool scoped, Body body) noexcept;
+
+  // True when the module is open; otherwise traces that operation was refused. Host operations that
+  // would reach the modem or post notifications call it first.
+  bool IsOpenFor(const char* operation);
 
   // A device-manager message (written without the indent) at level.
   template <typename... Args>
@@ -162,6 +171,8 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);
+  // StopGPSTracking without the open check, for the detach.
+  bool EndGPSTracking();
   void HandlePDSState(ULONG enabledStatus, ULONG trackingStatus);
 
   // ---- Device information, SIM and activation (device_info.cpp, sim.cpp, activation.cpp) ----
@@ -221,12 +232,13 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // entries; null reads as none), stores it as connectionCapability and posts WWAN_NOTIFICATION_SERVICE,
   // also when nothing matched. Any thread; concurrent runs each decide on their own, the last store wins.
   void UpdateNetworkCapabilities(BYTE count, const ULONG* capabilities);
-  void ReadHomeNetwork();
+  // withRetry false: a single query (the diagnostic reports), whatever it answers.
+  void ReadHomeNetwork(bool withRetry = true);
   // The roaming indicator of the serving network, or one that reads as unknown when it is not known.
-  ULONG ReadServingNetwork();
-  // Calls call() and, after a retryable result, once more 500 ms later.
+  ULONG ReadServingNetwork(bool withRetry = true);
+  // Calls call() and, when withRetry and after a retryable result, once more 500 ms later.
   template <typename Call>
-  ULONG CallWithNetworkRetry(const char16_t* retryMessage, Call call);
+  ULONG CallWithNetworkRetry(const char16_t* retryMessage, bool withRetry, Call call);
   // The bodies of the vendor callbacks of this concern, on the library's threads.
   void ReportSignalStrength(INT8 dbm, ULONG radioInterface);
   void ReportByteTotals(ULONGLONG totalBytesTX, ULONGLONG totalBytesRX);
@@ -367,10 +379,10 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   // ---- end diagnostics ----
 
   std::mutex openCloseLock_;  // held for the whole of Open and of Close
-  bool closedCleanly_ = false;
+  // True until the first Open: a module never opened has nothing for the destructor to close.
+  bool closedCleanly_ = true;
 
   VeskSDKFacade::GenericVeskSDK facade_;
-  CWorkItemQueue workerQueue_;  // NMEA sentences, off the library's thread
   DeviceOperationLock deviceOperationLock_;
 
   platform::Event detachEvent_{platform::Event::ResetPolicy::kManual};
@@ -406,6 +418,11 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   std::unique_ptr<CMemberTimer<CVeskSDK>> startDataSessionTimer_;
   std::unique_ptr<CMemberThread<CVeskSDK, RssiStressPlan>> rssiStressThread_;
   std::unique_ptr<CMemberTimer<CVeskSDK>> autoconnectTimer_;
+
+  // NMEA sentences, off the library's thread. Declared last so that it is destroyed first: a drain
+  // that timed out in Close leaves its worker running HandleNMEA, which reaches nmeaParser_ and the
+  // base's cache and trace log; the queue's destructor ends the worker before any of them goes.
+  CWorkItemQueue workerQueue_;
 };
 
 // The one device manager, for the vendor library's plain callback functions. Written only by the

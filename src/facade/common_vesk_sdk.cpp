@@ -1,5 +1,7 @@
 #include "facade/common_vesk_sdk.h"
 
+#include <string>
+
 #include "platform/dynamic_library.h"
 #include "trace/trace.h"
 
@@ -7,10 +9,18 @@ namespace VeskSDKFacade {
 
 CommonVeskSDK::CommonVeskSDK(const char* libraryFileName, IHostTraceLog* logger)
     : library_(std::make_unique<platform::DynamicLibrary>()), logger_(logger) {
-  if (!library_->Load(libraryFileName)) {
+  std::string reason;
+  if (!library_->Load(libraryFileName, &reason)) {
     // Only a loaded library is ever unloaded.
     library_.reset();
     TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning, "Could not load %hs", libraryFileName);
+    // Where the file looked for is not the one named (libX.so for X.dll), the first line alone would
+    // leave the reader guessing which file was missing and why.
+    const std::string file = platform::DynamicLibrary::PlatformFileName(libraryFileName);
+    if (file != libraryFileName) {
+      TraceNarrowMessage(logger_, kTraceCategory, kTraceLevelWarning, "Looked for %hs: %hs", file.c_str(),
+                         reason.c_str());
+    }
     return;
   }
 #define VESK_RESOLVE_COMMON(name, count) name##_ = ResolveEntryPointAs<name##_t>(#name);

@@ -2,10 +2,18 @@
 
 #include "platform/clock.h"
 
-CQueueTimer::CQueueTimer(platform::TimerCallback callback, void* context, bool longFunction) {
+namespace {
+
+// The timer whose callback this thread is running, if any.
+thread_local const CQueueTimer* tRunningTimer = nullptr;
+
+}  // namespace
+
+CQueueTimer::CQueueTimer(platform::TimerCallback callback, void* context, bool longFunction)
+    : callback_(callback), context_(context) {
   std::lock_guard lock(lock_);
   platform::TimerHandle timer = 0;
-  if (platform::CreateQueueTimer(&timer, callback, context, platform::kInfinite, platform::kInfinite,
+  if (platform::CreateQueueTimer(&timer, &CQueueTimer::Dispatch, this, platform::kInfinite, platform::kInfinite,
                                  longFunction ? platform::kTimerLongFunction : 0)) {
     timer_ = timer;
     platform::Sleep(kCreationPauseMs);
@@ -43,9 +51,11 @@ bool CQueueTimer::Close() {
   platform::TimerHandle timer;
   {
     std::unique_lock lock(lock_);
-    // A second Close returns only when the first is done, so neither caller frees the context early.
-    closeDone_.wait(lock, [this] { return !closing_; });
-    if (timer_ == 0) {
+    // A second Close returns only when the first is done, so neither caller frees the context early;
+    // except a callback of this timer, which the first Close is waiting for: waiting in turn would
+    // hold both for ever. The timer is as good as gone for it.
+    closeDone_.wait(lock, [this] { return !closing_ || tRunningTimer == this; });
+    if (closing_ || timer_ == 0) {
       return true;
     }
     timer = timer_;
@@ -64,6 +74,15 @@ bool CQueueTimer::Close() {
   }
   closeDone_.notify_all();
   return deleted;
+}
+
+void CQueueTimer::Dispatch(void* self, bool timerFired) {
+  const CQueueTimer* timer = static_cast<const CQueueTimer*>(self);
+  const CQueueTimer* outer = tRunningTimer;
+  tRunningTimer = timer;
+  // The callback may destroy this timer (its owner's own callback may): nothing here reads it after.
+  timer->callback_(timer->context_, timerFired);
+  tRunningTimer = outer;
 }
 
 bool CQueueTimer::IsValid() {

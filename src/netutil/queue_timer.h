@@ -1,8 +1,9 @@
 // One timer of the process-wide timer queue, created unarmed.
 //
 // Callbacks run on timer-queue pool threads; expiries of one periodic timer may overlap. A callback
-// may re-arm its own timer with Start. The context passed at construction must stay valid until Close
-// has returned: the destructor deletes the timer without waiting for callbacks that are running.
+// may re-arm its own timer with Start. This object and the context passed at construction must stay
+// valid until Close has returned: the destructor deletes the timer without waiting for callbacks that
+// are running.
 #pragma once
 
 #include <condition_variable>
@@ -32,12 +33,18 @@ class CQueueTimer {
   bool Stop();
 
   // Deletes the timer, returning once every running callback (other than the caller's own) has
-  // returned. True when there is no timer any more; afterwards Start fails.
+  // returned. True when there is no timer any more; afterwards Start fails. A callback of this timer
+  // that closes it while another Close is under way returns at once: that Close is waiting for it.
   bool Close();
 
   bool IsValid();
 
  private:
+  // Runs the owner's callback, noting on the thread which timer it runs for.
+  static void Dispatch(void* self, bool timerFired);
+
+  const platform::TimerCallback callback_;
+  void* const context_;
   std::mutex lock_;  // guards timer_ and closing_
   std::condition_variable closeDone_;
   platform::TimerHandle timer_ = 0;

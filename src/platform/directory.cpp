@@ -31,12 +31,10 @@ uint32_t ListDirectory(const std::u16string& path, std::vector<DirectoryEntry>* 
     entry.isDirectory = it->is_directory(statusError);  // follows a link; a dangling one is no directory
     entries->push_back(std::move(entry));
   }
-  if (error) {
-    return ErrorNumber(error);
-  }
+  // What was read before an error is kept, in the same order as a complete listing.
   std::sort(entries->begin(), entries->end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-  return 0;
+  return error ? ErrorNumber(error) : 0;
 }
 
 std::u16string CanonicalPath(const std::u16string& path) {

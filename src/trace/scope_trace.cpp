@@ -36,6 +36,10 @@ ScopeTrace::ScopeTrace(IHostTraceLog* traceLog, int32_t category, StaticName nam
 
 ScopeTrace::~ScopeTrace() {
   if (traceLog_ != nullptr) {
-    traceLog_->TraceA(category_, level_, "<== %s", Name());
+    // A host log that throws (out of memory, say) must not end the process from a destructor.
+    try {
+      traceLog_->TraceA(category_, level_, "<== %s", Name());
+    } catch (...) {
+    }
   }
 }

@@ -9,7 +9,9 @@
 #include <thread>
 
 #include "device_test_host.h"
+#include "failing_allocation.h"
 #include "vesk/notifications.h"
+#include "vesk/values.h"
 
 namespace device_test {
 namespace {
@@ -33,26 +35,79 @@ TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) 
   EXPECT_EQ(traceLog_.Count("    disconnect result = NO_CONNECTION_TO_WWAN_DEVICE", kTraceLevelInfo), 2u);
 }
 
-// Run under the sanitizers: a start thread still running at Release stops its timer afterwards, so the
-// timers must outlive the threads.
-TEST_F(DeviceManagerTest, ReleaseEndsAStartThreadBeforeFreeingTheTimerItStops) {
-  platform::SetTimeScale(0.2);  // the destructor then waits a real second for the thread
-  std::promise<void> destroying;
-  traceLog_.SetLineObserver([&, destroyed = destroying.get_future().share()](const hostkit::TraceLine& line) {
-    if (line.text.find("==> CVeskSDK::~CVeskSDK") != std::string::npos) {
-      destroying.set_value();
-    } else if (line.text.find("Starting data session thread") != std::string::npos) {
-      destroyed.wait_for(kWait);
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // into the destructor's wait for us
-    }
-  });
+// Closing and releasing, with or without an Open before, report no failure where nothing failed.
+class QuietTeardownTest : public DeviceManagerTest, public testing::WithParamInterface<int> {};
+
+TEST_P(QuietTeardownTest, NothingFailedSoNothingIsReportedAsFailing) {
+  for (int round = 0; round < GetParam(); ++round) {
+    ASSERT_TRUE(sdk_->Open());
+    ASSERT_TRUE(sdk_->Close());
+  }
+  Release();
+  for (const hostkit::TraceLine& line : traceLog_.lines()) {
+    EXPECT_NE(line.level, kTraceLevelError) << line.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OpenCloseRounds, QuietTeardownTest, testing::Values(0, 2));
+
+struct RefusedRow {
+  const char* label;
+  const char* operation;
+  std::function<bool(CVeskSDK&)> call;
+};
+
+class ClosedModuleTest : public DeviceManagerTest, public testing::WithParamInterface<RefusedRow> {};
+
+// Before Open and after Close an operation is refused and leaves nothing behind: no attach runs, no
+// thread starts, and the next Open still begins with SDK_INITIALIZING.
+TEST_P(ClosedModuleTest, RefusesBeforeOpenAndAfterClose) {
+  const RefusedRow& row = GetParam();
+  const std::string line = std::string("    ") + row.operation + " called while the SDK is not open";
+  EXPECT_FALSE(row.call(*sdk_));
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
-  ASSERT_TRUE(sdk_->Connect("apn", "user", "password"));
-  Release();
-  traceLog_.SetLineObserver(nullptr);
-  EXPECT_TRUE(traceLog_.Contains("    Could not stop StartDataSession timer", kTraceLevelError));
+  EXPECT_FALSE(row.call(*sdk_));
+  EXPECT_EQ(traceLog_.Count(line, kTraceLevelError), 2u);
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sdk_->Close());
+  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
+                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+  std::vector<int32_t> expected = pair;
+  expected.insert(expected.end(), pair.begin(), pair.end());
+  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::InitializeVesk"));
+  EXPECT_FALSE(traceLog_.Contains("Starting data session thread"));
 }
+
+DeviceInfoTree OneNodeTree() {
+  DeviceInfoTree tree;
+  tree.nodes.emplace_back();
+  tree.nodes.back().id = u"USB\\VID_1410&PID_A001\\1";
+  return tree;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Operations, ClosedModuleTest, testing::Values(
+    RefusedRow{"Attach", "CVeskSDK::AttachToCellularDevice",
+               [](CVeskSDK& s) { return s.AttachToCellularDevice(); }},
+    RefusedRow{"AttachNamed", "CVeskSDK::AttachToCellularDevice",
+               [](CVeskSDK& s) { return s.GetVeskSDK()->AttachToCellularDevice(OneNodeTree(), true); }},
+    RefusedRow{"Connect", "CVeskSDK::Connect",
+               [](CVeskSDK& s) { return s.Connect("apn", "user", "password"); }},
+    RefusedRow{"Disconnect", "CVeskSDK::Disconnect", [](CVeskSDK& s) { return s.Disconnect(); }},
+    RefusedRow{"Unlock", "CVeskSDK::UnlockSim", [](CVeskSDK& s) { return s.UnlockSim("1234"); }},
+    RefusedRow{"ServiceSelection", "CVeskSDK::SetCellularServiceSelection",
+               [](CVeskSDK& s) { return s.SetCellularServiceSelection(NORMAL_SERVICESELECTION_Default); }},
+    RefusedRow{"Autoconnect", "CVeskSDK::SetAutoConnectMode",
+               [](CVeskSDK& s) { return s.SetAutoConnectMode(NORMAL_AUTOCONNECT_Enabled, "apn", "", ""); }},
+    RefusedRow{"Gps", "CVeskSDK::StartGPSTracking", [](CVeskSDK& s) { return s.StartGPSTracking(); }},
+    RefusedRow{"ImageSwitch", "CVeskSDK::StartImageSwitchingProcess",
+               [](CVeskSDK& s) { return s.GetVeskSDK()->StartImageSwitchingProcess(u"/images/a"); }},
+    RefusedRow{"Diagnostics", "CVeskSDK::PerformSpecialDiagnostics",
+               [](CVeskSDK& s) { return s.PerformSpecialDiagnostics(4); }}),  // roaming: posts
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 // A session report still in flight when the library refused a disconnect arrives after the detach:
 // the host must not hear of a connection on a modem it was told is gone.
@@ -126,6 +181,67 @@ INSTANTIATE_TEST_SUITE_P(Rows, NmeaQueueTest,
                                          NmeaRow{"NeverOpened", false, false, false},
                                          NmeaRow{"Closed", true, true, false}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+class CallbackAllocationTest : public DeviceManagerTest, public testing::WithParamInterface<CallbackRow> {};
+
+// A callback runs on the library's thread, inside a C call: whichever of its allocations fails, no
+// exception may leave it (the process would end), nothing leaks, and the next call works again.
+TEST_P(CallbackAllocationTest, AFailedAllocationAnywhereDropsOnlyThatEvent) {
+  ASSERT_TRUE(sdk_->Open());
+  failing_allocation::FailNth(0);
+  GetParam().call();
+  const int allocations = failing_allocation::Disarm();
+  ASSERT_GT(allocations, 0);
+  for (int failing = 1; failing <= allocations; ++failing) {
+    failing_allocation::FailNth(failing);
+    try {
+      GetParam().call();
+    } catch (...) {
+      ADD_FAILURE() << "allocation " << failing << " of " << allocations << " threw out of the callback";
+    }
+    failing_allocation::Disarm();
+  }
+  const std::size_t handled = traceLog_.Count("==> CVeskSDK::HandleNMEA");
+  GetParam().call();
+  ASSERT_TRUE(sdk_->Close());  // drains the worker
+  if (std::string(GetParam().label) == "Nmea") {
+    // The sentence of a call whose item could not be made or queued is gone; the last one is not.
+    EXPECT_LE(traceLog_.Count("==> CVeskSDK::HandleNMEA"), static_cast<std::size_t>(allocations) + 2u);
+    EXPECT_GT(traceLog_.Count("==> CVeskSDK::HandleNMEA"), handled);
+  }
+}
+
+// The byte totals are left out: a post that fails to allocate loses the payload it was given.
+INSTANTIATE_TEST_SUITE_P(
+    Callbacks, CallbackAllocationTest,
+    testing::Values(CallbackRow{"Nmea", [] { CVeskSDK::NMEACallback("$GPRMC,,V,,,,,,,,,,N*53 and more text"); }},
+                    CallbackRow{"Power", [] { CVeskSDK::PowerCallback(3); }},
+                    CallbackRow{"Signal", [] { CVeskSDK::SignalStrengthCallback(-80, 5); }},
+                    CallbackRow{"Session", [] { CVeskSDK::SessionStateCallback(1, 0); }},
+                    CallbackRow{"Roaming", [] { CVeskSDK::RoamingIndicatorCallback(1); }},
+                    CallbackRow{"PdsState", [] { CVeskSDK::PDSStateCallback(1, 1); }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A sentence still being handled when Close gave up waiting for the worker must find the parser
+// and everything else it reaches alive while the manager is destroyed (run under asan).
+TEST_F(DeviceManagerTest, ALateSentenceFindsItsParserDuringDestruction) {
+  platform::SetTimeScale(0.05);  // Close waits 500 ms for the drain, the destructor 250 ms for the worker
+  std::promise<void> destroyed;
+  traceLog_.SetLineObserver([&, done = destroyed.get_future().share()](const hostkit::TraceLine& line) {
+    if (line.text == "==> CVeskSDK::HandleNMEA") {
+      done.wait_for(kWait);
+    } else if (line.text.find("destroyed object to interface with the vesk SDK") != std::string::npos) {
+      destroyed.set_value();
+    }
+  });
+  ASSERT_TRUE(sdk_->Open());
+  CVeskSDK::NMEACallback("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47");
+  ASSERT_TRUE(traceLog_.WaitForLine("==> CVeskSDK::HandleNMEA", kWait));
+  EXPECT_FALSE(sdk_->Close());
+  Release();
+  traceLog_.SetLineObserver(nullptr);
+  EXPECT_TRUE(traceLog_.Contains("<== CVeskSDK::HandleNMEA"));
+}
 
 TEST_F(DeviceManagerTest, CallsThatNeedAModemDoNothingWithoutOne) {
   ASSERT_TRUE(sdk_->Open());

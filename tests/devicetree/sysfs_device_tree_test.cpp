@@ -58,4 +58,70 @@ TEST(SysfsDeviceTreeTest, WalksFromSeveralThreadsAtOnceAgree) {
   }
 }
 
+// A sysfs folder of the test's own holding one modem (USB device, interface, network function).
+class FakeSysfs : public testing::Test {
+ protected:
+  void SetUp() override {
+    Device(kModem, "DEVTYPE=usb_device\nSUBSYSTEM=usb\n", "idVendor", "ffff\n");
+    Device(kModem + "/1-1:1.0", "DEVTYPE=usb_interface\nDRIVER=qmi_wwan\n", "bInterfaceNumber", "00\n");
+    Device(kModem + "/1-1:1.0/net/wwan0", "DEVTYPE=wwan\nINTERFACE=wwan0\nSUBSYSTEM=net\n", "mtu", "1500\n");
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+  void Device(const std::string& path, const char* uevent, const char* idFile, const char* id) {
+    std::filesystem::create_directories(root_ + path);
+    std::ofstream(root_ + path + "/uevent") << uevent;
+    std::ofstream(root_ + path + "/" + idFile) << id;
+  }
+  platform::DeviceTree::Node Locate(const platform::SysfsDeviceTree& tree, const std::string& path) {
+    platform::DeviceTree::Node node = 0;
+    EXPECT_EQ(tree.Locate(platform::Widen(path), &node), platform::kDeviceTreeOk) << path;
+    return node;
+  }
+
+  const std::string kModem = "/devices/pci0000:00/0000:00:14.0/usb1/1-1";
+  const std::string root_ = testing::TempDir() + "sysfs-" + std::to_string(::getpid()) + "-" +
+                            testing::UnitTest::GetInstance()->current_test_info()->name();
+};
+
+// A host that runs for months sees many devices come and go; their handles must not fill the table
+// for good, nor may a handle still in use be lost or come to name another device.
+TEST_F(FakeSysfs, HandlesOfDevicesThatWentMakeRoomForNewOnes) {
+  const platform::SysfsDeviceTree tree(root_, 8);
+  const std::string wwan = kModem + "/1-1:1.0/net/wwan0";
+  const platform::DeviceTree::Node held = Locate(tree, wwan);
+  platform::DeviceTree::Node firstGone = 0;
+  for (int plug = 2; plug < 40; ++plug) {
+    const std::string path = "/devices/pci0000:00/0000:00:14.0/usb1/1-" + std::to_string(plug);
+    Device(path, "DEVTYPE=usb_device\nSUBSYSTEM=usb\n", "idVendor", "1234\n");
+    const platform::DeviceTree::Node node = Locate(tree, path);
+    ASSERT_NE(node, 0u) << "plug " << plug;
+    firstGone = firstGone != 0 ? firstGone : node;
+    std::filesystem::remove_all(root_ + path);
+  }
+  std::u16string id;
+  ASSERT_EQ(tree.GetInstanceId(held, &id), platform::kDeviceTreeOk);
+  EXPECT_EQ(id, platform::Widen(wwan));
+  EXPECT_EQ(Locate(tree, wwan), held);
+  EXPECT_NE(tree.GetInstanceId(firstGone, &id), platform::kDeviceTreeOk);
+}
+
+// Every node listed can be located again by its instance ID: a function whose folder name is not
+// UTF-8 has no such ID, so it is not listed.
+TEST_F(FakeSysfs, EveryListedNodeIsLocatedByItsId) {
+  Device(kModem + "/1-1:1.0/net/wwan\xff", "DEVTYPE=wwan\nSUBSYSTEM=net\n", "mtu", "1500\n");
+  const platform::SysfsDeviceTree tree(root_);
+  platform::DeviceTree::Node node = 0;
+  ASSERT_EQ(tree.GetChild(Locate(tree, kModem + "/1-1:1.0"), &node), platform::kDeviceTreeOk);
+  std::vector<std::u16string> listed;
+  for (; node != 0; tree.GetSibling(node, &node)) {
+    std::u16string id;
+    ASSERT_EQ(tree.GetInstanceId(node, &id), platform::kDeviceTreeOk);
+    listed.push_back(id);
+    platform::DeviceTree::Node again = 0;
+    EXPECT_EQ(tree.Locate(id, &again), platform::kDeviceTreeOk) << platform::Narrow(id);
+    EXPECT_EQ(again, node);
+  }
+  EXPECT_EQ(listed, std::vector<std::u16string>{platform::Widen(kModem + "/1-1:1.0/net/wwan0")});
+}
+
 }  // namespace

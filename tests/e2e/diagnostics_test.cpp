@@ -69,6 +69,43 @@ INSTANTIATE_TEST_SUITE_P(Commands, DiagnosticsCommandTest, testing::Values(
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
+struct NetworkReportRow {
+  const char* label;
+  uint32_t command;
+  const char* vendorEntry;
+  const char* line;
+};
+
+class NetworkReportTest : public EndToEndTest, public testing::WithParamInterface<NetworkReportRow> {};
+
+// The network reports ask the modem once: a retry would report a second answer in place of the first.
+TEST_P(NetworkReportTest, AsksOnceEvenWhenTheModemIsBusy) {
+  const NetworkReportRow& row = GetParam();
+  AttachAndWait();
+  const uint32_t calls = second_.CallCount(row.vendorEntry);
+  second_.Fail(row.vendorEntry, RETRY_LATER, 1);
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(row.command));
+  EXPECT_EQ(second_.CallCount(row.vendorEntry), calls + 1);
+  EXPECT_TRUE(traceLog_.Contains(row.line, kTraceLevelError)) << row.line;
+  EXPECT_FALSE(traceLog_.Contains(std::string("Retry ") + row.vendorEntry));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, NetworkReportTest,
+    testing::Values(NetworkReportRow{"Home", 50123, "GetHomeNetwork",
+                                     "    could not get home network info from the vesk device (rc = 15)"},
+                    NetworkReportRow{"Serving", 51234, "GetServingNetwork",
+                                     "    could not get the serving network info (rc = 15)"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(EndToEndTest, ImsiReportShowsAnImsiLongerThanSixtyTwoCharacters) {
+  const std::string imsi(100, '7');
+  AttachAndWait("[sim]\nimsi = " + imsi + "\n");
+  EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(50010));
+  EXPECT_TRUE(traceLog_.Contains("    International Mobile Subscriber Identity: " + imsi, kTraceLevelInfo));
+  EXPECT_FALSE(traceLog_.Contains(imsi + "7"));
+}
+
 struct ReportRow {
   const char* label;
   const char* arrange;  // a simulator event, or null

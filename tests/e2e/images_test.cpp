@@ -61,6 +61,25 @@ TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
   EXPECT_TRUE(traceLog_.Contains("    Unable to open file in " + store + "/empty", kTraceLevelInfo));
 }
 
+// An alias is listed as a folder of its own, whether its name sorts before its target's or after it,
+// and the walk does not go through it.
+TEST_F(ImagesTest, AnAliasIsListedWhereverItsNameSorts) {
+  AttachAndWait(
+      "[images]\n"
+      "a-running = 3 1 201 0 1\n"
+      "b-region = 3 1 201 7 1\n"
+      "b-region/inner = 4 1 201 7 1\n"
+      "0-alias = link b-region\n"
+      "z-alias = link b-region\n");
+  std::vector<std::string> listed;
+  for (const ImageRecord& image : List()) {
+    listed.push_back(platform::Narrow(image.path));
+  }
+  const std::string store = Store();
+  EXPECT_EQ(listed, (std::vector<std::string>{store + "/0-alias", store + "/a-running", store + "/b-region",
+                                              store + "/b-region/inner", store + "/z-alias"}));
+}
+
 TEST_F(ImagesTest, WithoutALibraryNothingIsListed) {
   std::vector<ImageRecord> images(1);
   EXPECT_FALSE(Vesk()->IsImageSwitchingSupported());

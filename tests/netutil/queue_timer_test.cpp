@@ -74,6 +74,33 @@ TEST_F(QueueTimerTest, CloseEndsACallbackThatKeepsRearmingItsTimer) {
   EXPECT_EQ(owner.fired, 3);
 }
 
+// Expiries of a periodic timer overlap; each closing the timer must not wait for the other.
+TEST_F(QueueTimerTest, OverlappingExpiriesMayBothCloseTheirTimer) {
+  auto* owner = new Owner;  // left alive if the two closes hold each other, so the test can end
+  auto entered = std::make_shared<std::atomic<int>>(0);
+  auto closed = std::make_shared<std::atomic<int>>(0);
+  EventPtr secondEntered = NewEvent();
+  EventPtr bothClosed = NewEvent();
+  owner->onTimer = [=](Owner& self) {
+    const int expiry = ++*entered;
+    if (expiry == 1) {
+      secondEntered->Wait(kTimeoutMs);  // held until the next expiry runs beside it
+    } else if (expiry == 2) {
+      secondEntered->Set();
+    } else {
+      return;
+    }
+    EXPECT_TRUE(self.timer->Close());
+    if (++*closed == 2) {
+      bothClosed->Set();
+    }
+  };
+  ASSERT_TRUE(owner->timer->Start(0, 50));
+  ASSERT_TRUE(bothClosed->Wait(kTimeoutMs));
+  EXPECT_FALSE(owner->timer->Start(0, 0));
+  delete owner;
+}
+
 TEST_F(QueueTimerTest, OwnerMayDestroyTimerFromItsCallback) {
   Owner owner;
   owner.onTimer = [](Owner& self) { self.timer.reset(); };

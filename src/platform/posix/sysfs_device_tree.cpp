@@ -32,7 +32,6 @@ constexpr std::size_t kMaxSearchFolders = 512;
 // How deep a function may sit below its interface (a disk: host, target, LUN, "block", disk).
 constexpr int kMaxFunctionDepth = 8;
 constexpr int kMaxChildDepth = 6;
-constexpr std::size_t kMaxNodes = 1 << 16;
 constexpr uint32_t kMediumWirelessWan = 9;
 constexpr uint32_t kMedium8023 = 0;
 constexpr char kDevices[] = "/devices";
@@ -105,6 +104,12 @@ std::string LinkText(const std::string& path) {
   const ssize_t got = ::readlink(path.c_str(), buffer, sizeof buffer);
   return got > 0 && static_cast<std::size_t>(got) < sizeof buffer ? std::string(buffer, static_cast<std::size_t>(got))
                                                                    : std::string();
+}
+
+bool IsUtf8(const std::string& text) {
+  bool valid = false;
+  Widen(text, &valid);
+  return valid;
 }
 
 // The names in a folder (no "." or ".."), at most kMaxFolderEntries of them.
@@ -208,7 +213,8 @@ struct SysfsDeviceTree::View {
   Shape shape() const { return device.shape; }
 };
 
-SysfsDeviceTree::SysfsDeviceTree(std::string root) : root_(std::move(root)) {
+SysfsDeviceTree::SysfsDeviceTree(std::string root, std::size_t maxNodes)
+    : root_(std::move(root)), maxNodes_(maxNodes) {
   while (!root_.empty() && root_.back() == '/') {
     root_.pop_back();
   }
@@ -286,18 +292,32 @@ DeviceTree::Node SysfsDeviceTree::HandleOf(const std::string& devPath) const {
   if (it != handles_.end()) {
     return it->second;
   }
-  if (paths_.size() >= kMaxNodes) {
-    return 0;
+  if (handles_.size() >= maxNodes_) {
+    for (auto entry = handles_.begin(); entry != handles_.end();) {
+      if (IsRealFolder(root_ + entry->first)) {
+        ++entry;
+      } else {
+        paths_.erase(entry->second);
+        entry = handles_.erase(entry);
+      }
+    }
+    if (handles_.size() >= maxNodes_) {
+      return 0;
+    }
   }
-  paths_.push_back(devPath);
-  const Node node = static_cast<Node>(paths_.size());
+  while (nextNode_ == 0 || paths_.count(nextNode_) != 0) {
+    ++nextNode_;
+  }
+  const Node node = nextNode_++;
+  paths_.emplace(node, devPath);
   handles_.emplace(devPath, node);
   return node;
 }
 
 std::string SysfsDeviceTree::PathOf(Node node) const {
   std::lock_guard<std::mutex> lock(handlesLock_);
-  return node >= 1 && node <= paths_.size() ? paths_[node - 1] : std::string();
+  const auto it = paths_.find(node);
+  return it != paths_.end() ? it->second : std::string();
 }
 
 bool SysfsDeviceTree::Resolve(Node node, View* view) const {
@@ -324,7 +344,9 @@ std::vector<std::string> SysfsDeviceTree::Children(const View& view) const {
     ++searched;
     for (const std::string& name : FolderEntries(root_ + folder)) {
       const std::string path = folder + "/" + name;
-      if (!IsRealFolder(root_ + path)) {
+      // An instance ID is the path as UTF-16; a path that is not UTF-8 would be listed under an ID
+      // that locates nothing, so it is not listed at all (nor is anything below it).
+      if (!IsUtf8(name) || !IsRealFolder(root_ + path)) {
         continue;
       }
       const Device device = ReadDevice(root_ + path);
@@ -380,7 +402,7 @@ std::vector<std::u16string> SysfsDeviceTree::UsbDevices() const {
       devPath += "/" + part;
     }
     View view;
-    if (valid && ResolvePath(devPath, &view) && view.shape() == Shape::kUsbDevice) {
+    if (valid && IsUtf8(devPath) && ResolvePath(devPath, &view) && view.shape() == Shape::kUsbDevice) {
       found.push_back(devPath);
     }
   }

@@ -27,8 +27,11 @@ namespace platform {
 
 class SysfsDeviceTree : public MachineDeviceTree {
  public:
+  // Node handles held at once; tests lower it.
+  static constexpr std::size_t kMaxNodes = 1 << 16;
+
   // root: where sysfs is mounted ("/sys"); tests point it at a directory of their own.
-  explicit SysfsDeviceTree(std::string root = "/sys");
+  explicit SysfsDeviceTree(std::string root = "/sys", std::size_t maxNodes = kMaxNodes);
   SysfsDeviceTree(const SysfsDeviceTree&) = delete;
   SysfsDeviceTree& operator=(const SysfsDeviceTree&) = delete;
 
@@ -57,9 +60,14 @@ class SysfsDeviceTree : public MachineDeviceTree {
   std::string PathOf(Node node) const;
 
   std::string root_;
+  const std::size_t maxNodes_;
+  // A handle names one device path for as long as that device is there: when the table is full, the
+  // handles of devices gone from sysfs are dropped, and handle values are not reused before the 32-bit
+  // count wraps, so a stale handle finds no device rather than another one.
   mutable std::mutex handlesLock_;
-  mutable std::vector<std::string> paths_;  // node n is paths_[n - 1]
+  mutable std::unordered_map<Node, std::string> paths_;
   mutable std::unordered_map<std::string, Node> handles_;
+  mutable Node nextNode_ = 1;
 };
 
 }  // namespace platform

@@ -48,11 +48,12 @@ uint32_t ListDirectory(const std::u16string& path, std::vector<DirectoryEntry>* 
   } while (FindNextFileW(search, &found));
   error = GetLastError();
   FindClose(search);
+  // What was read before an error is kept, in the same order as a complete listing.
+  std::sort(entries->begin(), entries->end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
   if (error != ERROR_NO_MORE_FILES) {
     return error != 0 ? error : 1u;
   }
-  std::sort(entries->begin(), entries->end(),
-            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
   return 0;
 }
 
