@@ -130,9 +130,15 @@ bool CCellularSDK::StopGPSTracking() {
   return false;
 }
 
-bool CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) {
-  TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
-                   GetNotificationName(code));
+bool CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) noexcept {
+  // Nothing may throw out of here: vendor callbacks post, and the payload must end either listed or
+  // freed, never both and never neither.
+  try {
+    TraceWideMessage(traceLog_, traceCategory_, kTraceLevelInfo, u"    Enqueuing cellular SDK message '%ws'",
+                     GetNotificationName(code));
+  } catch (...) {
+    // A line the trace could not take does not cost the host its notification.
+  }
   // The post that finds no notification waiting queues the event that delivers every one listed
   // until it runs; a stopping queue deletes it, which frees their payloads.
   const WanSdkMessage message{code, param1, param2};
@@ -143,16 +149,26 @@ bool CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
   bool queued = added != Added::kDropped;
   if (added == Added::kFirst) {
     auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
-    if (event != nullptr) {
-      notificationQueue_.Enqueue(event);
-    } else {
+    if (event == nullptr) {
       pendingNotifications_->DropListed();
       queued = false;
+    } else {
+      try {
+        // A refused or failed enqueue deletes the event, which drops what it would have delivered.
+        queued = notificationQueue_.Enqueue(event);
+      } catch (...) {
+        queued = false;
+      }
     }
   }
 
   // Derived notifications are queued right behind the one that caused them.
-  const uint32_t raise = readinessTracker_.Update(code, param1);
+  uint32_t raise = 0;
+  try {
+    raise = readinessTracker_.Update(code, param1);
+  } catch (...) {
+    return queued;
+  }
   if ((raise & CReadinessTracker::kRaiseInitComplete) != 0) {
     PostNotification(WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE, 0, 0);
   }

@@ -125,7 +125,7 @@ class CCellularSDK : public virtual ICellularSDK {
   // Queues one notification for the host; any thread, including the notification thread. The payload
   // in param1, if the code carries one, belongs to the queue from now on. False when it was dropped
   // (the stream is closed, no memory): its payload is freed then.
-  bool PostNotification(int32_t code, uintptr_t param1, uintptr_t param2);
+  bool PostNotification(int32_t code, uintptr_t param1, uintptr_t param2) noexcept;
 
   // Hands one message to the host's sink; called by CCellularSDKEvent on the notification thread.
   void ProcessWanSdkMessage(const WanSdkMessage& message);

@@ -211,7 +211,6 @@ TEST_P(CallbackAllocationTest, AFailedAllocationAnywhereDropsOnlyThatEvent) {
   }
 }
 
-// The byte totals are left out: a post that fails to allocate loses the payload it was given.
 INSTANTIATE_TEST_SUITE_P(
     Callbacks, CallbackAllocationTest,
     testing::Values(CallbackRow{"Nmea", [] { CVeskSDK::NMEACallback("$GPRMC,,V,,,,,,,,,,N*53 and more text"); }},
@@ -219,6 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CallbackRow{"Signal", [] { CVeskSDK::SignalStrengthCallback(-80, 5); }},
                     CallbackRow{"Session", [] { CVeskSDK::SessionStateCallback(1, 0); }},
                     CallbackRow{"Roaming", [] { CVeskSDK::RoamingIndicatorCallback(1); }},
+                    CallbackRow{"ByteTotals", [] { CVeskSDK::ByteTotalsCallback(1000, 2000); }},
                     CallbackRow{"PdsState", [] { CVeskSDK::PDSStateCallback(1, 1); }}),
     [](const auto& info) { return std::string(info.param.label); });
 
