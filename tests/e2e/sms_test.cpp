@@ -30,7 +30,7 @@ const std::vector<uint8_t> kLastYear = {0x52, 0x21, 0x60, 0x21, 0x00, 0x00, 0x00
 // name as an alphanumeric address), the time stamp, a user-data header when one is given (the first
 // octet then says so), and the text in 7-bit (ASCII letters and digits map to themselves) or, when
 // ucs2 is set, in UCS2.
-struct PduSpec {
+struct PduFields {
   std::string sender;
   std::vector<uint8_t> header;
   std::string text;
@@ -38,10 +38,10 @@ struct PduSpec {
   std::vector<uint8_t> stamp = Now();
 };
 
-std::string Hex(const PduSpec& spec) {
+std::string Hex(const PduFields& fields) {
   std::vector<uint8_t> pdu = {0x07, 0x91, 0x51, 0x55, 0x55, 0x00, 0x00, 0xF0};
-  pdu.push_back(spec.header.empty() ? 0x04 : 0x44);
-  const bool named = spec.sender[0] > '9';
+  pdu.push_back(fields.header.empty() ? 0x04 : 0x44);
+  const bool named = fields.sender[0] > '9';
   auto pack = [](std::vector<uint8_t>& out, const std::vector<uint8_t>& lead, std::size_t fill,
                  const std::string& septets) {
     uint32_t bits = 0;
@@ -64,28 +64,28 @@ std::string Hex(const PduSpec& spec) {
     }
   };
   if (named) {
-    pdu.insert(pdu.end(), {static_cast<uint8_t>((spec.sender.size() * 7 + 3) / 4), 0xD0});
-    pack(pdu, {}, 0, spec.sender);
+    pdu.insert(pdu.end(), {static_cast<uint8_t>((fields.sender.size() * 7 + 3) / 4), 0xD0});
+    pack(pdu, {}, 0, fields.sender);
   } else {
-    pdu.insert(pdu.end(), {static_cast<uint8_t>(spec.sender.size()), 0x91});
-    for (std::size_t i = 0; i < spec.sender.size(); i += 2) {
-      const int high = i + 1 < spec.sender.size() ? spec.sender[i + 1] - '0' : 0xF;
-      pdu.push_back(static_cast<uint8_t>(high << 4 | (spec.sender[i] - '0')));
+    pdu.insert(pdu.end(), {static_cast<uint8_t>(fields.sender.size()), 0x91});
+    for (std::size_t i = 0; i < fields.sender.size(); i += 2) {
+      const int high = i + 1 < fields.sender.size() ? fields.sender[i + 1] - '0' : 0xF;
+      pdu.push_back(static_cast<uint8_t>(high << 4 | (fields.sender[i] - '0')));
     }
   }
-  pdu.insert(pdu.end(), {0x00, static_cast<uint8_t>(spec.ucs2.empty() ? 0x00 : 0x08)});
-  pdu.insert(pdu.end(), spec.stamp.begin(), spec.stamp.end());
+  pdu.insert(pdu.end(), {0x00, static_cast<uint8_t>(fields.ucs2.empty() ? 0x00 : 0x08)});
+  pdu.insert(pdu.end(), fields.stamp.begin(), fields.stamp.end());
   std::vector<uint8_t> data;
-  if (!spec.header.empty()) {
-    data.push_back(static_cast<uint8_t>(spec.header.size()));
-    data.insert(data.end(), spec.header.begin(), spec.header.end());
+  if (!fields.header.empty()) {
+    data.push_back(static_cast<uint8_t>(fields.header.size()));
+    data.insert(data.end(), fields.header.begin(), fields.header.end());
   }
-  if (spec.ucs2.empty()) {
+  if (fields.ucs2.empty()) {
     const std::size_t headerSeptets = (data.size() * 8 + 6) / 7;
-    pdu.push_back(static_cast<uint8_t>(headerSeptets + spec.text.size()));
-    pack(pdu, data, headerSeptets * 7 - data.size() * 8, spec.text);
+    pdu.push_back(static_cast<uint8_t>(headerSeptets + fields.text.size()));
+    pack(pdu, data, headerSeptets * 7 - data.size() * 8, fields.text);
   } else {
-    for (char16_t unit : spec.ucs2) {
+    for (char16_t unit : fields.ucs2) {
       data.insert(data.end(), {static_cast<uint8_t>(unit >> 8), static_cast<uint8_t>(unit)});
     }
     pdu.push_back(static_cast<uint8_t>(data.size()));
