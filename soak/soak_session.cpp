@@ -25,7 +25,7 @@
 #include "platform/composite_modem_tree.h"
 #include "platform/device_tree.h"
 #include "platform/text.h"
-#include "soak/allocation_faults.h"
+#include "tests/device/failing_allocation.h"
 #include "soak/notification_order.h"
 #include "soak/simulator_control.h"
 #include "trace/trace.h"
@@ -271,9 +271,9 @@ void Session::OnTraceLine(const hostkit::TraceLine& line) {
   if (line.text.size() > 4 && std::find(std::begin(kInjected), std::end(kInjected), line.text.substr(4)) !=
                                   std::end(kInjected)) {
     if (line.text.starts_with("<== ")) {
-      FailAllocationOnThisThread(0);
+      failing_allocation::Disarm();
     } else if (const uint32_t count = ++injectableCallbacks_; count % 5 == 0) {
-      FailAllocationOnThisThread(1 + static_cast<int>(count / 5 % 3));
+      failing_allocation::FailNth(1 + static_cast<int>(count / 5 % 3));
     }
     return;
   }
