@@ -22,8 +22,9 @@ struct Reading {
 
 SmsPart PartOf(const Reading& r) {
   const SmsLocation location{r.index >= 100 ? 0u : 1u, r.index % 100};
-  return {location, r.sender, u"<" + std::u16string(1, static_cast<char16_t>(u'0' + r.sequence)) + u">",
-          kSent + r.sequence, r.reference, r.parts, r.sequence};
+  std::u16string body = u"<0>";
+  body[1] = static_cast<char16_t>(u'0' + r.sequence);
+  return {location, r.sender, body, kSent + r.sequence, r.reference, r.parts, r.sequence};
 }
 
 struct JoinRow {
