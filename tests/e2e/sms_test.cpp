@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "e2e_host.h"
+#include "platform/calendar.h"
 #include "vesk/notifications.h"
 
 namespace e2e {
@@ -14,7 +15,7 @@ namespace {
 std::vector<uint8_t> Now() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
-  localtime_r(&now, &local);
+  platform::ToLocalTime(now, &local);
   std::vector<uint8_t> stamp;
   for (int part : {local.tm_year % 100, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec}) {
     stamp.push_back(static_cast<uint8_t>((part % 10) << 4 | part / 10));
