@@ -40,15 +40,19 @@ ImageStore::~ImageStore() {
   }
 }
 
-bool ImageStore::Populate(const std::vector<ImageSpec>& images) {
+bool ImageStore::Populate(const std::vector<ImageSpec>& images, const std::string& existingFolder) {
   std::error_code error;
+  if (!existingFolder.empty()) {
+    store_ = std::filesystem::path(existingFolder);
+    return true;
+  }
   if (temp_.empty()) {
     temp_ = MakeTempFolder();
     if (temp_.empty()) {
       return false;
     }
-    store_ = temp_ / "images";
   }
+  store_ = temp_ / "images";
   // The old store is moved aside, not deleted: deleting directories takes milliseconds on a busy
   // disk, and a connect of the instant simulator should cost the module nothing. The folders set
   // aside go with the temporary directory.

@@ -162,6 +162,8 @@ struct Modem {
 
   // Firmware images in the store; the running one is told by firmware above.
   std::vector<ImageSpec> images;
+  // Not empty: an existing folder that is the store as it stands (images above are then not made).
+  std::string imageStore;
 
   // GPS
   uint32_t pdsEnabled = 0;

@@ -221,6 +221,7 @@ const std::map<std::string, KeyTable, std::less<>>& ModemSections() {
         {"imei", OptionalText(&Modem::imei)},
         {"meid", OptionalText(&Modem::meid)},
         {"spc", Text(&Modem::spc)},
+        {"image_store", Text(&Modem::imageStore)},
         {"power_mode", Number(&Modem::powerMode, 0, 6)}}},
       {"firmware",
        {{"firmware_id", Nested(&Modem::firmware, &FirmwareInfo::firmwareId, 0, UINT32_MAX)},

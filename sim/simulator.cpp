@@ -137,7 +137,7 @@ ULONG Simulator::Connect(const char* entryPoint, const char* deviceId, const cha
   }
   connected_ = static_cast<int>(*found);
   ++connectionEpoch_;
-  imageStore_.Populate(modems_[*found].images);
+  imageStore_.Populate(modems_[*found].images, modems_[*found].imageStore);
   return 0;
 }
 
@@ -178,7 +178,7 @@ void Simulator::Install(Scenario scenario) {
     lastError_.clear();
     smsReference_ = scenario.nextSmsReference;
     if (const auto target = EventTarget()) {
-      imageStore_.Populate(modems_[*target].images);
+      imageStore_.Populate(modems_[*target].images, modems_[*target].imageStore);
     }
     for (size_t i = 0; i < modems_.size(); ++i) {
       AutoConnect(i);

@@ -5,6 +5,7 @@
 
 #include "device/vesk_sdk.h"
 #include "platform/directory.h"
+#include "platform/path.h"
 #include "trace/scope_trace.h"
 
 namespace {
@@ -36,11 +37,7 @@ class DirectoryCollector {
       if (!entry.isDirectory) {
         continue;
       }
-      std::u16string child = path;
-      if (child.empty() || child.back() != u'/') {
-        child += u'/';
-      }
-      child += entry.name;
+      const std::u16string child = platform::JoinPath(path, entry.name);
       if (entry.isLink && !MayList(child)) {
         continue;
       }
@@ -59,9 +56,7 @@ class DirectoryCollector {
 
  private:
   bool MayList(const std::u16string& link) const {
-    const std::u16string target = platform::CanonicalPath(link);
-    return !store_.empty() && target.size() > store_.size() && target.compare(0, store_.size(), store_) == 0 &&
-           target[store_.size()] == u'/';
+    return platform::IsBelow(platform::CanonicalPath(link), store_);
   }
 
   IHostTraceLog* traceLog_;

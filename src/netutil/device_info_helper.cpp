@@ -16,7 +16,6 @@ using platform::RegistryValue;
 constexpr std::size_t kPropertyBufferBytes = 2048;
 constexpr std::size_t kRegistryTextBytes = 520;
 constexpr std::size_t kInstanceIdChars = 260;  // including the terminator
-constexpr uint32_t kInsufficientBuffer = 0x7A;
 constexpr uint32_t kMediumWirelessWan = 9;
 // Far more than any device has functions; bounds a walk over a broken tree.
 constexpr std::size_t kMaxTreeNodes = 4096;
@@ -116,10 +115,13 @@ bool DeviceInfoHelper::InterfaceNameToInstanceId(std::u16string_view interfaceNa
                                                  std::u16string& instanceId) {
   ScopeTrace scope(traceLog_, category_, "NetUtilities::DeviceInfoHelper::InterfaceNameToInstanceId",
                    kTraceLevelDeviceTree);
-  if (interfaceName.size() < 5) {
+  // Only a path in the Win32 device namespace names an interface; anything else would lose its
+  // first four characters to the cut.
+  constexpr std::u16string_view kDevicePrefix = u"\\\\?\\";
+  if (interfaceName.size() < 5 || interfaceName.substr(0, kDevicePrefix.size()) != kDevicePrefix) {
     return false;
   }
-  const std::u16string_view path = interfaceName.substr(4);  // past "\\?\"
+  const std::u16string_view path = interfaceName.substr(kDevicePrefix.size());
   const std::size_t classGuid = path.find(u"#{");
   if (classGuid == std::u16string_view::npos) {
     return false;
@@ -451,9 +453,11 @@ std::vector<std::u16string> DeviceInfoHelper::ReadProperty(DevInst devInst, Devi
   std::vector<std::u16string> texts;
   const auto propertyId = static_cast<uint32_t>(property);
   RegistryValue value;
-  uint32_t error = tree_->GetProperty(devInst, property, &value);
+  // Each way reports its own error numbers, so that a line names the function that failed with its code.
+  uint32_t error = viaSetup ? tree_->GetSetupProperty(devInst, property, &value)
+                            : tree_->GetProperty(devInst, property, &value);
   if (error == kDeviceTreeOk && value.data.size() > kPropertyBufferBytes) {
-    error = viaSetup ? kInsufficientBuffer : platform::kBufferSmall;
+    error = viaSetup ? platform::kInsufficientBuffer : platform::kBufferSmall;
   }
   if (error != kDeviceTreeOk) {
     if (viaSetup) {

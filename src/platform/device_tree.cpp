@@ -3,7 +3,6 @@
 #include <mutex>
 #include <utility>
 
-
 namespace platform {
 namespace {
 
@@ -21,6 +20,20 @@ std::shared_ptr<const DeviceTree>& SystemTreeLocked() {
 }
 
 }  // namespace
+
+uint32_t DeviceTree::GetSetupProperty(Node node, DeviceProperty property, RegistryValue* value) const {
+  const uint32_t error = GetProperty(node, property, value);
+  switch (error) {
+    case kNoSuchValue:
+      return kInvalidData;
+    case kBufferSmall:
+      return kInsufficientBuffer;
+    case kNoSuchDevNode:
+      return kNoSuchDevInst;
+    default:
+      return error;
+  }
+}
 
 RegistryValue RegistryValue::Text(std::u16string_view text) {
   RegistryValue value;

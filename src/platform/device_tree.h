@@ -61,6 +61,8 @@ inline constexpr uint32_t kFileNotFound = 2;            // registry: no such val
 inline constexpr uint32_t kInvalidHandle = 6;           // registry: the key could not be opened
 inline constexpr uint32_t kMoreData = 0xEA;             // registry: value larger than the buffer
 inline constexpr uint32_t kNoSuchDevInst = 0xE000020B;  // the installer does not know the device
+inline constexpr uint32_t kInvalidData = 0x0D;          // installer: the device has no such property
+inline constexpr uint32_t kInsufficientBuffer = 0x7A;   // installer: value larger than the buffer
 
 class DeviceTree {
  public:
@@ -81,6 +83,9 @@ class DeviceTree {
   virtual uint32_t CheckSetupInfo(std::u16string_view instanceId) const = 0;
 
   virtual uint32_t GetProperty(Node node, DeviceProperty property, RegistryValue* value) const = 0;
+  // The same property read through the installer, with the installer's error numbers (a missing
+  // property is kInvalidData there). This one translates GetProperty's; Windows asks the installer.
+  virtual uint32_t GetSetupProperty(Node node, DeviceProperty property, RegistryValue* value) const;
 
   // Opening a key: kDeviceTreeOk when it exists and can be read.
   virtual uint32_t OpenKey(Node node, DeviceKey key) const = 0;

@@ -105,6 +105,7 @@ struct NodeCase {
   bool disabled;
   bool hasWwanDrivers;
   std::u16string friendlyName;
+  const char* line = nullptr;  // a failure line that must name the way the property was read
 };
 
 const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
@@ -129,11 +130,14 @@ std::vector<NodeCase> NodeCases() {
       {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22), 3, u"COM5", true, false, kModemName},
       {"ProblemWithoutFlagNotDisabled", Which::kModem, Status(0x180A, 22), 3, u"COM5", false, false, kModemName},
       {"UnknownToInstaller", Which::kNmea, kUnknownToInstaller, 4, u"", false, false, kNmeaName},
-      {"MissingPropertyThroughConfigManager", Which::kUsb, kUnknownToInstaller, 1, u"", false, false, u""},
+      {"MissingPropertyThroughConfigManager", Which::kUsb, kUnknownToInstaller, 1, u"", false, false, u"",
+       "Failed CM_Get_DevNode_Registry_Property 0xc 0x25"},
+      {"MissingPropertyThroughInstaller", Which::kUsb, kUnchanged, 1, u"", false, false, u"",
+       "Failed SetupDiGetDeviceRegistryPropertyW 0xc 0xd 0x0"},
       {"UnsupportedPropertyType", Which::kModem, Property(kFriendlyName, {RegistryValue::kBinary, {1, 2, 3}}),
        3, u"COM5", false, false, u""},
       {"PropertyLargerThanBuffer", Which::kModem, Property(kFriendlyName, Text(std::u16string(1024, u'x'))),
-       3, u"COM5", false, false, u""},
+       3, u"COM5", false, false, u"", "Failed SetupDiGetDeviceRegistryPropertyW 0xc 0x7a 0x802"},
       {"Unterminated", Which::kModem, Property(kFriendlyName, {RegistryValue::kText, {'A', 0, 'B', 0, 7}}),
        3, u"COM5", false, false, u"AB"},
       {"ClassNameIsCaseSensitive", Which::kModem, Property(DeviceProperty::kClass, Text(u"modem")), 0, u"COM9",
@@ -162,6 +166,9 @@ TEST_P(GetNodeTest, ReadsNode) {
   EXPECT_EQ(c.disabled, node.disabled);
   EXPECT_EQ(c.hasWwanDrivers, node.hasWwanDrivers);
   EXPECT_EQ(N(c.friendlyName), N(node.friendlyName));
+  if (c.line != nullptr) {
+    ExpectLine(c.line, 3);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Nodes, GetNodeTest, testing::ValuesIn(NodeCases()), kRowName);
@@ -186,9 +193,11 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   EXPECT_EQ("Vesk HS-USB Modem", N(helper_.GetAdapterName(tree)));
   ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
 
-  for (const std::u16string name : {u"\\\\?\\USB#VID_12AB&PID_34CD#1234", u"\\\\?\\"}) {
+  // No class GUID, nothing past the prefix, or a path not in the device namespace.
+  for (const std::u16string name : {u"\\\\?\\USB#VID_12AB&PID_34CD#1234", u"\\\\?\\",
+                                    u"C:\\USB#VID_12AB&PID_34CD#1234#{5c1f0e3a}"}) {
     instanceId.clear();
-    EXPECT_FALSE(helper_.InterfaceNameToInstanceId(name, instanceId)) << "no class GUID: " << N(name);
+    EXPECT_FALSE(helper_.InterfaceNameToInstanceId(name, instanceId)) << N(name);
     EXPECT_EQ("", N(instanceId));
   }
 }

@@ -35,50 +35,39 @@ class ImagesTest : public EndToEndTest {
   }
 };
 
-TEST_F(ImagesTest, ListsEveryLevelParentsFirstAndMarksOnlyTheRunningImage) {
-  AttachAndWait(
-      "[images]\n"
-      "a-running = 3 1 201 0 1\n"
-      "a-running/child = 4 0 1 0 1\n"
-      "a-running/child/grandchild = 5 1 2 0 0\n"
-      "a-running/loop = link ..\n"  // the store itself: a loop
-      "b-region = 3 1 201 7 1\n"    // differs from the running image in its region only
-      "empty = none\n"
-      "empty/inner = 6 1 201 0 1\n"
-      "0-alias = link b-region\n"   // inside the store: followed
-      "outside = link ..\n");       // out of the store: not followed
+// The store the build made (tests/e2e/CMakeLists.txt), with links that lead into it, to it and out
+// of it, given with and without a closing separator. Every folder is listed once, parents first,
+// with the system's separator, and a link into the store is listed but not walked through.
+class ImageStorePathTest : public ImagesTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ImageStorePathTest, ListsEveryLevelOnceFollowingOnlyLinksIntoTheStore) {
+#ifdef _WIN32
+  const std::string separator = "\\";
+#else
+  const std::string separator = "/";
+#endif
+  const std::string store = VESK_LINKED_IMAGE_STORE;
+  AttachAndWait("[modem]\nimage_store = " + store + (GetParam() ? separator : "") + "\n");
   std::vector<std::string> listed;  // folder, firmware ID, region, active
   for (const ImageRecord& image : List()) {
     listed.push_back(platform::Narrow(image.path) + " " + std::to_string(image.firmwareId) + " " +
                      std::to_string(image.region) + (image.active ? " A" : ""));
   }
-  const std::string store = Store();
-  ASSERT_FALSE(store.empty());
-  EXPECT_EQ(listed, (std::vector<std::string>{store + "/0-alias 3 7", store + "/a-running 3 0 A",
-                                              store + "/a-running/child 4 0",
-                                              store + "/a-running/child/grandchild 5 0",
-                                              store + "/b-region 3 7", store + "/empty/inner 6 0"}));
-  EXPECT_TRUE(traceLog_.Contains("    Unable to open file in " + store + "/empty", kTraceLevelInfo));
+  const auto in = [&](std::string path) {
+    for (char& c : path) {
+      c = c == '/' ? separator[0] : c;
+    }
+    return store + separator + path;
+  };
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        in("0-alias 3 7"), in("a-running 3 0 A"), in("a-running/child 4 0"),
+                        in("a-running/child/grandchild 5 0"), in("b-region 3 7"), in("b-region/inner 4 7"),
+                        in("empty/inner 6 0"), in("z-alias 3 7")}));
+  EXPECT_TRUE(traceLog_.Contains("    Unable to open file in " + in("empty"), kTraceLevelInfo));
 }
 
-// An alias is listed as a folder of its own, whether its name sorts before its target's or after it,
-// and the walk does not go through it.
-TEST_F(ImagesTest, AnAliasIsListedWhereverItsNameSorts) {
-  AttachAndWait(
-      "[images]\n"
-      "a-running = 3 1 201 0 1\n"
-      "b-region = 3 1 201 7 1\n"
-      "b-region/inner = 4 1 201 7 1\n"
-      "0-alias = link b-region\n"
-      "z-alias = link b-region\n");
-  std::vector<std::string> listed;
-  for (const ImageRecord& image : List()) {
-    listed.push_back(platform::Narrow(image.path));
-  }
-  const std::string store = Store();
-  EXPECT_EQ(listed, (std::vector<std::string>{store + "/0-alias", store + "/a-running", store + "/b-region",
-                                              store + "/b-region/inner", store + "/z-alias"}));
-}
+INSTANTIATE_TEST_SUITE_P(ClosingSeparator, ImageStorePathTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "With" : "Without"; });
 
 TEST_F(ImagesTest, WithoutALibraryNothingIsListed) {
   std::vector<ImageRecord> images(1);

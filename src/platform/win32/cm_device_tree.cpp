@@ -7,6 +7,7 @@
 #include <setupapi.h>
 
 #include <memory>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -38,6 +39,31 @@ class SetupDevice {
   SetupDevice& operator=(const SetupDevice&) = delete;
 
   uint32_t error() const { return error_; }
+
+  // A property through the installer; its own error numbers (a missing property is ERROR_INVALID_DATA).
+  uint32_t ReadProperty(DeviceProperty property, RegistryValue* value) const {
+    if (error_ != 0) {
+      return error_;
+    }
+    auto* data = const_cast<SP_DEVINFO_DATA*>(&data_);
+    const DWORD id = static_cast<DWORD>(property);
+    DWORD type = 0, size = 0;
+    if (!SetupDiGetDeviceRegistryPropertyW(set_, data, id, &type, nullptr, 0, &size)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_INSUFFICIENT_BUFFER) {
+        return error != 0 ? error : kInvalidData;
+      }
+    }
+    std::vector<uint8_t> bytes(size);
+    if (!SetupDiGetDeviceRegistryPropertyW(set_, data, id, &type, bytes.data(), size, &size)) {
+      const DWORD error = GetLastError();
+      return error != 0 ? error : kInvalidData;
+    }
+    bytes.resize(size);
+    value->type = type;
+    value->data = std::move(bytes);
+    return kDeviceTreeOk;
+  }
 
   // The hardware or driver key, or null with *error set.
   HKEY OpenKey(DeviceKey key, uint32_t* error) const {
@@ -162,6 +188,14 @@ uint32_t CmDeviceTree::GetProperty(Node node, DeviceProperty property, RegistryV
   value->type = type;
   value->data = std::move(data);
   return kDeviceTreeOk;
+}
+
+uint32_t CmDeviceTree::GetSetupProperty(Node node, DeviceProperty property, RegistryValue* value) const {
+  std::u16string id;
+  if (GetInstanceId(node, &id) != kDeviceTreeOk) {
+    return kNoSuchDevInst;
+  }
+  return SetupDevice(id).ReadProperty(property, value);
 }
 
 uint32_t CmDeviceTree::OpenKey(Node node, DeviceKey key) const {

@@ -20,6 +20,7 @@ class CmDeviceTree : public MachineDeviceTree {
   uint32_t GetStatus(Node node, uint32_t* status, uint32_t* problem) const override;
   uint32_t CheckSetupInfo(std::u16string_view instanceId) const override;
   uint32_t GetProperty(Node node, DeviceProperty property, RegistryValue* value) const override;
+  uint32_t GetSetupProperty(Node node, DeviceProperty property, RegistryValue* value) const override;
   uint32_t OpenKey(Node node, DeviceKey key) const override;
   uint32_t GetKeyValue(Node node, DeviceKey key, std::u16string_view name,
                        RegistryValue* value) const override;

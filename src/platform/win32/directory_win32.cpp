@@ -40,9 +40,12 @@ uint32_t ListDirectory(const std::u16string& path, std::vector<DirectoryEntry>* 
     }
     DirectoryEntry entry;
     entry.name = Sixteen(name);
-    // A symbolic link or junction; a link to a directory carries the directory attribute itself.
+    // A symbolic link, a junction or another reparse point that names a place elsewhere; a link to a
+    // directory carries the directory attribute itself. Wine shows a POSIX symbolic link as a reparse
+    // point without a tag (0 is no tag Windows gives): one that may lead anywhere counts as a link.
+    const DWORD tag = found.dwReserved0;
     entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                   (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+                   (tag == 0 || IsReparseTagNameSurrogate(tag));
     entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entries->push_back(std::move(entry));
   } while (FindNextFileW(search, &found));
