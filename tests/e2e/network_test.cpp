@@ -23,8 +23,8 @@ const std::string kNetworks =
 struct EventRow {
   const char* event;
   int32_t code;
-  intptr_t param1;   // for the byte totals: the bytes sent
-  uintptr_t param2;  // for the byte totals: the bytes received
+  int64_t param1;    // for the byte totals: the bytes sent (past 4 GB, as on a 32-bit host)
+  uint64_t param2;   // for the byte totals: the bytes received
 };
 
 class ModemReportTest : public EndToEndTest, public testing::WithParamInterface<EventRow> {};
