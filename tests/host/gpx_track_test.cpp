@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/gpx_writer.h"
+#include "host/cli/gpx_writer.h"
 #include "sim/nmea_feed.h"
 
 namespace vesk_host {

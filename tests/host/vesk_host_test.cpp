@@ -9,13 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "host/command_parser.h"
-#include "host/command_table.h"
-#include "host/diag_commands.h"
-#include "host/json_output.h"
-#include "host/notification_printer.h"
-#include "host/script_runner.h"
-#include "host/sms_text.h"
+#include "host/cli/json_output.h"
+#include "host/cli/script_runner.h"
+#include "host/commands/command_parser.h"
+#include "host/commands/command_table.h"
+#include "host/commands/diag_commands.h"
+#include "host/kit/notification_printer.h"
+#include "host/kit/sms_text.h"
 #include "platform/calendar.h"
 #include "vesk/notifications.h"
 
@@ -193,14 +193,16 @@ class ScriptTest : public testing::Test {
  protected:
   bool Run(const std::string& script, bool interactive = false) {
     std::istringstream input(script);
-    return RunCommands(input, interactive, session_);
+    RunMode mode;
+    mode.interactive = interactive;
+    return RunCommands(input, mode, session_, console_);
   }
 
   hostkit::RecordingNotificationSink sink_;
   hostkit::RecordingPowerStateSource powerSource_;
   Console console_;
   CommandTable commands_ = BuildCommandTable();
-  HostSession session_{nullptr, sink_, powerSource_, console_, commands_};
+  HostSession session_{nullptr, sink_, powerSource_, commands_};
 };
 
 TEST_F(ScriptTest, EachNotificationSatisfiesOneWaitFor) {
@@ -213,7 +215,7 @@ TEST_F(ScriptTest, EachNotificationSatisfiesOneWaitFor) {
 
 TEST_F(ScriptTest, ErrorsDoNotEndTheSession) {
   sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
-  EXPECT_TRUE(Run("bogus\nwait\nwait-for\nwait-for nothing\nhelp me\n\"open\nwait-for rssi 10000\n"));
+  EXPECT_TRUE(Run("bogus\nwait\nwait-for\nwait-for nothing\nhelp\n\"open\nwait-for rssi 10000\n"));
   EXPECT_EQ(session_.waitCursor, 1u);
 }
 

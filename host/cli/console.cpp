@@ -1,0 +1,31 @@
+#include "host/cli/console.h"
+
+namespace vesk_host {
+
+Console::Console() : start_(std::chrono::steady_clock::now()) {}
+
+void Console::Line(const std::string& text) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+void Console::Error(const std::string& text) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::fflush(stdout);
+  std::fprintf(stderr, "error: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+void Console::Prompt(const std::string& text) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::fputs(text.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+double Console::Elapsed() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+}  // namespace vesk_host

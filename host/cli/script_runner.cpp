@@ -1,0 +1,69 @@
+#include "host/cli/script_runner.h"
+
+#include <string>
+
+#include "host/cli/json_output.h"
+#include "host/cli/line_editor.h"
+#include "host/commands/command_parser.h"
+#include "host/commands/command_table.h"
+
+namespace vesk_host {
+
+namespace {
+
+void Show(const CommandLine& line, const CommandResult& result, const std::string& where, const RunMode& mode,
+          const HostSession& session, Console& console) {
+  if (mode.json) {
+    console.Line(ResultJson(line.name, line.args, result, console.Elapsed()));
+  } else {
+    for (const std::string& text : result.lines) {
+      console.Line(text);
+    }
+  }
+  if (result.status == CommandResult::Status::kFailed && session.commands.Find(line.name) != nullptr) {
+    console.Error(where + line.name + ": " + result.reason);
+  } else if (!result.ok()) {
+    console.Error(where + result.reason);
+  }
+}
+
+}  // namespace
+
+bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session, Console& console) {
+  std::string text;
+  int lineNumber = 0;
+  while (true) {
+    const bool read = mode.interactive && !mode.json ? ReadPromptLine(console, "vesk> ", input, &text)
+                                                     : static_cast<bool>(std::getline(input, text));
+    if (!read) {
+      return true;
+    }
+    ++lineNumber;
+    const std::string where = mode.interactive ? "" : "line " + std::to_string(lineNumber) + ": ";
+    // As in make, a line starting with '-' may fail without ending the script.
+    const std::size_t first = text.find_first_not_of(" \t");
+    const bool mayFail = first != std::string::npos && text[first] == '-';
+    if (mayFail) {
+      text.erase(0, first + 1);
+    }
+    std::string error;
+    const auto line = ParseCommandLine(text, &error);
+    if (!line) {
+      if (!error.empty()) {
+        console.Error(where + error);
+      }
+      continue;
+    }
+    const bool known = session.commands.Find(line->name) != nullptr;
+    const CommandResult result = RunCommand(session, *line);
+    Show(*line, result, where, mode, session, console);
+    if (result.status == CommandResult::Status::kQuit) {
+      return true;
+    }
+    if (result.status == CommandResult::Status::kFailed && known && !mode.interactive && !mayFail) {
+      return false;
+    }
+  }
+}
+
+}  // namespace vesk_host

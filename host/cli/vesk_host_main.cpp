@@ -1,0 +1,160 @@
+// vesk-host: the reference host. Loads the plug-in module, gives it the three host objects, prints
+// every notification as it arrives and runs commands from a script or an interactive prompt.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "host/cli/console.h"
+#include "host/cli/gpx_writer.h"
+#include "host/cli/json_output.h"
+#include "host/cli/script_runner.h"
+#include "host/commands/command_parser.h"
+#include "host/commands/command_table.h"
+#include "host/kit/module_loader.h"
+#include "host/kit/notification_printer.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/stream_trace_log.h"
+#include "platform/process.h"
+#include "vesk/notifications.h"
+
+namespace {
+
+constexpr int kExitFailedScript = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json] [SCRIPT]\n"
+    "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
+    "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
+    "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
+    "                 5 and 6 verbose (default: 6 with --trace, else 3)\n"
+    "  --module PATH  load the module from PATH (default: beside this program, then ../lib, then the\n"
+    "                 loader's search path)\n"
+    "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
+    "  --json         print every notification and command result as one JSON object a line\n"
+    "Type 'help' at the prompt for the commands.\n";
+
+struct Options {
+  std::string script;
+  std::string traceFile;
+  std::optional<int32_t> level;
+  std::string module;
+  std::string gpxFile;
+  bool json = false;
+};
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--trace" && hasValue) {
+      options.traceFile = argv[++i];
+    } else if (arg == "--level" && hasValue) {
+      const auto level = vesk_host::ParseMilliseconds(argv[++i]);
+      if (!level || *level > 100) {
+        return std::nullopt;
+      }
+      options.level = static_cast<int32_t>(*level);
+    } else if (arg == "--module" && hasValue) {
+      options.module = argv[++i];
+    } else if (arg == "--gpx" && hasValue) {
+      options.gpxFile = argv[++i];
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (!arg.starts_with("-") && options.script.empty()) {
+      options.script = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto options = ParseOptions(argc, argv);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  vesk_host::Console console;
+
+  std::FILE* traceStream = stderr;
+  if (!options->traceFile.empty()) {
+    traceStream = std::fopen(options->traceFile.c_str(), "w");
+    if (traceStream == nullptr) {
+      console.Error("cannot write the trace file " + options->traceFile);
+      return kExitUsage;
+    }
+  }
+  std::ifstream script;
+  if (!options->script.empty()) {
+    script.open(options->script);
+    if (!script) {
+      console.Error("cannot read the script " + options->script);
+      return kExitUsage;
+    }
+  }
+
+  // Outlives the module's notification thread, which adds the points.
+  vesk_host::GpxWriter gpx;
+  if (!options->gpxFile.empty()) {
+    std::string error;
+    if (!gpx.Open(options->gpxFile, &error)) {
+      console.Error("cannot write the GPX file " + options->gpxFile + ": " + error);
+      return kExitUsage;
+    }
+  }
+
+  int exitCode = kExitUsage;
+  {
+    vesk_host::StreamTraceLog traceLog(traceStream, options->level.value_or(options->traceFile.empty() ? 3 : 6),
+                                       console.start());
+    hostkit::RecordingNotificationSink sink;
+    sink.SetListener([&console, &gpx, json = options->json](const hostkit::RecordedNotification& notification) {
+      console.Line(json ? vesk_host::NotificationJson(notification, console.Elapsed())
+                        : vesk_host::FormatNotification(notification, console.Elapsed()));
+      if (notification.code == WWAN_NOTIFICATION_GPS_INFO_CHANGED && notification.gps) {
+        if (notification.gps->hasFix != 0) {
+          gpx.AddFix(*notification.gps, notification.utc);
+        } else {
+          gpx.EndSegment();
+        }
+      }
+    });
+    hostkit::RecordingPowerStateSource powerSource;
+
+    vesk_host::ModuleLoader loader;
+    std::string error;
+    ICellularSDK* sdk = nullptr;
+    if (!loader.Load(options->module, &error)) {
+      console.Error("cannot load the module: " + error);
+    } else if ((sdk = loader.constructSDK()(&sink, &traceLog, &powerSource)) == nullptr) {
+      console.Error("ConstructSDK returned no object");
+    } else {
+      const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
+      vesk_host::HostSession session{sdk, sink, powerSource, commands};
+      vesk_host::RunMode mode;
+      mode.json = options->json;
+      mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();
+      const bool completed = vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
+      // The end of a session leaves nothing running: close if still open, then release.
+      if (sdk->IsOpen()) {
+        sdk->Close();
+      }
+      sdk->Release();
+      exitCode = completed ? EXIT_SUCCESS : kExitFailedScript;
+    }
+  }
+  gpx.Close();
+  if (traceStream != stderr) {
+    std::fclose(traceStream);
+  }
+  return exitCode;
+}
