@@ -1,5 +1,7 @@
 #include "host/cli/console.h"
 
+#include "host/cli/stop_request.h"
+
 namespace vesk_host {
 
 Console::Console() : start_(std::chrono::steady_clock::now()) {}
@@ -8,7 +10,9 @@ void Console::Line(const std::string& text) {
   std::lock_guard<std::mutex> lock(lock_);
   std::fputs(text.c_str(), stdout);
   std::fputc('\n', stdout);
-  std::fflush(stdout);
+  if (std::fflush(stdout) != 0) {
+    RequestStop(kBrokenPipeSignal);  // as after Ctrl-C: the session ends as quit ends it
+  }
 }
 
 void Console::Error(const std::string& text) {

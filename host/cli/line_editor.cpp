@@ -14,6 +14,8 @@ namespace vesk_host {
 bool ReadPromptLine(Console& console, const char* prompt, std::istream& input, std::string* line) {
 #if defined(VESK_HAVE_LIBEDIT)
   if (&input == &std::cin && platform::StandardInputIsTerminal()) {
+    // The host's own handlers end the session; libedit's would re-raise Ctrl-C to the process group.
+    rl_catch_signals = 0;
     char* text = readline(prompt);
     if (text == nullptr) {
       return false;

@@ -4,6 +4,7 @@
 
 #include "host/cli/json_output.h"
 #include "host/cli/line_editor.h"
+#include "host/cli/stop_request.h"
 #include "host/commands/command_parser.h"
 #include "host/commands/command_table.h"
 
@@ -32,10 +33,10 @@ void Show(const CommandLine& line, const CommandResult& result, const std::strin
 bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session, Console& console) {
   std::string text;
   int lineNumber = 0;
-  while (true) {
+  while (!StopRequested().load()) {
     const bool read = mode.interactive && !mode.json ? ReadPromptLine(console, "vesk> ", input, &text)
                                                      : static_cast<bool>(std::getline(input, text));
-    if (!read) {
+    if (!read || StopRequested().load()) {
       return true;
     }
     ++lineNumber;
@@ -57,13 +58,14 @@ bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session,
     const bool known = session.commands.Find(line->name) != nullptr;
     const CommandResult result = RunCommand(session, *line);
     Show(*line, result, where, mode, session, console);
-    if (result.status == CommandResult::Status::kQuit) {
+    if (result.status == CommandResult::Status::kQuit || StopRequested().load()) {
       return true;
     }
     if (result.status == CommandResult::Status::kFailed && known && !mode.interactive && !mayFail) {
       return false;
     }
   }
+  return true;
 }
 
 }  // namespace vesk_host

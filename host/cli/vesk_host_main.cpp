@@ -11,6 +11,7 @@
 #include "host/cli/gpx_writer.h"
 #include "host/cli/json_output.h"
 #include "host/cli/script_runner.h"
+#include "host/cli/stop_request.h"
 #include "host/commands/command_parser.h"
 #include "host/commands/command_table.h"
 #include "host/kit/module_loader.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kExitUsage;
   }
+  vesk_host::InstallStopHandlers();
   vesk_host::Console console;
 
   std::FILE* traceStream = stderr;
@@ -140,6 +142,7 @@ int main(int argc, char** argv) {
     } else {
       const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
       vesk_host::HostSession session{sdk, sink, powerSource, commands};
+      session.stopRequested = &vesk_host::StopRequested();
       vesk_host::RunMode mode;
       mode.json = options->json;
       mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();
@@ -149,7 +152,9 @@ int main(int argc, char** argv) {
         sdk->Close();
       }
       sdk->Release();
-      exitCode = completed ? EXIT_SUCCESS : kExitFailedScript;
+      exitCode = vesk_host::StopExitCode() != 0 ? vesk_host::StopExitCode()
+                 : completed                       ? EXIT_SUCCESS
+                                                   : kExitFailedScript;
     }
   }
   gpx.Close();

@@ -1,6 +1,7 @@
 // What the host's commands act on: the module's object and the host objects it was given.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "host/kit/recording_notification_sink.h"
@@ -18,6 +19,8 @@ struct HostSession {
   const CommandTable& commands;
   // wait-for looks for notifications from this index on, so each one satisfies a single wait-for.
   std::size_t waitCursor = 0;
+  // Set when the user asked the host to end (Ctrl-C): waits give up early. May stay null.
+  const std::atomic<bool>* stopRequested = nullptr;
 };
 
 }  // namespace vesk_host

@@ -1,5 +1,7 @@
 // wait, wait-for: pacing a script against time and against the module's notifications.
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -12,8 +14,14 @@ namespace vesk_host {
 namespace {
 
 constexpr uint32_t kDefaultWaitForMs = 10000;
+// How often a wait looks whether the user asked the host to end.
+constexpr std::chrono::milliseconds kStopPoll(50);
 
-CommandResult Wait(HostSession&, const std::vector<std::string>& args) {
+bool Stopping(const HostSession& session) {
+  return session.stopRequested != nullptr && session.stopRequested->load();
+}
+
+CommandResult Wait(HostSession& session, const std::vector<std::string>& args) {
   if (args.size() != 1) {
     return Usage();
   }
@@ -21,7 +29,13 @@ CommandResult Wait(HostSession&, const std::vector<std::string>& args) {
   if (!ms) {
     return Usage();
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(*ms));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*ms);
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    if (Stopping(session)) {
+      return Failed("interrupted");
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, kStopPoll));
+  }
   return Ok();
 }
 
@@ -35,7 +49,15 @@ CommandResult WaitFor(HostSession& session, const std::vector<std::string>& args
     return Usage();
   }
   const std::string name = *NotificationName(*code) != '\0' ? NotificationName(*code) : args[0];
-  const auto found = session.sink.WaitFor(*code, std::chrono::milliseconds(*ms), session.waitCursor);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*ms);
+  std::optional<std::size_t> found;
+  while (!found && !Stopping(session) && std::chrono::steady_clock::now() < end) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    found = session.sink.WaitFor(*code, std::clamp(left, std::chrono::milliseconds(0), kStopPoll), session.waitCursor);
+  }
+  if (!found && Stopping(session)) {
+    return Failed("interrupted");
+  }
   if (!found) {
     return Failed("no " + name + " within " + std::to_string(*ms) + " ms");
   }
