@@ -48,20 +48,17 @@ bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session,
       text.erase(0, first + 1);
     }
     std::string error;
-    const auto line = ParseCommandLine(text, &error);
-    if (!line) {
-      if (!error.empty()) {
-        console.Error(where + error);
-      }
-      continue;
+    const auto parsed = ParseCommandLine(text, &error);
+    if (!parsed && error.empty()) {
+      continue;  // a blank line or a comment
     }
-    const bool known = session.commands.Find(line->name) != nullptr;
-    const CommandResult result = RunCommand(session, *line);
-    Show(*line, result, where, mode, session, console);
+    const CommandLine line = parsed.value_or(CommandLine{});
+    const CommandResult result = parsed ? RunCommand(session, line) : Failed(error);
+    Show(line, result, where, mode, session, console);
     if (result.status == CommandResult::Status::kQuit || StopRequested().load()) {
       return true;
     }
-    if (result.status == CommandResult::Status::kFailed && known && !mode.interactive && !mayFail) {
+    if (!result.ok() && !mode.interactive && !mayFail) {
       return false;
     }
   }

@@ -13,8 +13,9 @@ struct RunMode {
   bool json = false;         // each result as one JSON object, no prompt
 };
 
-// Reads commands line by line until the end of input or quit. Unknown commands and bad arguments get
-// a one-line error and the session goes on. Returns false when a command failed a script.
+// Reads commands line by line until the end of input, quit or a stop request. An error (unknown
+// command, usage, a failed command) is one line on standard error; it ends a script, and false is
+// returned, unless the line starts with '-'. At a prompt the session goes on.
 bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session, Console& console);
 
 }  // namespace vesk_host

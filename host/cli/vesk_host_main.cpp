@@ -2,6 +2,7 @@
 // every notification as it arrives and runs commands from a script or an interactive prompt.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -97,6 +98,11 @@ int main(int argc, char** argv) {
   }
   std::ifstream script;
   if (!options->script.empty()) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(options->script, ignored)) {
+      console.Error("the script " + options->script + " is a folder");
+      return kExitUsage;
+    }
     script.open(options->script);
     if (!script) {
       console.Error("cannot read the script " + options->script);

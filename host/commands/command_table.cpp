@@ -46,6 +46,10 @@ CommandResult RunCommand(HostSession& session, const CommandLine& line) {
   if (command == nullptr) {
     return Failed("unknown command '" + line.name + "' (help lists the commands)");
   }
+  // What a command sets off is waited for after it: older notifications no longer satisfy a wait-for.
+  if (command->name != "wait" && command->name != "wait-for") {
+    session.waitFloor = session.sink.Count();
+  }
   CommandResult result = command->run(session, line.args);
   if (result.status == CommandResult::Status::kUsage) {
     result.reason = "usage: " + UsageOf(*command);

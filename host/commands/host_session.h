@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <map>
 
 #include "host/kit/recording_notification_sink.h"
 #include "host/kit/recording_power_state_source.h"
@@ -17,8 +19,11 @@ struct HostSession {
   hostkit::RecordingNotificationSink& sink;
   hostkit::RecordingPowerStateSource& powerSource;
   const CommandTable& commands;
-  // wait-for looks for notifications from this index on, so each one satisfies a single wait-for.
-  std::size_t waitCursor = 0;
+  // wait-for looks at the notifications from the last command that was not a wait on, and by code
+  // from the one after the last it matched: each satisfies a single wait-for, in whatever order
+  // notifications of different names came.
+  std::size_t waitFloor = 0;
+  std::map<int32_t, std::size_t> waitCursors{};
   // Set when the user asked the host to end (Ctrl-C): waits give up early. May stay null.
   const std::atomic<bool>* stopRequested = nullptr;
 };

@@ -50,10 +50,15 @@ CommandResult WaitFor(HostSession& session, const std::vector<std::string>& args
   }
   const std::string name = *NotificationName(*code) != '\0' ? NotificationName(*code) : args[0];
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*ms);
+  std::size_t& cursor = session.waitCursors[*code];
+  cursor = std::max(cursor, session.waitFloor);
   std::optional<std::size_t> found;
-  while (!found && !Stopping(session) && std::chrono::steady_clock::now() < end) {
+  while (true) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    found = session.sink.WaitFor(*code, std::clamp(left, std::chrono::milliseconds(0), kStopPoll), session.waitCursor);
+    found = session.sink.WaitFor(*code, std::clamp(left, std::chrono::milliseconds(0), kStopPoll), cursor);
+    if (found || Stopping(session) || std::chrono::steady_clock::now() >= end) {
+      break;
+    }
   }
   if (!found && Stopping(session)) {
     return Failed("interrupted");
@@ -61,7 +66,7 @@ CommandResult WaitFor(HostSession& session, const std::vector<std::string>& args
   if (!found) {
     return Failed("no " + name + " within " + std::to_string(*ms) + " ms");
   }
-  session.waitCursor = *found + 1;
+  cursor = *found + 1;
   return Ok({"wait-for: " + name + " arrived"});
 }
 
@@ -70,7 +75,8 @@ CommandResult WaitFor(HostSession& session, const std::vector<std::string>& args
 void AddWaitCommands(CommandTable& table) {
   table.Add({"wait", "MS", "pause for MS milliseconds", Wait});
   table.Add({"wait-for", "NOTIFICATION [MS]",
-             "wait (default 10000 ms) for the next NOTIFICATION not yet waited for, e.g. sdk_closed; "
+             "wait (default 10000 ms) for the first NOTIFICATION since the last other command not yet "
+             "waited for (others may come between), e.g. sdk_closed; "
              "a time-out fails a script",
              WaitFor});
 }
