@@ -1,8 +1,11 @@
 // attach, detach: binding the plug-in to a modem and letting it go.
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "host/commands/command_table.h"
+#include "host/commands/device_list.h"
+#include "platform/device_tree.h"
 #include "platform/text.h"
 
 namespace vesk_host {
@@ -10,6 +13,18 @@ namespace vesk_host {
 namespace {
 
 constexpr char kTurnedOn[] = "--turned-on";
+
+bool DeviceTreeShows(const std::string& instanceId) {
+  const std::unique_ptr<platform::MachineDeviceTree> tree = platform::CreateMachineDeviceTree();
+  for (const ModemListing& modem : ListModems(*tree)) {
+    if (modem.instanceId == instanceId) {
+      return true;
+    }
+  }
+  return false;
+}
+
+CommandResult AttachById(HostSession& session, const std::string& instanceId, bool turnedOn);
 
 CommandResult Attach(HostSession& session, const std::vector<std::string>& args) {
   bool turnedOn = false;
@@ -23,6 +38,13 @@ CommandResult Attach(HostSession& session, const std::vector<std::string>& args)
       return Usage();
     }
   }
+  if (!instanceId.empty() && !DeviceTreeShows(instanceId)) {
+    // The module would retry every few seconds for a modem that may never appear.
+    CommandResult result = AttachById(session, instanceId, turnedOn);
+    result.lines.insert(result.lines.begin(), "attach: warning: the device tree shows no modem '" + instanceId +
+                                                  "' (devices lists them); the module retries until it appears");
+    return result;
+  }
   if (instanceId.empty()) {
     // Without a device tree of this machine to name the modem by, the module connects the first
     // modem that the vendor library finds.
@@ -32,6 +54,10 @@ CommandResult Attach(HostSession& session, const std::vector<std::string>& args)
     IVeskSDK* vesk = session.sdk->GetVeskSDK();
     return Reported("attach", vesk != nullptr && vesk->AttachToCellularDevice(true));
   }
+  return AttachById(session, instanceId, turnedOn);
+}
+
+CommandResult AttachById(HostSession& session, const std::string& instanceId, bool turnedOn) {
   // The module names the modem by the first node of the tree it is given.
   DeviceInfoTree tree;
   DeviceNode node;
@@ -57,8 +83,8 @@ void AddAttachCommands(CommandTable& table) {
   table.Add({"attach", "[INSTANCE-ID] [--turned-on]",
              "attach to the modem with that device instance ID, or to the first modem found; --turned-on "
              "when the modem was just switched on (the attach then starts 7.5 s later)",
-             Attach});
-  table.Add({"detach", "", "detach from the modem", Detach});
+             Attach, Needs::kOpenModule});
+  table.Add({"detach", "", "detach from the modem", Detach, Needs::kOpenModule});
 }
 
 }  // namespace vesk_host

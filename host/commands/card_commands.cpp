@@ -86,7 +86,7 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
 }  // namespace
 
 void AddCardCommands(CommandTable& table) {
-  table.Add({"card", "", "print the modem's card information (identity, network, signal, session)", Card});
+  table.Add({"card", "", "print the modem's card information (identity, network, signal, session)", Card, Needs::kAttachedModem});
 }
 
 }  // namespace vesk_host

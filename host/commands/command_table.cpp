@@ -50,6 +50,9 @@ CommandResult RunCommand(HostSession& session, const CommandLine& line) {
   if (command->name != "wait" && command->name != "wait-for") {
     session.waitFloor = session.sink.Count();
   }
+  if (const std::string missing = MissingFor(session, command->needs); !missing.empty()) {
+    return Failed(missing);
+  }
   CommandResult result = command->run(session, line.args);
   if (result.status == CommandResult::Status::kUsage) {
     result.reason = "usage: " + UsageOf(*command);

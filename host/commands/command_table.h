@@ -12,6 +12,7 @@
 #include "host/commands/command_parser.h"
 #include "host/commands/command_result.h"
 #include "host/commands/host_session.h"
+#include "host/commands/session_state.h"
 
 namespace vesk_host {
 
@@ -20,6 +21,7 @@ struct Command {
   std::string arguments;  // usage, e.g. "NOTIFICATION [MS]"
   std::string help;       // one line
   std::function<CommandResult(HostSession&, const std::vector<std::string>&)> run;
+  Needs needs = Needs::kNothing;
 };
 
 class CommandTable {

@@ -66,7 +66,7 @@ CommandResult Diag(HostSession& session, const std::vector<std::string>& args) {
 
 void AddDiagCommands(CommandTable& table) {
   table.Add({"diag", "CODE [PARAM] | 6 MCC MNC",
-             "run a diagnostic command (PARAM fills the high 16 bits; the result is mostly in the trace)", Diag});
+             "run a diagnostic command (PARAM fills the high 16 bits; the result is mostly in the trace)", Diag, Needs::kOpenModule});
 }
 
 }  // namespace vesk_host

@@ -30,7 +30,7 @@ CommandResult Gps(HostSession& session, const std::vector<std::string>& args) {
 void AddGpsCommands(CommandTable& table) {
   table.Add({"gps", "start|stop|status",
              "start or stop GPS tracking (position changes follow, at most one per 5 s), or show whether it runs",
-             Gps});
+             Gps, Needs::kAttachedModem});
 }
 
 }  // namespace vesk_host

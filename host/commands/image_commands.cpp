@@ -12,6 +12,8 @@ namespace vesk_host {
 
 namespace {
 
+constexpr char kForce[] = "--force";
+
 std::string PathOf(const ImageRecord& image) {
   std::size_t length = 0;
   while (length < kHostTextLength && image.path[length] != u'\0') {
@@ -50,18 +52,25 @@ CommandResult Images(HostSession& session, const std::vector<std::string>& args)
 // store's own path is the library's to choose.
 CommandResult Switch(HostSession& session, const std::vector<std::string>& args) {
   IVeskSDK* vesk = session.sdk->GetVeskSDK();
-  if (args.size() != 1 || args[0].empty() || vesk == nullptr) {
+  const bool force = args.size() == 2 && args[1] == kForce;
+  if ((args.size() != 1 && !force) || args[0].empty() || vesk == nullptr) {
     return Usage();
   }
   std::string path = args[0];
+  bool running = false;
   std::vector<ImageRecord> images;
-  if (path.front() != '/' && vesk->GetImageList(&images)) {
+  if (vesk->GetImageList(&images)) {
     for (const ImageRecord& image : images) {
-      if (EndsWithFolder(PathOf(image), path)) {
+      if (PathOf(image) == path || (path.front() != '/' && EndsWithFolder(PathOf(image), path))) {
         path = PathOf(image);
+        running = image.active;
         break;
       }
     }
+  }
+  // Switching to the running image flashes it again and restarts the modem for nothing.
+  if (running && !force) {
+    return Failed(path + " is the running image (--force switches to it again)");
   }
   const std::u16string wide = platform::Widen(path);
   const bool result = vesk->StartImageSwitchingProcess(wide.c_str());
@@ -71,10 +80,11 @@ CommandResult Switch(HostSession& session, const std::vector<std::string>& args)
 }  // namespace
 
 void AddImageCommands(CommandTable& table) {
-  table.Add({"images", "", "list the modem's firmware images; * marks the running one", Images});
-  table.Add({"switch", "PATH",
-             "switch the modem to the image in folder PATH (or the listed image whose folder ends in PATH)",
-             Switch});
+  table.Add({"images", "", "list the modem's firmware images; * marks the running one", Images, Needs::kAttachedModem});
+  table.Add({"switch", "PATH [--force]",
+             "switch the modem to the image in folder PATH (or the listed image whose folder ends in PATH); "
+             "the running image only with --force",
+             Switch, Needs::kAttachedModem});
 }
 
 }  // namespace vesk_host

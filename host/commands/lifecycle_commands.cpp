@@ -28,7 +28,8 @@ void AddLifecycleCommands(CommandTable& table) {
                  return Usage();
                }
                return Reported("close", session.sdk->Close());
-             }});
+             },
+             Needs::kOpenModule});
   table.Add({"sleep", "", "tell the plug-in that the PC goes to sleep",
              [](HostSession& session, const std::vector<std::string>& args) {
                if (!args.empty()) {

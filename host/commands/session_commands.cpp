@@ -31,8 +31,8 @@ CommandResult Disconnect(HostSession& session, const std::vector<std::string>& a
 void AddSessionCommands(CommandTable& table) {
   table.Add({"connect", "APN [USER [PASSWORD]]",
              "start a data session (connected or disconnected follows; the password is never shown)",
-             Connect});
-  table.Add({"disconnect", "", "stop the data session", Disconnect});
+             Connect, Needs::kAttachedModem});
+  table.Add({"disconnect", "", "stop the data session", Disconnect, Needs::kAttachedModem});
 }
 
 }  // namespace vesk_host

@@ -88,10 +88,10 @@ CommandResult Autoconnect(HostSession& session, const std::vector<std::string>& 
 
 void AddSettingCommands(CommandTable& table) {
   table.Add({"service", "[default|2g|3g|3g-preferred]",
-             "print the radio technology the modem may use, or choose it (kept by the modem)", Service});
+             "print the radio technology the modem may use, or choose it (kept by the modem)", Service, Needs::kAttachedModem});
   table.Add({"autoconnect", "[on APN [USER [PASSWORD]] | off]",
              "print the modem's automatic connection mode, or switch it (the password is never shown)",
-             Autoconnect});
+             Autoconnect, Needs::kAttachedModem});
 }
 
 }  // namespace vesk_host
