@@ -29,7 +29,8 @@ constexpr int kExitFailedScript = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json] [SCRIPT]\n"
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json]\n"
+    "                 [--scenario FILE] [SCRIPT]\n"
     "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
     "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
     "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
@@ -38,6 +39,7 @@ constexpr const char* kUsage =
     "                 loader's search path)\n"
     "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
     "  --json         print every notification and command result as one JSON object a line\n"
+    "  --scenario FILE  load this simulator scenario (examples/*.scn) before the first command\n"
     "Type 'help' at the prompt for the commands.\n";
 
 struct Options {
@@ -46,6 +48,7 @@ struct Options {
   std::optional<int32_t> level;
   std::string module;
   std::string gpxFile;
+  std::string scenario;
   bool json = false;
 };
 
@@ -66,6 +69,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.module = argv[++i];
     } else if (arg == "--gpx" && hasValue) {
       options.gpxFile = argv[++i];
+    } else if (arg == "--scenario" && hasValue) {
+      options.scenario = argv[++i];
     } else if (arg == "--json") {
       options.json = true;
     } else if (!arg.starts_with("-") && options.script.empty()) {
@@ -152,7 +157,16 @@ int main(int argc, char** argv) {
       vesk_host::RunMode mode;
       mode.json = options->json;
       mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();
-      const bool completed = vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
+      bool completed = true;
+      if (!options->scenario.empty()) {
+        const vesk_host::CommandResult loaded =
+            vesk_host::RunCommand(session, vesk_host::CommandLine{"scenario", {options->scenario}});
+        if (!loaded.ok()) {
+          console.Error("--scenario: " + loaded.reason);
+        }
+        completed = loaded.ok();
+      }
+      completed = completed && vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
       // The end of a session leaves nothing running: close if still open, then release.
       if (sdk->IsOpen()) {
         sdk->Close();
