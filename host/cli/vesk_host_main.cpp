@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
       const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
       vesk_host::HostSession session{sdk, sink, powerSource, commands};
       session.stopRequested = &vesk_host::StopRequested();
+      session.traceLog = &traceLog;
       vesk_host::RunMode mode;
       mode.json = options->json;
       mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();

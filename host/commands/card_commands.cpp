@@ -8,6 +8,7 @@
 #include "host/commands/command_table.h"
 #include "platform/text.h"
 #include "vesk/records.h"
+#include "vesk/values.h"
 
 namespace vesk_host {
 
@@ -26,6 +27,49 @@ std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%x", value);
   return text;
+}
+
+struct BitName {
+  uint32_t bit;
+  const char* text;
+};
+
+constexpr BitName kSimBits[] = {
+    {NORMAL_SIM_STATUS_READY, "ready"},
+    {NORMAL_SIM_STATUS_PIN1_LOCK_ENABLED, "PIN lock on"},
+    {NORMAL_SIM_STATUS_PIN1_REQUIRED, "PIN required"},
+    {NORMAL_SIM_STATUS_PUK1_REQUIRED, "PUK required"},
+    {NORMAL_SIM_STATUS_PIN2_LOCK_ENABLED, "PIN2 lock on"},
+    {NORMAL_SIM_STATUS_PIN2_REQUIRED, "PIN2 required"},
+    {NORMAL_SIM_STATUS_PUK2_REQUIRED, "PUK2 required"},
+    {NORMAL_SIM_STATUS_NOT_INITIALIZED, "not initialised"},
+    {NORMAL_SIM_STATUS_OTHER, "other"},
+    {NORMAL_SIM_STATUS_ILLEGAL, "illegal"},
+    {NORMAL_SIM_STATUS_PERMANENTLY_BLOCKED, "permanently blocked"},
+    {NORMAL_SIM_STATUS_UNKNOWN, "unknown"},
+    {NORMAL_SIM_STATUS_NOT_EQUIP, "no SIM"},
+};
+
+// The module's device-state bits (docs/host-guide.md).
+constexpr BitName kDeviceStateBits[] = {
+    {0x1, "not connectable (attach retrying)"},
+    {0x2, "unknown technology"},
+    {0x4, "phone number unavailable"},
+    {0x8, "not activated"},
+    {0x10, "radio off"},
+    {0x20, "session start blocked"},
+};
+
+// "0x6 (PIN lock on, PIN required)"; bits without a name stay in the hex.
+template <std::size_t N>
+std::string Bits(uint32_t value, const BitName (&names)[N]) {
+  std::string words;
+  for (const BitName& name : names) {
+    if ((value & name.bit) != 0) {
+      words += words.empty() ? name.text : std::string(", ") + name.text;
+    }
+  }
+  return Hex(value) + " (" + (words.empty() ? "none" : words) + ")";
 }
 
 std::string Technology(uint32_t technology) {
@@ -76,8 +120,8 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
       {"user name", Text(info->userName)},
       {"bytes sent", Text(info->bytesTransmitted)},
       {"bytes received", Text(info->bytesReceived)},
-      {"SIM status", Hex(info->simStatusBits)},
-      {"device state", Hex(info->deviceStateBits)},
+      {"SIM status", Bits(info->simStatusBits, kSimBits)},
+      {"device state", Bits(info->deviceStateBits, kDeviceStateBits)},
       {"GPS", info->gpsSupported != 0 ? "supported" : "not supported"},
   };
   return Ok(FieldLines("card", fields, "  %-16s: "));

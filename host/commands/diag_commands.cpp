@@ -2,6 +2,7 @@
 #include "host/commands/diag_commands.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,21 +53,39 @@ std::optional<uint32_t> DiagnosticCommandWord(const std::vector<std::string>& ar
 
 namespace {
 
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%x", value);
+  return text;
+}
+
 CommandResult Diag(HostSession& session, const std::vector<std::string>& args) {
   const auto command = DiagnosticCommandWord(args);
   if (!command) {
     return Usage();
   }
+  // The reports are information lines (level 4), below the trace's default level: shown for the call.
+  constexpr int32_t kReportLevel = 4;
+  const int32_t level = session.traceLog != nullptr ? session.traceLog->maxLevel() : kReportLevel;
+  if (level < kReportLevel) {
+    session.traceLog->SetMaxLevel(kReportLevel);
+  }
   const bool result = session.sdk->PerformSpecialDiagnostics(*command);
-  // Most diagnostic commands answer false by design and write their results to the trace.
-  return Ok({std::string("diag: ") + (result ? "true" : "false")});
+  if (level < kReportLevel) {
+    session.traceLog->SetMaxLevel(level);
+  }
+  // Most diagnostic commands answer false by design: their result is what they wrote to the trace.
+  return Ok({"diag: command 0x" + Hex(*command) + " sent; the module answered " + (result ? "true" : "false") +
+             "; its report, if any, is in the trace lines (level 4 and below) written meanwhile"});
 }
 
 }  // namespace
 
 void AddDiagCommands(CommandTable& table) {
   table.Add({"diag", "CODE [PARAM] | 6 MCC MNC",
-             "run a diagnostic command (PARAM fills the high 16 bits; the result is mostly in the trace)", Diag, Needs::kOpenModule});
+             "run a diagnostic command (PARAM fills the high 16 bits); its report goes to the trace, which "
+             "shows information lines (level 4) while it runs",
+             Diag, Needs::kOpenModule});
 }
 
 }  // namespace vesk_host

@@ -8,6 +8,7 @@
 
 #include "host/kit/recording_notification_sink.h"
 #include "host/kit/recording_power_state_source.h"
+#include "host/kit/stream_trace_log.h"
 #include "vesk/host_interfaces.h"
 
 namespace vesk_host {
@@ -26,6 +27,8 @@ struct HostSession {
   std::map<int32_t, std::size_t> waitCursors{};
   // Set when the user asked the host to end (Ctrl-C): waits give up early. May stay null.
   const std::atomic<bool>* stopRequested = nullptr;
+  // The trace the user sees, when it is a StreamTraceLog: diag shows its report lines there. May be null.
+  StreamTraceLog* traceLog = nullptr;
 };
 
 }  // namespace vesk_host

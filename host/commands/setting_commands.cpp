@@ -22,19 +22,20 @@ constexpr Name kSelectionWords[] = {
     {NORMAL_SERVICESELECTION_3G_Preferred, "3g-preferred"},
 };
 
+// Printed in the words the user types; the two values nobody types in words of their own.
 constexpr Name kSelectionTexts[] = {
-    {NORMAL_SERVICESELECTION_Not_Supported, "NORMAL_SERVICESELECTION_Not_Supported"},
-    {NORMAL_SERVICESELECTION_Default, "NORMAL_SERVICESELECTION_Default"},
-    {NORMAL_SERVICESELECTION_2G_ONLY, "NORMAL_SERVICESELECTION_2G_ONLY"},
-    {NORMAL_SERVICESELECTION_3G_ONLY, "NORMAL_SERVICESELECTION_3G_ONLY"},
-    {NORMAL_SERVICESELECTION_3G_Preferred, "NORMAL_SERVICESELECTION_3G_Preferred"},
+    {NORMAL_SERVICESELECTION_Not_Supported, "not supported"},
+    {NORMAL_SERVICESELECTION_Default, "default"},
+    {NORMAL_SERVICESELECTION_2G_ONLY, "2g"},
+    {NORMAL_SERVICESELECTION_3G_ONLY, "3g"},
+    {NORMAL_SERVICESELECTION_3G_Preferred, "3g-preferred"},
 };
 
 constexpr Name kAutoconnectTexts[] = {
-    {NORMAL_AUTOCONNECT_Disabled, "NORMAL_AUTOCONNECT_Disabled"},
-    {NORMAL_AUTOCONNECT_Enabled, "NORMAL_AUTOCONNECT_Enabled"},
-    {NORMAL_AUTOCONNECT_Unsupported, "NORMAL_AUTOCONNECT_Unsupported"},
-    {NORMAL_AUTOCONNECT_Unknown, "NORMAL_AUTOCONNECT_Unknown"},
+    {NORMAL_AUTOCONNECT_Disabled, "off"},
+    {NORMAL_AUTOCONNECT_Enabled, "on"},
+    {NORMAL_AUTOCONNECT_Unsupported, "not supported"},
+    {NORMAL_AUTOCONNECT_Unknown, "unknown"},
 };
 
 template <std::size_t N>
@@ -59,7 +60,13 @@ CommandResult Service(HostSession& session, const std::vector<std::string>& args
   }
   for (const Name& word : kSelectionWords) {
     if (args[0] == word.text) {
-      return Reported("service", session.sdk->SetCellularServiceSelection(word.value));
+      CommandResult result = Reported("service", session.sdk->SetCellularServiceSelection(word.value));
+      // The modem may keep another value than the one asked for (it treats 3g-preferred as automatic).
+      int32_t kept = word.value;
+      if (result.ok() && session.sdk->GetCellularServiceSelection(&kept) && kept != word.value) {
+        result.lines.push_back("service: the modem keeps it as " + TextOf(kSelectionTexts, kept));
+      }
+      return result;
     }
   }
   return Usage();

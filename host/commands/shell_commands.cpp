@@ -28,6 +28,9 @@ void AddShellCommands(CommandTable& table) {
                  std::snprintf(line, sizeof(line), "  %-28s %s", usage.c_str(), command.help.c_str());
                  lines.push_back(line);
                }
+               lines.push_back("Notification lines: [SECONDS SINCE START] NAME and its values.");
+               lines.push_back("Trace lines (standard error, or --trace FILE): [SECONDS] CATEGORY/LEVEL TEXT; levels");
+               lines.push_back("  2 errors, 3 warnings, 4 information, 5 and 6 verbose (--level N keeps N and below).");
                return Ok(std::move(lines));
              }});
   table.Add({"quit", "", "close the plug-in if open, release it and end",

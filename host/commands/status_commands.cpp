@@ -98,7 +98,7 @@ std::string SessionText(const HostSession& session, const CellularCardInfo& info
 }
 
 std::string SelectionText(ICellularSDK& sdk) {
-  static const char* const kNames[] = {"not supported", "default", "2G only", "3G only", "3G preferred"};
+  static const char* const kNames[] = {"not supported", "default", "2g", "3g", "3g-preferred"};
   int32_t selection = NORMAL_SERVICESELECTION_Not_Supported;
   if (!sdk.GetCellularServiceSelection(&selection)) {
     return "unavailable";
@@ -151,7 +151,8 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
       {"home network", Network(Text(info->homeNetworkName), Text(info->homeNetworkCode))},
       {"serving network", Network(Text(info->servingNetworkName), Text(info->servingNetworkCode))},
       {"roaming", roaming ? RoamingText(roaming->param1) : "-"},
-      {"signal", dbm.empty() ? "-" : dbm + " dBm, " + OrDash(percent) + "%"},
+      // 0 dBm is no measurement: a real signal is well below it.
+      {"signal", dbm.empty() || dbm == "0" ? "-" : dbm + " dBm, " + OrDash(percent) + "%"},
       {"service", service ? ServiceTypeText(service->param1) : "-"},
       {"session", SessionText(session, *info)},
       {"autoconnect", AutoconnectText(*session.sdk)},

@@ -10,7 +10,7 @@ StreamTraceLog::StreamTraceLog(std::FILE* stream, int32_t maxLevel, std::chrono:
     : stream_(stream), maxLevel_(maxLevel), start_(start) {}
 
 void StreamTraceLog::TraceA(int32_t category, int32_t level, const char* format, ...) {
-  if (level > maxLevel_) {
+  if (level > maxLevel_.load()) {
     return;
   }
   va_list args;
@@ -21,7 +21,7 @@ void StreamTraceLog::TraceA(int32_t category, int32_t level, const char* format,
 }
 
 void StreamTraceLog::TraceW(int32_t category, int32_t level, const char16_t* format, ...) {
-  if (level > maxLevel_) {
+  if (level > maxLevel_.load()) {
     return;
   }
   va_list args;

@@ -2,6 +2,7 @@
 // standard error, keeping only lines at or below a level (2 errors ... 6 most verbose).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,10 @@ class StreamTraceLog : public IHostTraceLog {
   StreamTraceLog(const StreamTraceLog&) = delete;
   StreamTraceLog& operator=(const StreamTraceLog&) = delete;
 
+  // The level can change while the module traces: a command may show more for a moment.
+  int32_t maxLevel() const { return maxLevel_.load(); }
+  void SetMaxLevel(int32_t maxLevel) { maxLevel_.store(maxLevel); }
+
   void TraceA(int32_t category, int32_t level, const char* format, ...) override;
   void TraceW(int32_t category, int32_t level, const char16_t* format, ...) override;
 
@@ -29,7 +34,7 @@ class StreamTraceLog : public IHostTraceLog {
 
   std::mutex lock_;
   std::FILE* const stream_;
-  const int32_t maxLevel_;
+  std::atomic<int32_t> maxLevel_;
   const std::chrono::steady_clock::time_point start_;
 };
 

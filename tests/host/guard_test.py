@@ -1,4 +1,4 @@
-"""vesk-host guarding the user, one script through --json: each row a line, whether it succeeds and a
+"""vesk-host guarding the user and saying what happened, one script through --json: each row a line, whether it succeeds and a
 text its reason or output holds. Usage: guard_test.py VESK_HOST WORK_DIR"""
 import json
 import os
@@ -21,6 +21,10 @@ rows = [
     ("unlock 1234", True, "unlock: ok"),
     ("wait-for ready_to_connect 10000", True, ""),
     ("unlock 9999", True, "the SIM is ready and needs no PIN"),
+    ("card", True, "0x3 (ready, PIN lock on)"),
+    ("service 3g-preferred", True, "service: the modem keeps it as default"),
+    ("service", True, "service: default"),
+    ("diag 50000", True, "the module answered false"),
     ("switch tessary-umts", False, "is the running image (--force"),
     ("close", True, "close: ok"),
     ("close", False, "the module is not open"),
