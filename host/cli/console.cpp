@@ -2,12 +2,34 @@
 
 #include "host/cli/stop_request.h"
 
+#include <utility>
+
 namespace vesk_host {
 
 Console::Console() : start_(std::chrono::steady_clock::now()) {}
 
 void Console::Line(const std::string& text) {
   std::lock_guard<std::mutex> lock(lock_);
+  if (wake_) {
+    held_.push_back(text);
+    wake_();
+    return;
+  }
+  Write(text);
+}
+
+void Console::HoldLines(std::function<void()> wake) {
+  std::lock_guard<std::mutex> lock(lock_);
+  wake_ = std::move(wake);
+}
+
+std::vector<std::string> Console::ReleaseLines() {
+  std::lock_guard<std::mutex> lock(lock_);
+  wake_ = nullptr;
+  return std::move(held_);
+}
+
+void Console::Write(const std::string& text) {
   std::fputs(text.c_str(), stdout);
   std::fputc('\n', stdout);
   if (std::fflush(stdout) != 0) {

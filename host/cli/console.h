@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace vesk_host {
 
@@ -22,12 +24,21 @@ class Console {
   // The prompt of an interactive session, without a line break.
   void Prompt(const std::string& text);
 
+  // While the user edits a line at the prompt, lines are held back instead of printed (they would cut
+  // through the half-typed line) and wake is called; the line editor prints them above the prompt.
+  void HoldLines(std::function<void()> wake);
+  std::vector<std::string> ReleaseLines();  // the lines held so far; holding ends
+
   // Seconds since the host started, for time stamps.
   double Elapsed() const;
   std::chrono::steady_clock::time_point start() const { return start_; }
 
  private:
+  void Write(const std::string& text);
+
   std::mutex lock_;
+  std::function<void()> wake_;
+  std::vector<std::string> held_;
   const std::chrono::steady_clock::time_point start_;
 };
 

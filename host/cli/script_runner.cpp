@@ -1,6 +1,8 @@
 #include "host/cli/script_runner.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/cli/json_output.h"
 #include "host/cli/line_editor.h"
@@ -31,6 +33,11 @@ void Show(const CommandLine& line, const CommandResult& result, const std::strin
 }  // namespace
 
 bool RunCommands(std::istream& input, const RunMode& mode, HostSession& session, Console& console) {
+  std::vector<std::string> names;
+  for (const Command& command : session.commands.commands()) {
+    names.push_back(command.name);
+  }
+  SetCompletionWords(std::move(names));
   std::string text;
   int lineNumber = 0;
   while (!StopRequested().load()) {

@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
     "  --json         print every notification and command result as one JSON object a line\n"
     "  --scenario FILE  load this simulator scenario (examples/*.scn) before the first command\n"
+    "  --help         print this and end;  --version  print the version and end\n"
     "Type 'help' at the prompt for the commands.\n";
 
 struct Options {
@@ -50,33 +51,51 @@ struct Options {
   std::string gpxFile;
   std::string scenario;
   bool json = false;
+  bool help = false;
+  bool version = false;
 };
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
+// The options, or nothing with the reason in *error, naming the option or value at fault.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--trace" && hasValue) {
+    const bool takesValue = arg == "--trace" || arg == "--level" || arg == "--module" || arg == "--gpx" ||
+                            arg == "--scenario";
+    if (takesValue && i + 1 >= argc) {
+      *error = "option " + arg + " needs a value";
+      return std::nullopt;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--trace") {
       options.traceFile = argv[++i];
-    } else if (arg == "--level" && hasValue) {
-      const auto level = vesk_host::ParseMilliseconds(argv[++i]);
+    } else if (arg == "--level") {
+      const std::string value = argv[++i];
+      const auto level = vesk_host::ParseMilliseconds(value);
       if (!level || *level > 100) {
+        *error = "--level takes a number from 0 to 100, not '" + value + "'";
         return std::nullopt;
       }
       options.level = static_cast<int32_t>(*level);
-    } else if (arg == "--module" && hasValue) {
+    } else if (arg == "--module") {
       options.module = argv[++i];
-    } else if (arg == "--gpx" && hasValue) {
+    } else if (arg == "--gpx") {
       options.gpxFile = argv[++i];
-    } else if (arg == "--scenario" && hasValue) {
+    } else if (arg == "--scenario") {
       options.scenario = argv[++i];
     } else if (arg == "--json") {
       options.json = true;
-    } else if (!arg.starts_with("-") && options.script.empty()) {
-      options.script = arg;
-    } else {
+    } else if (arg.starts_with("-")) {
+      *error = "unknown option " + arg;
       return std::nullopt;
+    } else if (!options.script.empty()) {
+      *error = "one script only, not also " + arg;
+      return std::nullopt;
+    } else {
+      options.script = arg;
     }
   }
   return options;
@@ -85,10 +104,19 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = ParseOptions(argc, argv);
+  std::string optionError;
+  const auto options = ParseOptions(argc, argv, &optionError);
   if (!options) {
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "vesk-host: %s\n%s", optionError.c_str(), kUsage);
     return kExitUsage;
+  }
+  if (options->help) {
+    std::fputs(kUsage, stdout);
+    return EXIT_SUCCESS;
+  }
+  if (options->version) {
+    std::puts("vesk-host " VESK_VERSION);
+    return EXIT_SUCCESS;
   }
   vesk_host::InstallStopHandlers();
   vesk_host::Console console;
