@@ -122,7 +122,8 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
       {"bytes received", Text(info->bytesReceived)},
       {"SIM status", Bits(info->simStatusBits, kSimBits)},
       {"device state", Bits(info->deviceStateBits, kDeviceStateBits)},
-      {"GPS", info->gpsSupported != 0 ? "supported" : "not supported"},
+      // The module reports support from an NMEA port in the device tree; the library may send fixes anyway.
+      {"GPS", info->gpsSupported != 0 ? "supported" : "no NMEA port in the device tree (fixes may still arrive)"},
   };
   return Ok(FieldLines("card", fields, "  %-16s: "));
 }

@@ -158,7 +158,7 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
       {"autoconnect", AutoconnectText(*session.sdk)},
       {"service selection", SelectionText(*session.sdk)},
       {"GPS", std::string(session.sdk->IsGPSTrackingActive() ? "tracking" : "not tracking") +
-                  (info->gpsSupported == 0 ? " (no GPS reported)" : "")},
+                  (info->gpsSupported == 0 ? " (no NMEA port in the device tree)" : "")},
       {"images", ImagesText(*session.sdk)},
   };
   return Ok(FieldLines("status", fields, "  %-17s : "));
