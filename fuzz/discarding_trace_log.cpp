@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "host/formatter.h"
+#include "host/kit/formatter.h"
 
 void DiscardingTraceLog::TraceA(int32_t, int32_t, const char* format, ...) {
   va_list args;

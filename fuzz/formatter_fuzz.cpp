@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/formatter.h"
+#include "host/kit/formatter.h"
 
 namespace {
 

@@ -17,17 +17,17 @@
 #include <vector>
 
 #include "device/vesk_sdk.h"
-#include "host/recording_notification_sink.h"
-#include "host/recording_power_state_source.h"
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/recording_trace_log.h"
 #include "netutil/device_info_helper.h"
 #include "platform/clock.h"
 #include "platform/composite_modem_tree.h"
 #include "platform/device_tree.h"
 #include "platform/text.h"
-#include "tests/device/failing_allocation.h"
 #include "soak/notification_order.h"
 #include "soak/simulator_control.h"
+#include "tests/device/failing_allocation.h"
 #include "trace/trace.h"
 #include "vesk/notifications.h"
 

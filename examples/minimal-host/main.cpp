@@ -5,10 +5,12 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "vesk/host_interfaces.h"
@@ -57,16 +59,112 @@ class Sink : public IHostNotificationSink {
   std::deque<std::pair<int32_t, uintptr_t>> queue_;
 };
 
-// Trace lines come from any thread. A real host formats them (Windows printf rules) into its log;
-// this one shows the formats of errors only.
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8(const char16_t* text) {
+  std::string out;
+  for (; text != nullptr && *text != 0; ++text) {
+    char32_t c = *text;
+    if (c >= 0xD800 && c <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (*++text - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+      out += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+              static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+      out += {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+              static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+  }
+  return out;
+}
+
+// Formats a trace line by the Windows printf rules the module follows: %d and %ld read 32 bits,
+// %lld and %I64d 64, %ws, %ls and %S (and %s in a wide format) a const char16_t*.
+std::string Format(const std::string& format, bool wide, va_list args) {
+  std::string out;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') {
+      out += format[i];
+      continue;
+    }
+    std::string spec = "%";
+    while (++i < format.size() && std::string_view("-+ #0123456789.*").find(format[i]) != std::string_view::npos) {
+      spec += format[i] == '*' ? std::to_string(va_arg(args, int)) : std::string(1, format[i]);
+    }
+    bool is64 = false;
+    bool wideArg = wide;
+    for (; i < format.size(); ++i) {
+      if (format.compare(i, 3, "I64") == 0 || format.compare(i, 2, "ll") == 0) {
+        is64 = true;
+        i += format[i] == 'I' ? 2 : 1;
+      } else if (format[i] == 'w' || format[i] == 'l') {
+        wideArg = true;  // %ls, %ws; before an integer conversion, l keeps it 32 bits
+      } else if (format[i] == 'h') {
+        wideArg = false;
+      } else {
+        break;
+      }
+    }
+    if (i >= format.size()) {
+      break;
+    }
+    const char conversion = format[i];
+    char piece[512];
+    if (conversion == 's' || conversion == 'S') {
+      const std::string text = wideArg || conversion == 'S' ? Utf8(va_arg(args, const char16_t*))
+                                                            : std::string(va_arg(args, const char*));
+      std::snprintf(piece, sizeof piece, (spec + "s").c_str(), text.c_str());
+    } else if (std::string_view("diuxXoc").find(conversion) != std::string_view::npos) {
+      if (is64) {
+        std::snprintf(piece, sizeof piece, (spec + "ll" + conversion).c_str(), va_arg(args, long long));
+      } else {
+        std::snprintf(piece, sizeof piece, (spec + conversion).c_str(), va_arg(args, int));
+      }
+    } else if (std::string_view("feEgGaA").find(conversion) != std::string_view::npos) {
+      std::snprintf(piece, sizeof piece, (spec + conversion).c_str(), va_arg(args, double));
+    } else if (conversion == 'p') {
+      std::snprintf(piece, sizeof piece, "%p", va_arg(args, void*));
+    } else {
+      std::snprintf(piece, sizeof piece, "%c", conversion);  // %% and what is not a conversion
+    }
+    out += piece;
+  }
+  return out;
+}
+
+// Trace lines come from any thread. A real host formats them into its log; this one shows errors.
 class TraceLog : public IHostTraceLog {
  public:
   void TraceA(int32_t, int32_t level, const char* format, ...) override {
     if (level <= 2) {
-      std::fprintf(stderr, "module error: %s\n", format);
+      va_list args;
+      va_start(args, format);
+      Write(Format(format, false, args));
+      va_end(args);
     }
   }
-  void TraceW(int32_t, int32_t, const char16_t*, ...) override {}
+  void TraceW(int32_t, int32_t level, const char16_t* format, ...) override {
+    if (level <= 2) {
+      va_list args;
+      va_start(args, format);
+      Write(Format(Utf8(format), true, args));
+      va_end(args);
+    }
+  }
+
+ private:
+  void Write(const std::string& line) {
+    std::lock_guard<std::mutex> lock(lock_);
+    std::fprintf(stderr, "module error: %s\n", line.c_str());
+  }
+
+  std::mutex lock_;
 };
 
 // The host tells the registered observer when the PC sleeps and wakes; this one never sleeps.

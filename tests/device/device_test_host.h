@@ -6,9 +6,9 @@
 #include <chrono>
 
 #include "device/vesk_sdk.h"
-#include "host/recording_notification_sink.h"
-#include "host/recording_power_state_source.h"
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/recording_trace_log.h"
 #include "platform/clock.h"
 
 namespace device_test {

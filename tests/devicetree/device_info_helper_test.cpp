@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 #include "platform/composite_modem_tree.h"
 #include "platform/in_memory_device_tree.h"
 #include "platform/text.h"

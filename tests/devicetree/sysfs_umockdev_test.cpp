@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "host/device_list.h"
-#include "host/recording_trace_log.h"
+#include "host/commands/device_list.h"
+#include "host/kit/recording_trace_log.h"
 #include "netutil/device_info_helper.h"
 #include "platform/posix/sysfs_device_tree.h"
 #include "platform/text.h"

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "device/vesk_sdk.h"
-#include "host/recording_notification_sink.h"
-#include "host/recording_power_state_source.h"
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/recording_trace_log.h"
 #include "platform/composite_modem_tree.h"
 #include "platform/dynamic_library.h"
 

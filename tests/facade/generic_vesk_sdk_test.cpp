@@ -10,7 +10,7 @@
 #include <future>
 #include <thread>
 
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 #include "tests/facade/fake_generation.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "facade/vesk_1k_sdk.h"
 #include "facade/vesk_2k_sdk.h"
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 #include "platform/dynamic_library.h"
 
 namespace {

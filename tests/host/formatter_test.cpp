@@ -1,4 +1,4 @@
-#include "host/formatter.h"
+#include "host/kit/formatter.h"
 
 #include <gtest/gtest.h>
 

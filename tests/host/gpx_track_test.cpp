@@ -1,7 +1,14 @@
 // The GPX track file: the writer's documents validate against the GPX 1.1 schema, and vesk-host with
-// --gpx writes every fix the simulated receiver sent, closing the file on quit and at the end of a script.
+// --gpx writes every fix the simulated receiver sent, closing the file on quit, at the end of a script
+// and when a signal or a closed output pipe ends the host.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
 
 #include <chrono>
 #include <cmath>
@@ -15,7 +22,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/gpx_writer.h"
+#include "host/cli/gpx_writer.h"
 #include "sim/nmea_feed.h"
 
 namespace vesk_host {
@@ -142,6 +149,89 @@ TEST_P(HostGpxTest, TheTrackFileHoldsEveryFixTheReceiverSent) {
 INSTANTIATE_TEST_SUITE_P(Scripts, HostGpxTest,
                          testing::Values(ScriptRow{"QuitWhileTracking", VESK_TEST_DIR "/gps_quit.vsh"},
                                          ScriptRow{"Tour", VESK_EXAMPLES_DIR "/tour.vsh"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Ctrl-C in a wait, SIGTERM at the prompt and a reader that goes away (vesk-host | head) end the host as
+// quit does: the track closed and valid, the simulator's temporary folder removed.
+struct StopRow {
+  const char* label;
+  int signal;  // SIGPIPE: the reader of standard output closes its end instead
+  bool atPrompt;
+};
+
+class HostStopTest : public testing::TestWithParam<StopRow> {};
+
+TEST_P(HostStopTest, EndsAsQuitDoes) {
+  const std::string base = testing::TempDir() + GetParam().label + "-" + std::to_string(getpid());
+  const std::string gpxPath = base + ".gpx";
+  const std::string outputPath = base + ".out";
+  const std::string tempPath = base + "-tmp";
+  const std::string script = VESK_TEST_DIR "/gps_then_wait.vsh";
+  ASSERT_TRUE(std::filesystem::create_directory(tempPath));
+  int input[2];
+  int output[2];
+  ASSERT_EQ(pipe(input), 0);
+  ASSERT_EQ(pipe(output), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setenv("TMPDIR", tempPath.c_str(), 1);
+    const int file = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(input[0], 0);
+    dup2(GetParam().signal == SIGPIPE ? output[1] : file, 1);
+    dup2(file, 2);
+    for (const int fd : {input[0], input[1], output[0], output[1], file}) {
+      close(fd);
+    }
+    if (GetParam().atPrompt) {
+      execl(VESK_HOST, VESK_HOST, "--gpx", gpxPath.c_str(), static_cast<char*>(nullptr));
+    } else {
+      execl(VESK_HOST, VESK_HOST, "--gpx", gpxPath.c_str(), script.c_str(), static_cast<char*>(nullptr));
+    }
+    _exit(127);
+  }
+  close(input[0]);
+  close(output[1]);
+  if (GetParam().atPrompt) {
+    // Every line but the wait, and standard input left open: the host waits at its prompt.
+    std::string commands = ReadFile(script);
+    commands.erase(commands.rfind("wait "));
+    ASSERT_EQ(write(input[1], commands.data(), commands.size()), static_cast<ssize_t>(commands.size()));
+  }
+  const std::string kFix = "WWAN_NOTIFICATION_GPS_INFO_CHANGED fix ";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  if (GetParam().signal == SIGPIPE) {
+    std::string seen;
+    char buffer[4096];
+    ssize_t got = 0;
+    while (CountOf(seen, kFix) < 2 && (got = read(output[0], buffer, sizeof buffer)) > 0) {
+      seen.append(buffer, static_cast<size_t>(got));
+    }
+  } else {
+    while (CountOf(ReadFile(outputPath), kFix) < 2 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, GetParam().signal);
+  }
+  close(output[0]);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  close(input[1]);
+  ASSERT_TRUE(WIFEXITED(status)) << ReadFile(outputPath);
+  EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal) << ReadFile(outputPath);
+  EXPECT_EQ(ValidateGpx(gpxPath), 0) << ReadFile(gpxPath);
+  EXPECT_GE(TrackPoints(ReadFile(gpxPath)).size(), 2u);
+  EXPECT_TRUE(std::filesystem::is_empty(tempPath)) << "the simulator's temporary folder is left";
+  std::filesystem::remove_all(tempPath);
+  std::remove(gpxPath.c_str());
+  std::remove(outputPath.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, HostStopTest,
+                         testing::Values(StopRow{"InterruptInAWait", SIGINT, false},
+                                         StopRow{"TerminateAtThePrompt", SIGTERM, true},
+                                         StopRow{"ReaderGone", SIGPIPE, false}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

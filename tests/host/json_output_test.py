@@ -12,7 +12,7 @@ PIN, PASSWORD = "1234", "s3cr3t-pw"
 os.makedirs(work, exist_ok=True)
 script = os.path.join(work, "tour-with-secrets.vsh")
 with open(tour) as source, open(script, "w") as out:
-    out.write(source.read() + f"connect internet.test user {PASSWORD}\nautoconnect on apn user {PASSWORD}\n")
+    out.write(source.read() + f"-connect internet.test user {PASSWORD}\n-autoconnect on apn user {PASSWORD}\n")
 
 # A cross build's host runs through its emulator (Wine).
 emulator = [os.environ["VESK_HOST_EMULATOR"]] if os.environ.get("VESK_HOST_EMULATOR") else []

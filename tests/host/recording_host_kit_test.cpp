@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 
 namespace hostkit {
 namespace {

@@ -9,13 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "host/command_parser.h"
-#include "host/command_table.h"
-#include "host/diag_commands.h"
-#include "host/json_output.h"
-#include "host/notification_printer.h"
-#include "host/script_runner.h"
-#include "host/sms_text.h"
+#include "host/cli/json_output.h"
+#include "host/cli/script_runner.h"
+#include "host/commands/command_parser.h"
+#include "host/commands/command_table.h"
+#include "host/commands/diag_commands.h"
+#include "host/kit/notification_printer.h"
+#include "host/kit/sms_text.h"
 #include "platform/calendar.h"
 #include "vesk/notifications.h"
 
@@ -191,35 +191,66 @@ INSTANTIATE_TEST_SUITE_P(
 // Scripts that never touch the module: parsing, waiting and the session's error handling.
 class ScriptTest : public testing::Test {
  protected:
-  bool Run(const std::string& script, bool interactive = false) {
+  bool Run(const std::string& script, bool interactive = false, bool json = false) {
     std::istringstream input(script);
-    return RunCommands(input, interactive, session_);
+    RunMode mode;
+    mode.interactive = interactive;
+    mode.json = json;
+    return RunCommands(input, mode, session_, console_);
   }
 
   hostkit::RecordingNotificationSink sink_;
   hostkit::RecordingPowerStateSource powerSource_;
   Console console_;
   CommandTable commands_ = BuildCommandTable();
-  HostSession session_{nullptr, sink_, powerSource_, console_, commands_};
+  HostSession session_{nullptr, sink_, powerSource_, commands_};
 };
 
-TEST_F(ScriptTest, EachNotificationSatisfiesOneWaitFor) {
+TEST_F(ScriptTest, WaitForTakesTheFirstOfItsNameSinceTheLastCommandNotYetWaitedFor) {
+  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
   sink_.OnNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
-  EXPECT_TRUE(Run("wait-for sdk_closed 10000\n"));
-  EXPECT_FALSE(Run("wait-for sdk_closed 20\nhelp\n"));
+  EXPECT_TRUE(Run("wait-for sdk_closed 10000\nwait-for rssi 10000\n"));
+  EXPECT_FALSE(Run("wait-for sdk_closed 20\n"));
+  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
+  EXPECT_FALSE(Run("help\nwait-for rssi 20\n"));  // it came before help
   sink_.OnNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
   EXPECT_TRUE(Run("wait-for 6 10000\n"));
 }
 
-TEST_F(ScriptTest, ErrorsDoNotEndTheSession) {
-  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
-  EXPECT_TRUE(Run("bogus\nwait\nwait-for\nwait-for nothing\nhelp me\n\"open\nwait-for rssi 10000\n"));
-  EXPECT_EQ(session_.waitCursor, 1u);
+struct ErrorCase {
+  const char* script;
+  bool interactive;
+  bool completes;
+};
+
+class ScriptErrorTest : public ScriptTest, public testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(ScriptErrorTest, AnErrorEndsOnlyAScriptAndOnlyWithoutADash) {
+  EXPECT_EQ(Run(GetParam().script, GetParam().interactive), GetParam().completes) << GetParam().script;
 }
 
-TEST_F(ScriptTest, TimeOutEndsOnlyAScript) {
-  EXPECT_TRUE(Run("wait-for sdk_closed 1\nquit\nwait-for sdk_closed 1\n", true));
-  EXPECT_FALSE(Run("wait-for sdk_closed 1\nquit\n", false));
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ScriptErrorTest,
+    testing::Values(ErrorCase{"bogus\nhelp\n", false, false}, ErrorCase{"wait\n", false, false},
+                    ErrorCase{"\"open\n", false, false}, ErrorCase{"help me\n", false, false},
+                    ErrorCase{"wait-for sdk_closed 1\nquit\n", false, false},
+                    ErrorCase{" -bogus\n-wait\n-wait-for sdk_closed 1\n-\"open\nhelp\n", false, true},
+                    ErrorCase{"bogus\nwait\nwait-for sdk_closed 1\nquit\nwait-for sdk_closed 1\n", true, true}));
+
+TEST_F(ScriptTest, EveryLineGivesOneJsonResultWithItsReason) {
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(Run("-bogus\n-wait x\n-wait-for rssi 1\nhelp wait\n", false, true));
+  std::istringstream output(testing::internal::GetCapturedStdout());
+  const char* const expected[] = {"\"ok\":false,\"status\":\"failed\",\"reason\":\"unknown command 'bogus'",
+                                  "\"ok\":false,\"status\":\"usage\",\"reason\":\"usage: wait MS\"",
+                                  "\"ok\":false,\"status\":\"failed\",\"reason\":\"no WWAN_NOTIFICATION_RSSI within 1 ms\"",
+                                  "\"ok\":true,\"status\":\"ok\",\"reason\":\"\""};
+  std::string line;
+  for (const char* result : expected) {
+    ASSERT_TRUE(std::getline(output, line));
+    EXPECT_NE(line.find(result), std::string::npos) << line;
+  }
+  EXPECT_FALSE(std::getline(output, line)) << line;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "host/recording_notification_sink.h"
-#include "host/recording_power_state_source.h"
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/recording_trace_log.h"
 #include "platform/clock.h"
 #include "plugin/cellular_sdk.h"
 #include "vesk/notifications.h"

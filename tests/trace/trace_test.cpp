@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "host/recording_trace_log.h"
+#include "host/kit/recording_trace_log.h"
 #include "trace/trace.h"
 
 namespace {

@@ -1,0 +1,214 @@
+// vesk-host: the reference host. Loads the plug-in module, gives it the three host objects, prints
+// every notification as it arrives and runs commands from a script or an interactive prompt.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "host/cli/console.h"
+#include "host/cli/gpx_writer.h"
+#include "host/cli/json_output.h"
+#include "host/cli/script_runner.h"
+#include "host/cli/stop_request.h"
+#include "host/commands/command_parser.h"
+#include "host/commands/command_table.h"
+#include "host/kit/module_loader.h"
+#include "host/kit/notification_printer.h"
+#include "host/kit/recording_notification_sink.h"
+#include "host/kit/recording_power_state_source.h"
+#include "host/kit/stream_trace_log.h"
+#include "platform/process.h"
+#include "vesk/notifications.h"
+
+namespace {
+
+constexpr int kExitFailedScript = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json]\n"
+    "                 [--scenario FILE] [SCRIPT]\n"
+    "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
+    "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
+    "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
+    "                 5 and 6 verbose (default: 6 with --trace, else 3)\n"
+    "  --module PATH  load the module from PATH (default: beside this program, then ../lib, then the\n"
+    "                 loader's search path)\n"
+    "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
+    "  --json         print every notification and command result as one JSON object a line\n"
+    "  --scenario FILE  load this simulator scenario (examples/*.scn) before the first command\n"
+    "  --help         print this and end;  --version  print the version and end\n"
+    "Type 'help' at the prompt for the commands.\n";
+
+struct Options {
+  std::string script;
+  std::string traceFile;
+  std::optional<int32_t> level;
+  std::string module;
+  std::string gpxFile;
+  std::string scenario;
+  bool json = false;
+  bool help = false;
+  bool version = false;
+};
+
+// The options, or nothing with the reason in *error, naming the option or value at fault.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool takesValue = arg == "--trace" || arg == "--level" || arg == "--module" || arg == "--gpx" ||
+                            arg == "--scenario";
+    if (takesValue && i + 1 >= argc) {
+      *error = "option " + arg + " needs a value";
+      return std::nullopt;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--trace") {
+      options.traceFile = argv[++i];
+    } else if (arg == "--level") {
+      const std::string value = argv[++i];
+      const auto level = vesk_host::ParseMilliseconds(value);
+      if (!level || *level > 100) {
+        *error = "--level takes a number from 0 to 100, not '" + value + "'";
+        return std::nullopt;
+      }
+      options.level = static_cast<int32_t>(*level);
+    } else if (arg == "--module") {
+      options.module = argv[++i];
+    } else if (arg == "--gpx") {
+      options.gpxFile = argv[++i];
+    } else if (arg == "--scenario") {
+      options.scenario = argv[++i];
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg.starts_with("-")) {
+      *error = "unknown option " + arg;
+      return std::nullopt;
+    } else if (!options.script.empty()) {
+      *error = "one script only, not also " + arg;
+      return std::nullopt;
+    } else {
+      options.script = arg;
+    }
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string optionError;
+  const auto options = ParseOptions(argc, argv, &optionError);
+  if (!options) {
+    std::fprintf(stderr, "vesk-host: %s\n%s", optionError.c_str(), kUsage);
+    return kExitUsage;
+  }
+  if (options->help) {
+    std::fputs(kUsage, stdout);
+    return EXIT_SUCCESS;
+  }
+  if (options->version) {
+    std::puts("vesk-host " VESK_VERSION);
+    return EXIT_SUCCESS;
+  }
+  vesk_host::InstallStopHandlers();
+  vesk_host::Console console;
+
+  std::FILE* traceStream = stderr;
+  if (!options->traceFile.empty()) {
+    traceStream = std::fopen(options->traceFile.c_str(), "w");
+    if (traceStream == nullptr) {
+      console.Error("cannot write the trace file " + options->traceFile);
+      return kExitUsage;
+    }
+  }
+  std::ifstream script;
+  if (!options->script.empty()) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(options->script, ignored)) {
+      console.Error("the script " + options->script + " is a folder");
+      return kExitUsage;
+    }
+    script.open(options->script);
+    if (!script) {
+      console.Error("cannot read the script " + options->script);
+      return kExitUsage;
+    }
+  }
+
+  // Outlives the module's notification thread, which adds the points.
+  vesk_host::GpxWriter gpx;
+  if (!options->gpxFile.empty()) {
+    std::string error;
+    if (!gpx.Open(options->gpxFile, &error)) {
+      console.Error("cannot write the GPX file " + options->gpxFile + ": " + error);
+      return kExitUsage;
+    }
+  }
+
+  int exitCode = kExitUsage;
+  {
+    vesk_host::StreamTraceLog traceLog(traceStream, options->level.value_or(options->traceFile.empty() ? 3 : 6),
+                                       console.start());
+    hostkit::RecordingNotificationSink sink;
+    sink.SetListener([&console, &gpx, json = options->json](const hostkit::RecordedNotification& notification) {
+      console.Line(json ? vesk_host::NotificationJson(notification, console.Elapsed())
+                        : vesk_host::FormatNotification(notification, console.Elapsed()));
+      if (notification.code == WWAN_NOTIFICATION_GPS_INFO_CHANGED && notification.gps) {
+        if (notification.gps->hasFix != 0) {
+          gpx.AddFix(*notification.gps, notification.utc);
+        } else {
+          gpx.EndSegment();
+        }
+      }
+    });
+    hostkit::RecordingPowerStateSource powerSource;
+
+    vesk_host::ModuleLoader loader;
+    std::string error;
+    ICellularSDK* sdk = nullptr;
+    if (!loader.Load(options->module, &error)) {
+      console.Error("cannot load the module: " + error);
+    } else if ((sdk = loader.constructSDK()(&sink, &traceLog, &powerSource)) == nullptr) {
+      console.Error("ConstructSDK returned no object");
+    } else {
+      const vesk_host::CommandTable commands = vesk_host::BuildCommandTable();
+      vesk_host::HostSession session{sdk, sink, powerSource, commands};
+      session.stopRequested = &vesk_host::StopRequested();
+      session.traceLog = &traceLog;
+      vesk_host::RunMode mode;
+      mode.json = options->json;
+      mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();
+      bool completed = true;
+      if (!options->scenario.empty()) {
+        const vesk_host::CommandResult loaded =
+            vesk_host::RunCommand(session, vesk_host::CommandLine{"scenario", {options->scenario}});
+        if (!loaded.ok()) {
+          console.Error("--scenario: " + loaded.reason);
+        }
+        completed = loaded.ok();
+      }
+      completed = completed && vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
+      // The end of a session leaves nothing running: close if still open, then release.
+      if (sdk->IsOpen()) {
+        sdk->Close();
+      }
+      sdk->Release();
+      exitCode = vesk_host::StopExitCode() != 0 ? vesk_host::StopExitCode()
+                 : completed                       ? EXIT_SUCCESS
+                                                   : kExitFailedScript;
+    }
+  }
+  gpx.Close();
+  if (traceStream != stderr) {
+    std::fclose(traceStream);
+  }
+  return exitCode;
+}
