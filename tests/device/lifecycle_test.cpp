@@ -33,6 +33,10 @@ TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) 
     EXPECT_EQ(sink_.Codes(), expected) << "round " << round;
   }
   EXPECT_EQ(traceLog_.Count("    disconnect result = NO_CONNECTION_TO_WWAN_DEVICE", kTraceLevelInfo), 2u);
+  // A second Close finds no worker to stop, and says so.
+  EXPECT_FALSE(sdk_->Close());
+  EXPECT_EQ(traceLog_.Count("    Could not stop work item queue used for Vesk 2000 event handling", kTraceLevelError),
+            1u);
 }
 
 // Closing and releasing, with or without an Open before, report no failure where nothing failed.
