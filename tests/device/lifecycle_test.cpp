@@ -16,10 +16,10 @@
 namespace device_test {
 namespace {
 
+const std::vector<int32_t> kOpenClose = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
+                                         WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+
 TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) {
-  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
   for (int round = 1; round <= 2; ++round) {
     ASSERT_TRUE(sdk_->Open());
     EXPECT_TRUE(sdk_->IsOpen());
@@ -28,7 +28,7 @@ TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) 
     // Close returns once its notifications have been delivered.
     std::vector<int32_t> expected;
     for (int i = 0; i < round; ++i) {
-      expected.insert(expected.end(), pair.begin(), pair.end());
+      expected.insert(expected.end(), kOpenClose.begin(), kOpenClose.end());
     }
     EXPECT_EQ(sink_.Codes(), expected) << "round " << round;
   }
@@ -75,10 +75,8 @@ TEST_P(ClosedModuleTest, RefusesBeforeOpenAndAfterClose) {
   EXPECT_EQ(traceLog_.Count(line, kTraceLevelError), 2u);
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
-  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
-  std::vector<int32_t> expected = pair;
-  expected.insert(expected.end(), pair.begin(), pair.end());
+  std::vector<int32_t> expected = kOpenClose;
+  expected.insert(expected.end(), kOpenClose.begin(), kOpenClose.end());
   EXPECT_EQ(sink_.Codes(), expected);
   EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::InitializeVesk"));
   EXPECT_FALSE(traceLog_.Contains("Starting data session thread"));
