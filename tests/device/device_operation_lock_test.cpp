@@ -16,17 +16,35 @@ constexpr auto kWait = std::chrono::seconds(10);
 // How long a waiter that must stay blocked is given to get through anyway.
 constexpr auto kBlockedWindow = std::chrono::milliseconds(200);
 
+// The holder runs on a thread of its own, so that a lock blocking its own holder fails the test.
 TEST(DeviceOperationLockTest, HolderReentersAndOthersWaitForTheLastRelease) {
   DeviceOperationLock lock;
-  lock.lock();
-  lock.lock();
+  std::promise<void> entered, releaseOne, releasedOne, releaseAll;
+  auto holder = std::async(std::launch::async, [&] {
+    lock.lock();
+    lock.lock();
+    const bool callback = lock.LockForCallback();  // a vendor callback on the holder's own thread
+    entered.set_value();
+    releaseOne.get_future().wait();
+    lock.unlock();
+    lock.unlock();
+    releasedOne.set_value();
+    releaseAll.get_future().wait();
+    if (callback) {
+      lock.unlock();
+    }
+    return callback;
+  });
+  ASSERT_EQ(entered.get_future().wait_for(kWait), std::future_status::ready) << "the holder blocked itself";
   auto other = std::async(std::launch::async, [&] {
     lock.lock();
     lock.unlock();
   });
-  lock.unlock();
+  releaseOne.set_value();
+  releasedOne.get_future().wait();
   EXPECT_EQ(other.wait_for(kBlockedWindow), std::future_status::timeout);
-  lock.unlock();
+  releaseAll.set_value();
+  EXPECT_TRUE(holder.get());
   EXPECT_EQ(other.wait_for(kWait), std::future_status::ready);
 }
 

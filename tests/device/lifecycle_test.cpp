@@ -16,10 +16,10 @@
 namespace device_test {
 namespace {
 
+const std::vector<int32_t> kOpenClose = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
+                                         WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+
 TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) {
-  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
   for (int round = 1; round <= 2; ++round) {
     ASSERT_TRUE(sdk_->Open());
     EXPECT_TRUE(sdk_->IsOpen());
@@ -28,11 +28,15 @@ TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) 
     // Close returns once its notifications have been delivered.
     std::vector<int32_t> expected;
     for (int i = 0; i < round; ++i) {
-      expected.insert(expected.end(), pair.begin(), pair.end());
+      expected.insert(expected.end(), kOpenClose.begin(), kOpenClose.end());
     }
     EXPECT_EQ(sink_.Codes(), expected) << "round " << round;
   }
   EXPECT_EQ(traceLog_.Count("    disconnect result = NO_CONNECTION_TO_WWAN_DEVICE", kTraceLevelInfo), 2u);
+  // A second Close finds no worker to stop, and says so.
+  EXPECT_FALSE(sdk_->Close());
+  EXPECT_EQ(traceLog_.Count("    Could not stop work item queue used for Vesk 2000 event handling", kTraceLevelError),
+            1u);
 }
 
 // Closing and releasing, with or without an Open before, report no failure where nothing failed.
@@ -71,10 +75,8 @@ TEST_P(ClosedModuleTest, RefusesBeforeOpenAndAfterClose) {
   EXPECT_EQ(traceLog_.Count(line, kTraceLevelError), 2u);
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
-  const std::vector<int32_t> pair = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
-                                     WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
-  std::vector<int32_t> expected = pair;
-  expected.insert(expected.end(), pair.begin(), pair.end());
+  std::vector<int32_t> expected = kOpenClose;
+  expected.insert(expected.end(), kOpenClose.begin(), kOpenClose.end());
   EXPECT_EQ(sink_.Codes(), expected);
   EXPECT_FALSE(traceLog_.Contains("==> CVeskSDK::InitializeVesk"));
   EXPECT_FALSE(traceLog_.Contains("Starting data session thread"));

@@ -140,6 +140,8 @@ std::vector<NodeCase> NodeCases() {
        3, u"COM5", false, false, u"", "Failed SetupDiGetDeviceRegistryPropertyW 0xc 0x7a 0x802"},
       {"Unterminated", Which::kModem, Property(kFriendlyName, {RegistryValue::kText, {'A', 0, 'B', 0, 7}}),
        3, u"COM5", false, false, u"AB"},
+      {"TextAboveLatin1", Which::kModem, Property(kFriendlyName, Text(u"Vesk \u2013 \u00e9\u8a2d")), 3, u"COM5",
+       false, false, u"Vesk \u2013 \u00e9\u8a2d"},
       {"ClassNameIsCaseSensitive", Which::kModem, Property(DeviceProperty::kClass, Text(u"modem")), 0, u"COM9",
        false, false, kModemName},
   };

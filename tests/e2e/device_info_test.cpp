@@ -103,8 +103,10 @@ TEST_F(DeviceInfoTest, CdmaAccountNotActivatedIsReportedOnceAndActivatedOverTheA
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_DEVICE_INFO_READY).empty());
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_SIM_STATUS).empty());
   EXPECT_EQ(Notifications(WWAN_NOTIFICATION_CELLULAR_INIT_COMPLETE).size(), 1u);
-  // Reported once, however often it is evaluated.
+  // Reported once, however often it is evaluated; a number read at an earlier attach does not stay.
+  sdk_->SetVoiceNumber(u"+15555550100");
   DeviceInfoTestPeer::EvaluateCDMAAccountActivation(*sdk_);
+  EXPECT_EQ(Cached(&CachedCellularInfo::voiceNumber), u"");
   Settle();
   EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
             std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotActivated});

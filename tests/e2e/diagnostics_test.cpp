@@ -52,14 +52,20 @@ TEST_P(DiagnosticsCommandTest, WritesItsLinesAndAnswers) {
 constexpr char kRoaming[] = "    VESKTEST: SIMULATING DEVICE SWITCH TO ROAMING (TRUE)";
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Commands, DiagnosticsCommandTest, testing::Values(
+    CommandRow{"StartActivationWhenActivated", 1, true, "    Vesk devices is already activated", kTraceLevelInfo,
+               "GetActivationState", {}},
     CommandRow{"ResetToFactoryDefaults", 2, true,
                "    start the reset to factory default process", kTraceLevelInfo, "ResetToFactoryDefaults", {}},
     CommandRow{"RoamingOn", 4, false, kRoaming, kTraceLevelInfo, nullptr,
                [](DiagnosticsCommandTest& t) { EXPECT_EQ(t.LastRoaming(), 1u); }},
+    CommandRow{"RoamingOff", 5, false, kRoaming, kTraceLevelInfo, nullptr,
+               [](DiagnosticsCommandTest& t) { EXPECT_EQ(t.LastRoaming(), 2u); }},
     CommandRow{"HomeOperatorMccAndMnc", Word(6, (244 << 8) | 91), false,
                "    VESKTEST: CHANGING THE HOME OPERATOR ID", kTraceLevelInfo, nullptr,
                [](DiagnosticsCommandTest& t) { EXPECT_EQ(t.HomeCode(), u"24491"); }},
     CommandRow{"LockSim", 7, false, "    VESKTEST: LOCK SIM rc = 0 (0)", kTraceLevelInfo, "SetLock", {}},
+    CommandRow{"SetPowerOn", Word(8, 0), false, "    VESKTEST: SETTING THE DEVICE POWER TO '0'", kTraceLevelInfo,
+               "SetPower", {}},
     CommandRow{"SetPowerRefused", Word(8, 9), false,
                "    VESKTEST: PROBLEM SETTING THE DEVICE POWER TO '9' (rc = 4)", kTraceLevelError, "SetPower", {}},
     CommandRow{"Imsi", 50010, false, "    International Mobile Subscriber Identity: 001010123456789",

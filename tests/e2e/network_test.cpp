@@ -23,8 +23,9 @@ const std::string kNetworks =
 struct EventRow {
   const char* event;
   int32_t code;
-  int64_t param1;    // for the byte totals: the bytes sent (past 4 GB, as on a 32-bit host)
-  uint64_t param2;   // for the byte totals: the bytes received
+  int64_t param1;        // for the byte totals: the bytes sent (past 4 GB, as on a 32-bit host)
+  uint64_t param2;       // for the byte totals: the bytes received
+  const char* callback;  // whose scope lines a trace reader sees around the report
 };
 
 class ModemReportTest : public EndToEndTest, public testing::WithParamInterface<EventRow> {};
@@ -35,6 +36,9 @@ TEST_P(ModemReportTest, ReachesTheHostWithItsParameters) {
   const std::size_t from = sink_.Count();
   second_.Event(row.event);
   const auto report = Next(row.code, from);
+  const std::string scope = std::string("CVeskSDK::") + row.callback;
+  ASSERT_TRUE(WaitForLines("<== " + scope));
+  EXPECT_EQ(LineTimes("==> " + scope).size(), 1u) << scope;
   if (row.code == WWAN_NOTIFICATION_BYTES_TX_RX) {
     ASSERT_TRUE(report.hasPayload);
     EXPECT_EQ(report.totals.transmitted, static_cast<uint64_t>(row.param1));
@@ -47,11 +51,13 @@ TEST_P(ModemReportTest, ReachesTheHostWithItsParameters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Events, ModemReportTest,
-    testing::Values(EventRow{"signal = -88 4", WWAN_NOTIFICATION_RSSI, -88, 55},
-                    EventRow{"roaming = 2", WWAN_NOTIFICATION_ROAMING, 1, 0},
-                    EventRow{"roaming = 255", WWAN_NOTIFICATION_ROAMING, 0, 0},
-                    EventRow{"data_caps = 2 5", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_UMTS, 0},
-                    EventRow{"bytes = 5000000000 77", WWAN_NOTIFICATION_BYTES_TX_RX, 5000000000, 77}));
+    testing::Values(EventRow{"signal = -88 4", WWAN_NOTIFICATION_RSSI, -88, 55, "SignalStrengthCallback"},
+                    EventRow{"roaming = 2", WWAN_NOTIFICATION_ROAMING, 1, 0, "RoamingIndicatorCallback"},
+                    EventRow{"roaming = 255", WWAN_NOTIFICATION_ROAMING, 0, 0, "RoamingIndicatorCallback"},
+                    EventRow{"data_caps = 2 5", WWAN_NOTIFICATION_SERVICE, NORMAL_SERVICETYPE_UMTS, 0,
+                             "DataCapabilitiesCallback"},
+                    EventRow{"bytes = 5000000000 77", WWAN_NOTIFICATION_BYTES_TX_RX, 5000000000, 77,
+                             "ByteTotalsCallback"}));
 
 struct NetworkRow {
   const char* label;

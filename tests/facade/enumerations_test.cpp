@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/text.h"
 
 namespace {
@@ -21,6 +24,12 @@ TEST_P(TextsTest, EveryValueHasItsLoggedText) {
   for (const auto& [value, expected] : GetParam().texts) {
     EXPECT_EQ(platform::Narrow(GetParam().text(value)), expected) << "value " << value;
   }
+}
+
+TEST(SimStatusBitsReportTest, SaysForEachOfThe32BitsWhetherItIsSet) {
+  const std::string report = platform::Narrow(SimStatusBitsReport(0x80000001u));
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 33);  // a line end, then a line a bit
+  EXPECT_TRUE(report.ends_with(" : ENABLED\n")) << report;        // bit 31
 }
 
 #define TEXT_OF(Lookup, Type) [](int64_t value) { return Lookup(static_cast<Type>(value)); }

@@ -50,6 +50,7 @@ TEST_P(TeardownTest, WaitsForRunningCallback) {
   } else {
     EXPECT_TRUE(owner.timer->Close());
     EXPECT_FALSE(owner.timer->Start(0, 0));
+    EXPECT_FALSE(owner.timer->Stop());
   }
   EXPECT_TRUE(returned);
 }

@@ -62,6 +62,8 @@ struct ParseCase {
 std::vector<ParseCase> Cases() {
   return {
       {"RmcExample", Nmea(kRmc), kFix, 2, kRmcFix},
+      // Its checksum is 00, and a mode field makes the thirteen fields a sentence may have at most.
+      {"RmcChecksumZeroWithMode", Nmea(Replace(kRmc, "123519", "000028") + ",A"), kFix, 2, kRmcFix},
       {"RmcLowerCaseChecksum", Nmea(kRmc, true), kInvalid, 0, kNone, "invalid checksum, expected checksum '6A'", 3},
       {"RmcBlanksAndLineEnd", " \t" + Nmea(kRmc) + "\r\n", kFix, 2, kRmcFix},
       {"RmcTenFields", Nmea(Replace(kRmc, ",003.1,W", ",W")), kInvalid, 2, kNone,

@@ -70,6 +70,27 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TextField{&CCellularSDK::SetAdapterText, &CCellularSDK::GetAdapterText},
                     TextField{&CCellularSDK::SetFirmwareRevision, &CCellularSDK::GetCachedFirmwareRevision}));
 
+struct ConnectionRow {
+  uint32_t technology;
+  std::u16string name;
+};
+
+class ActiveConnectionTest : public CachedInfoTest, public testing::WithParamInterface<ConnectionRow> {};
+
+TEST_P(ActiveConnectionTest, ACdmaConnectionIsNamedAfterItsTechnology) {
+  sdk_->WithInfo([](CachedCellularInfo& info) { info.technology = GetParam().technology; });
+  CachedActiveConnection connection{};
+  CopyCachedText(connection.name, u"apn.test");
+  sdk_->SetActiveConnection(&connection);
+  CachedActiveConnection stored{};
+  sdk_->GetActiveConnection(&stored);
+  EXPECT_EQ(CachedTextView(stored.name), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Technologies, ActiveConnectionTest,
+                         testing::Values(ConnectionRow{TECHNOLOGY_CDMA, u"CDMA"},
+                                         ConnectionRow{TECHNOLOGY_UMTS, u"apn.test"}));
+
 class ResetTest : public CachedInfoTest, public testing::WithParamInterface<uint32_t> {};
 
 TEST_P(ResetTest, ClearsEverythingAndReportsOnlyClearedDeviceState) {
@@ -90,6 +111,9 @@ TEST_P(ResetTest, ClearsEverythingAndReportsOnlyClearedDeviceState) {
   }
   expected.insert(expected.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
   EXPECT_EQ(sink_.Codes(), expected);
+  for (const auto& notification : sink_.Notifications()) {
+    EXPECT_EQ(notification.param1 | notification.param2, 0u) << notification.code;
+  }
   sdk_->WithInfo([](const CachedCellularInfo& info) {
     EXPECT_EQ(info.deviceStateBits, 0u);
     EXPECT_EQ(info.bytesReceived, 0u);
