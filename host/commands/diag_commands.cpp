@@ -62,6 +62,10 @@ std::string Hex(uint32_t value) {
 CommandResult Diag(HostSession& session, const std::vector<std::string>& args) {
   const auto command = DiagnosticCommandWord(args);
   if (!command) {
+    // The command word carries each code in 8 bits: a code such as 310 cannot be sent at all.
+    if (args.size() == 3 && args[0] == "6") {
+      return Failed("diag 6 sends MCC and MNC in 8 bits each of the command word: each must be 0 to 255");
+    }
     return Usage();
   }
   // The reports are information lines (level 4), below the trace's default level: shown for the call.
@@ -83,8 +87,8 @@ CommandResult Diag(HostSession& session, const std::vector<std::string>& args) {
 
 void AddDiagCommands(CommandTable& table) {
   table.Add({"diag", "CODE [PARAM] | 6 MCC MNC",
-             "run a diagnostic command (PARAM fills the high 16 bits); its report goes to the trace, which "
-             "shows information lines (level 4) while it runs",
+             "run a diagnostic command (PARAM fills the high 16 bits; 6 takes MCC and MNC of 0 to 255, one "
+             "byte each); its report goes to the trace, which shows information lines (level 4) while it runs",
              Diag, Needs::kOpenModule});
 }
 
