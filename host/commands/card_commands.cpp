@@ -7,21 +7,13 @@
 
 #include "host/commands/command_table.h"
 #include "platform/text.h"
+#include "host/kit/field_text.h"
 #include "vesk/records.h"
 #include "vesk/values.h"
 
 namespace vesk_host {
 
 namespace {
-
-// A text field of the record, read no further than the field even if the module left it unterminated.
-std::string Text(const HostText& field) {
-  std::size_t length = 0;
-  while (length < kHostTextLength && field[length] != u'\0') {
-    ++length;
-  }
-  return platform::Narrow(std::u16string_view(field, length));
-}
 
 std::string Hex(uint32_t value) {
   char text[16];
@@ -93,33 +85,33 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
     return Failed("no card information: is a modem attached?");
   }
   const std::vector<Field> fields = {
-      {"adapter", Text(info->adapterText)},
-      {"port", Text(info->portText)},
-      {"modem port", Text(info->modemPort)},
-      {"library", Text(info->libraryGeneration)},
+      {"adapter", hostkit::FieldText(info->adapterText)},
+      {"port", hostkit::FieldText(info->portText)},
+      {"modem port", hostkit::FieldText(info->modemPort)},
+      {"library", hostkit::FieldText(info->libraryGeneration)},
       {"technology", Technology(info->technology)},
-      {"model", Text(info->modelDescription)},
-      {"manufacturer", Text(info->manufacturer)},
-      {"firmware", Text(info->firmwareRevision)},
-      {"firmware tag", Text(info->firmwareRevisionTag)},
-      {"serial number", Text(info->serialNumber)},
-      {"carrier", Text(info->carrierName)},
-      {"phone number", Text(info->voiceNumber)},
-      {"IMSI", Text(info->imsi)},
-      {"ICCID", Text(info->iccid)},
-      {"home network", Text(info->homeNetworkName)},
-      {"home code", Text(info->homeNetworkCode)},
-      {"home MCC", Text(info->homeMcc)},
-      {"home MNC", Text(info->homeMnc)},
-      {"serving network", Text(info->servingNetworkName)},
-      {"serving code", Text(info->servingNetworkCode)},
-      {"location area", Text(info->locationAreaCode)},
-      {"signal percent", Text(info->signalPercent)},
-      {"signal dBm", Text(info->signalDbm)},
-      {"connection", Text(info->connectionName)},
-      {"user name", Text(info->userName)},
-      {"bytes sent", Text(info->bytesTransmitted)},
-      {"bytes received", Text(info->bytesReceived)},
+      {"model", hostkit::FieldText(info->modelDescription)},
+      {"manufacturer", hostkit::FieldText(info->manufacturer)},
+      {"firmware", hostkit::FieldText(info->firmwareRevision)},
+      {"firmware tag", hostkit::FieldText(info->firmwareRevisionTag)},
+      {"serial number", hostkit::FieldText(info->serialNumber)},
+      {"carrier", hostkit::FieldText(info->carrierName)},
+      {"phone number", hostkit::FieldText(info->voiceNumber)},
+      {"IMSI", hostkit::FieldText(info->imsi)},
+      {"ICCID", hostkit::FieldText(info->iccid)},
+      {"home network", hostkit::FieldText(info->homeNetworkName)},
+      {"home code", hostkit::FieldText(info->homeNetworkCode)},
+      {"home MCC", hostkit::FieldText(info->homeMcc)},
+      {"home MNC", hostkit::FieldText(info->homeMnc)},
+      {"serving network", hostkit::FieldText(info->servingNetworkName)},
+      {"serving code", hostkit::FieldText(info->servingNetworkCode)},
+      {"location area", hostkit::FieldText(info->locationAreaCode)},
+      {"signal percent", hostkit::FieldText(info->signalPercent)},
+      {"signal dBm", hostkit::FieldText(info->signalDbm)},
+      {"connection", hostkit::FieldText(info->connectionName)},
+      {"user name", hostkit::FieldText(info->userName)},
+      {"bytes sent", hostkit::FieldText(info->bytesTransmitted)},
+      {"bytes received", hostkit::FieldText(info->bytesReceived)},
       {"SIM status", Bits(info->simStatusBits, kSimBits)},
       {"device state", Bits(info->deviceStateBits, kDeviceStateBits)},
       // The module reports support from an NMEA port in the device tree; the library may send fixes anyway.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/commands/command_table.h"
+#include "host/kit/field_text.h"
 #include "host/kit/notification_printer.h"
 #include "platform/text.h"
 #include "vesk/notifications.h"
@@ -19,14 +20,6 @@
 namespace vesk_host {
 
 namespace {
-
-std::string Text(const HostText& field) {
-  std::size_t length = 0;
-  while (length < kHostTextLength && field[length] != u'\0') {
-    ++length;
-  }
-  return platform::Narrow(std::u16string_view(field, length));
-}
 
 std::string OrDash(std::string text) {
   return text.empty() ? "-" : text;
@@ -57,9 +50,9 @@ std::string SimText(uint32_t bits) {
 
 // "V2.0.3.12 [2009-05-12 10:00:00]": the revision and its tag, as the modem itself writes it.
 std::string Firmware(const CellularCardInfo& info) {
-  std::string revision = Text(info.firmwareRevision);
+  std::string revision = hostkit::FieldText(info.firmwareRevision);
   revision.erase(revision.find_last_not_of(' ') + 1);
-  const std::string tag = Text(info.firmwareRevisionTag);
+  const std::string tag = hostkit::FieldText(info.firmwareRevisionTag);
   return tag.empty() ? OrDash(revision) : OrDash(revision) + " [" + tag + "]";
 }
 
@@ -90,11 +83,11 @@ std::string SessionText(const HostSession& session, const CellularCardInfo& info
     return "disconnected";
   }
   std::string text = "connected";
-  if (!Text(info.connectionName).empty()) {
-    text += " to " + Text(info.connectionName);
+  if (!hostkit::FieldText(info.connectionName).empty()) {
+    text += " to " + hostkit::FieldText(info.connectionName);
   }
-  return text + ", " + OrDash(Text(info.bytesTransmitted)) + " bytes sent, " +
-         OrDash(Text(info.bytesReceived)) + " received";
+  return text + ", " + OrDash(hostkit::FieldText(info.bytesTransmitted)) + " bytes sent, " +
+         OrDash(hostkit::FieldText(info.bytesReceived)) + " received";
 }
 
 std::string SelectionText(ICellularSDK& sdk) {
@@ -121,7 +114,7 @@ std::string ImagesText(ICellularSDK& sdk) {
   std::string running = "none running";
   for (const ImageRecord& image : images) {
     if (image.active) {
-      running = Text(image.path) + " running";
+      running = hostkit::FieldText(image.path) + " running";
     }
   }
   return std::to_string(images.size()) + ", " + running;
@@ -140,16 +133,16 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
   }
   const auto service = Last(session, {WWAN_NOTIFICATION_SERVICE});
   const auto roaming = Last(session, {WWAN_NOTIFICATION_ROAMING});
-  const std::string dbm = Text(info->signalDbm);
-  const std::string percent = Text(info->signalPercent);
+  const std::string dbm = hostkit::FieldText(info->signalDbm);
+  const std::string percent = hostkit::FieldText(info->signalPercent);
   const std::vector<Field> fields = {
-      {"modem", OrDash(Text(info->manufacturer)) + " " + OrDash(Text(info->modelDescription))},
-      {"serial number", OrDash(Text(info->serialNumber))},
+      {"modem", OrDash(hostkit::FieldText(info->manufacturer)) + " " + OrDash(hostkit::FieldText(info->modelDescription))},
+      {"serial number", OrDash(hostkit::FieldText(info->serialNumber))},
       {"firmware", Firmware(*info)},
-      {"phone number", OrDash(Text(info->voiceNumber))},
+      {"phone number", OrDash(hostkit::FieldText(info->voiceNumber))},
       {"SIM", SimText(info->simStatusBits)},
-      {"home network", Network(Text(info->homeNetworkName), Text(info->homeNetworkCode))},
-      {"serving network", Network(Text(info->servingNetworkName), Text(info->servingNetworkCode))},
+      {"home network", Network(hostkit::FieldText(info->homeNetworkName), hostkit::FieldText(info->homeNetworkCode))},
+      {"serving network", Network(hostkit::FieldText(info->servingNetworkName), hostkit::FieldText(info->servingNetworkCode))},
       {"roaming", roaming ? RoamingText(roaming->param1) : "-"},
       // 0 dBm is no measurement: a real signal is well below it.
       {"signal", dbm.empty() || dbm == "0" ? "-" : dbm + " dBm, " + OrDash(percent) + "%"},
