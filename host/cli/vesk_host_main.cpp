@@ -183,6 +183,10 @@ int main(int argc, char** argv) {
       vesk_host::HostSession session{sdk, sink, powerSource, commands};
       session.stopRequested = &vesk_host::StopRequested();
       session.traceLog = &traceLog;
+      const std::size_t slash = loader.path().find_last_of("/\\");
+      if (slash != std::string::npos) {
+        session.privateFolder = loader.path().substr(0, slash + 1) + "vesk-plugin/";
+      }
       vesk_host::RunMode mode;
       mode.json = options->json;
       mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();

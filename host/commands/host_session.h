@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "host/kit/recording_notification_sink.h"
 #include "host/kit/recording_power_state_source.h"
@@ -29,6 +30,9 @@ struct HostSession {
   const std::atomic<bool>* stopRequested = nullptr;
   // The trace the user sees, when it is a StreamTraceLog: diag shows its report lines there. May be null.
   StreamTraceLog* traceLog = nullptr;
+  // The module's private folder (with a trailing slash), where an installed simulator lies; scenario
+  // looks there for one the module has not loaded yet. May be empty.
+  std::string privateFolder{};
 };
 
 }  // namespace vesk_host

@@ -55,7 +55,7 @@ CommandResult Simulate(HostSession&, const std::vector<std::string>& args) {
 
 // Each library file keeps its own modems, so both get the scenario. A library the module has not loaded
 // yet is loaded here and kept: the module's own load by name then finds this copy, scenario and all.
-CommandResult Scenario(HostSession&, const std::vector<std::string>& args) {
+CommandResult Scenario(HostSession& session, const std::vector<std::string>& args) {
   if (args.size() != 1) {
     return Usage();
   }
@@ -67,7 +67,10 @@ CommandResult Scenario(HostSession&, const std::vector<std::string>& args) {
   bool found = false;
   for (const char* name : kSimulatorLibraries) {
     platform::DynamicLibrary library;
-    if (!library.LoadIfAlreadyLoaded(name) && !library.Load(name)) {
+    // Found as the module finds it: the loader's search first, its private folder last.
+    if (!library.LoadIfAlreadyLoaded(name) && !library.Load(name) &&
+        (session.privateFolder.empty() ||
+         !library.Load(session.privateFolder + platform::DynamicLibrary::PlatformFileName(name)))) {
       continue;
     }
     const auto load = reinterpret_cast<LoadScenarioFn>(library.Symbol("VeskSimLoadScenario"));

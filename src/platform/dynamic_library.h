@@ -18,8 +18,9 @@ class DynamicLibrary {
   static std::string PlatformFileName(const std::string& name);
 
   // Loads the platform file for name through the dynamic loader's own search, then from the folder
-  // of the binary holding this code. On failure returns false and, if error is given, the loader's
-  // reason (naming the file).
+  // of the binary holding this code, then (POSIX) from its private subfolder "vesk-plugin/". On
+  // failure returns false and, if error is given, the loader's reason, naming the file and, for a
+  // bare name, each place looked in.
   bool Load(const std::string& name, std::string* error = nullptr);
   // Takes a reference to the platform file for name only if the process has it loaded already.
   bool LoadIfAlreadyLoaded(const std::string& name);

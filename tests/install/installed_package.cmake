@@ -1,10 +1,11 @@
 # Installs the project into a scratch root, then checks what a host project sees there: pkg-config's
-# flags, find_package(VeskPlugin), and examples/minimal-host built against it and run through the
-# attach flow against the installed simulator.
-# MODE=install: cmake --install of the components. MODE=deb: the .deb files CPack makes, unpacked
-# as dpkg would, whose file list must equal EXPECTED_FILES.
+# flags, and examples/minimal-host built by both recipes of docs/host-guide.md (find_package, and
+# pkg-config on the command line) and run through the attach flow against the installed simulator.
+# MODE=install: cmake --install of the components. MODE=deb: the .deb files in DEB_DIR, unpacked as
+# dpkg would, whose file list must equal EXPECTED_FILES (an entry ending in "/..." stands for every
+# file below that folder that is not listed itself).
 # Arguments: MODE BUILD_DIR WORK_DIR EXAMPLE_DIR GENERATOR CXX_COMPILER CXX_FLAGS LINKER_FLAGS
-#            [EXPECTED_FILES].
+#            [DEB_DIR EXPECTED_FILES].
 cmake_minimum_required(VERSION 3.25)
 
 function(run what)
@@ -17,9 +18,12 @@ endfunction()
 
 set(root ${WORK_DIR}/root)
 file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${root})
 if(MODE STREQUAL "deb")
-  run("cpack" cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/debs)
-  file(GLOB debs ${WORK_DIR}/debs/*.deb)
+  file(GLOB debs ${DEB_DIR}/*.deb)
+  file(STRINGS ${EXPECTED_FILES} expected REGEX "^[^#]")
+  set(folders ${expected})
+  list(FILTER folders INCLUDE REGEX "/\\.\\.\\.$")
   set(listed "")
   foreach(deb IN LISTS debs)
     run("unpacking ${deb}" dpkg-deb -x ${deb} ${root})
@@ -30,12 +34,24 @@ if(MODE STREQUAL "deb")
     string(REPLACE "\n" ";" lines "${output}")
     foreach(line IN LISTS lines)
       if(line MATCHES "^[-l].* \\./([^ ]*)")
-        list(APPEND listed "${name}: /${CMAKE_MATCH_1}")
+        set(entry "${name}: /${CMAKE_MATCH_1}")
+        list(FIND expected "${entry}" named)
+        foreach(folder IN LISTS folders)
+          if(named GREATER_EQUAL 0)
+            break()
+          endif()
+          string(REGEX REPLACE "\\.\\.\\.$" "" start "${folder}")
+          string(FIND "${entry}" "${start}" at)
+          if(at EQUAL 0)
+            set(entry "${folder}")
+          endif()
+        endforeach()
+        list(APPEND listed "${entry}")
       endif()
     endforeach()
   endforeach()
+  list(REMOVE_DUPLICATES listed)
   list(SORT listed)
-  file(STRINGS ${EXPECTED_FILES} expected REGEX "^[^#]")
   list(SORT expected)
   if(NOT listed STREQUAL expected)
     string(REPLACE ";" "\n" listed "${listed}")
@@ -67,4 +83,16 @@ run("building the minimal host" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run("running the minimal host" ${WORK_DIR}/build/minimal-host 1234)
 if(NOT output MATCHES "ready to connect: Vesk Wireless")
   message(FATAL_ERROR "the minimal host did not reach the ready state:\n${output}")
+endif()
+
+# The pkg-config recipe, as the guide writes it for a shell.
+set(recipe [[c++ -std=c++17 "$0" -o "$1" $(pkg-config --cflags --libs vesk-plugin) -pthread \
+  -DVESK_MODULE="\"$(pkg-config --variable=module vesk-plugin)\""]])
+set(ENV{CXX} ${CXX_COMPILER})
+string(REPLACE "c++ " "\"$CXX\" ${CXX_FLAGS} ${LINKER_FLAGS} -Wall -Wextra -Wpedantic " recipe "${recipe}")
+run("building the minimal host with pkg-config" sh -c "${recipe}" ${EXAMPLE_DIR}/main.cpp
+    ${WORK_DIR}/minimal-host-pc)
+run("running the minimal host built with pkg-config" ${WORK_DIR}/minimal-host-pc 1234)
+if(NOT output MATCHES "ready to connect: Vesk Wireless")
+  message(FATAL_ERROR "the minimal host built with pkg-config did not reach the ready state:\n${output}")
 endif()

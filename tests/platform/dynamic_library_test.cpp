@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace platform {
 namespace {
 
@@ -58,7 +60,22 @@ TEST(DynamicLibraryTest, MissingFileFailsWithTheLoadersReason) {
   EXPECT_FALSE(library.Load("NoSuchVeskLibrary.dll", &error));
   EXPECT_FALSE(library.IsLoaded());
   EXPECT_NE(error.find(DynamicLibrary::PlatformFileName("NoSuchVeskLibrary.dll")), std::string::npos) << error;
+#if !defined(_WIN32)
+  EXPECT_TRUE(std::regex_search(error, std::regex("^in the loader's search path \\(.*\\), then in (.*/) \\(.*\\), "
+                                                  "then in \\1vesk-plugin/ \\("))) << error;
+#endif
 }
+
+#if !defined(_WIN32)
+// bin/vesk-plugin/ holds a library found nowhere else and a PlatformTestLibrary answering 7, which the
+// loader's search must hide as an installed vendor library hides the simulator.
+TEST(DynamicLibraryTest, PrivateFolderIsSearchedOnlyAfterTheLoadersSearch) {
+  DynamicLibrary privateOnly, shadowed;
+  ASSERT_TRUE(privateOnly.Load("PlatformPrivateTestLibrary.dll") && shadowed.Load("PlatformTestLibrary.dll"));
+  EXPECT_EQ(reinterpret_cast<int (*)()>(privateOnly.Symbol("VeskTestLibraryAnswer"))(), 7);
+  EXPECT_EQ(reinterpret_cast<int (*)()>(shadowed.Symbol("VeskTestLibraryAnswer"))(), 42);
+}
+#endif
 
 }  // namespace
 }  // namespace platform

@@ -6,5 +6,5 @@
 #endif
 
 extern "C" VESK_TEST_EXPORT int VeskTestLibraryAnswer() {
-  return 42;
+  return VESK_TEST_LIBRARY_ANSWER;
 }

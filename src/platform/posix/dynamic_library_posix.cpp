@@ -19,6 +19,9 @@ DynamicLibrary::~DynamicLibrary() {
 
 namespace {
 
+// Where the simulator package puts its libraries, below the module's folder.
+constexpr char kPrivateFolder[] = "vesk-plugin/";
+
 // The folder of the binary that holds this code, with a trailing slash, or empty if unknown.
 std::string OwnFolder() {
   Dl_info info{};
@@ -36,19 +39,28 @@ bool DynamicLibrary::Load(const std::string& name, std::string* error) {
   Unload();
   const std::string file = PlatformFileName(name);
   // A name without a slash goes through the loader's search: the calling object's RUNPATH,
-  // LD_LIBRARY_PATH, then the system paths.
+  // LD_LIBRARY_PATH, then the system paths, so that a vendor library installed there wins.
   void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   std::string reason;
   if (library == nullptr) {
     const char* text = dlerror();
     reason = text != nullptr ? text : "cannot load " + file;
   }
-  // Sanitizer runtimes intercept dlopen, and the loader then searches the interceptor's RUNPATH
-  // instead of ours; our own folder is what an $ORIGIN RUNPATH would have found.
+  // Then our own folder (sanitizer runtimes intercept dlopen, and the loader then searches the
+  // interceptor's RUNPATH instead of ours), then the private folder where the simulator package
+  // installs, which nothing but this loader searches.
   if (library == nullptr && file.find('/') == std::string::npos) {
     const std::string folder = OwnFolder();
     if (!folder.empty()) {
-      library = dlopen((folder + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+      reason = "in the loader's search path (" + reason + ")";
+      for (const std::string& place : {folder, folder + kPrivateFolder}) {
+        library = dlopen((place + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library != nullptr) {
+          break;
+        }
+        const char* text = dlerror();
+        reason += ", then in " + place + (text != nullptr ? " (" + std::string(text) + ")" : std::string());
+      }
     }
   }
   if (library == nullptr) {
