@@ -18,6 +18,18 @@ void Console::Line(const std::string& text) {
   Write(text);
 }
 
+void Console::TraceLine(const std::string& text) {
+  std::lock_guard<std::mutex> lock(lock_);
+  if (wake_) {
+    held_.push_back(text);
+    wake_();
+    return;
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 void Console::HoldLines(std::function<void()> wake) {
   std::lock_guard<std::mutex> lock(lock_);
   wake_ = std::move(wake);

@@ -19,6 +19,8 @@ class Console {
 
   // A result or notification line on standard output.
   void Line(const std::string& text);
+  // A trace line on standard error; held like the others while the user edits a line.
+  void TraceLine(const std::string& text);
   // A one-line error on standard error, prefixed with "error: ".
   void Error(const std::string& text);
   // The prompt of an interactive session, without a line break.

@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
   {
     vesk_host::StreamTraceLog traceLog(traceStream, options->level.value_or(options->traceFile.empty() ? 3 : 6),
                                        console.start());
+    if (traceStream == stderr) {
+      traceLog.WriteThrough([&console](const std::string& line) { console.TraceLine(line); });
+    }
     hostkit::RecordingNotificationSink sink;
     sink.SetListener([&console, &gpx, json = options->json](const hostkit::RecordedNotification& notification) {
       console.Line(json ? vesk_host::NotificationJson(notification, console.Elapsed())

@@ -33,6 +33,13 @@ void StreamTraceLog::TraceW(int32_t category, int32_t level, const char16_t* for
 
 void StreamTraceLog::Write(int32_t category, int32_t level, const std::string& text) {
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  if (writer_) {
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "[%9.3f] %d/%d ", elapsed, static_cast<int>(category),
+                  static_cast<int>(level));
+    writer_(stamp + text);
+    return;
+  }
   std::lock_guard<std::mutex> lock(lock_);
   std::fprintf(stream_, "[%9.3f] %d/%d %s\n", elapsed, static_cast<int>(category), static_cast<int>(level),
                text.c_str());

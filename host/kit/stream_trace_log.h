@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "vesk/host_interfaces.h"
 
@@ -26,6 +28,10 @@ class StreamTraceLog : public IHostTraceLog {
   int32_t maxLevel() const { return maxLevel_.load(); }
   void SetMaxLevel(int32_t maxLevel) { maxLevel_.store(maxLevel); }
 
+  // Lines go to writer instead of the stream (set before the module traces): a prompt holds them
+  // back while the user types.
+  void WriteThrough(std::function<void(const std::string&)> writer) { writer_ = std::move(writer); }
+
   void TraceA(int32_t category, int32_t level, const char* format, ...) override;
   void TraceW(int32_t category, int32_t level, const char16_t* format, ...) override;
 
@@ -34,6 +40,7 @@ class StreamTraceLog : public IHostTraceLog {
 
   std::mutex lock_;
   std::FILE* const stream_;
+  std::function<void(const std::string&)> writer_;
   std::atomic<int32_t> maxLevel_;
   const std::chrono::steady_clock::time_point start_;
 };
