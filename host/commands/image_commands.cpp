@@ -24,7 +24,7 @@ std::string PathOf(const ImageRecord& image) {
 
 bool EndsWithFolder(const std::string& path, const std::string& folder) {
   return path.size() > folder.size() && path.compare(path.size() - folder.size(), folder.size(), folder) == 0 &&
-         path[path.size() - folder.size() - 1] == '/';
+         (path[path.size() - folder.size() - 1] == '/' || path[path.size() - folder.size() - 1] == '\\');
 }
 
 CommandResult Images(HostSession& session, const std::vector<std::string>& args) {
@@ -61,7 +61,9 @@ CommandResult Switch(HostSession& session, const std::vector<std::string>& args)
   std::vector<ImageRecord> images;
   if (vesk->GetImageList(&images)) {
     for (const ImageRecord& image : images) {
-      if (PathOf(image) == path || (path.front() != '/' && EndsWithFolder(PathOf(image), path))) {
+      // A folder's end matches after either separator: Windows lists images with backslashes.
+      const bool relative = path.front() != '/' && path.front() != '\\';
+      if (PathOf(image) == path || (relative && EndsWithFolder(PathOf(image), path))) {
         path = PathOf(image);
         running = image.active;
         break;
