@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 #include <random>
 
 namespace vesk_host {
@@ -44,6 +45,15 @@ bool IsIpv6(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0 || c == ':' || c == '.'; });
 }
 
+// Built by appending: a literal + a temporary string draws a false -Wrestrict from GCC 12 at -O3.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) {
+    text += part;
+  }
+  return text;
+}
+
 bool IsAnyAddress(std::string_view host) {
   return host == "0.0.0.0" || host == "::";
 }
@@ -56,7 +66,7 @@ std::optional<ServeAddress> ParseServeAddress(std::string_view text, std::string
   if (!text.empty() && text.front() == '[') {
     const std::size_t close = text.find("]:");
     if (close == std::string_view::npos || !IsIpv6(text.substr(1, close - 1))) {
-      *error = "--serve takes [ADDRESS:]PORT, not '" + std::string(text) + "'";
+      *error = Joined({"--serve takes [ADDRESS:]PORT, not '", text, "'"});
       return std::nullopt;
     }
     address.host = std::string(text.substr(1, close - 1));
@@ -65,13 +75,13 @@ std::optional<ServeAddress> ParseServeAddress(std::string_view text, std::string
     address.host = std::string(text.substr(0, colon));
     port = text.substr(colon + 1);
     if (!IsIpv4(address.host) && address.host != "localhost") {
-      *error = "--serve takes an IP address or localhost, not '" + address.host + "'";
+      *error = Joined({"--serve takes an IP address or localhost, not '", address.host, "'"});
       return std::nullopt;
     }
   }
   const auto number = Port(port);
   if (!number) {
-    *error = "--serve takes a port from 0 to 65535, not '" + std::string(port) + "'";
+    *error = Joined({"--serve takes a port from 0 to 65535, not '", port, "'"});
     return std::nullopt;
   }
   address.port = *number;
@@ -154,7 +164,7 @@ std::string NewToken() {
 }
 
 std::string UrlHost(std::string_view host) {
-  return host.find(':') != std::string_view::npos ? "[" + std::string(host) + "]" : std::string(host);
+  return host.find(':') != std::string_view::npos ? Joined({"[", host, "]"}) : std::string(host);
 }
 
 }  // namespace vesk_host
