@@ -17,7 +17,7 @@ SMS_TEXT = "Grüße aus Köln, 5 € 😀"
 
 try:
     from selenium import webdriver
-    from selenium.common.exceptions import TimeoutException
+    from selenium.common.exceptions import StaleElementReferenceException, TimeoutException
     from selenium.webdriver.chrome.options import Options
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
@@ -53,10 +53,18 @@ def main():
         def until(what, condition, seconds=60):
             nonlocal step
             step = what
-            WebDriverWait(driver, seconds, poll_frequency=0.05).until(lambda d: condition())
+            WebDriverWait(driver, seconds, poll_frequency=0.05,
+                          ignored_exceptions=[StaleElementReferenceException]).until(lambda d: condition())
 
+        # The page redraws lists as events come: a control found a moment ago may have been replaced.
         def click(css):
-            driver.find_element(By.CSS_SELECTOR, css).click()
+            for _ in range(20):
+                try:
+                    driver.find_element(By.CSS_SELECTOR, css).click()
+                    return
+                except StaleElementReferenceException:
+                    time.sleep(0.05)
+            raise AssertionError("cannot click " + css)
 
         def events():
             return text("#event-list")
@@ -107,11 +115,11 @@ def main():
         click("#disconnect")
         until("the session ends", lambda: text("#session-state") == "disconnected")
 
-        running = driver.find_element(By.CSS_SELECTOR, "#image-list .running").find_element(By.XPATH, "..").text
+        running = driver.execute_script("return document.querySelector('#image-list .running').parentNode.textContent")
         click("#image-list button")
         until("the image switch completes", lambda: "vesk_image_switching_complete" in events(), 90)
-        until("another image runs", lambda: driver.find_element(
-            By.CSS_SELECTOR, "#image-list .running").find_element(By.XPATH, "..").text != running)
+        until("another image runs", lambda: driver.execute_script(
+            "const r = document.querySelector('#image-list .running'); return r && r.parentNode.textContent") not in (None, running))
 
         click("button[data-command=close]")
         until("the module closes", lambda: "sdk_closed" in events())
@@ -120,7 +128,7 @@ def main():
         assert not driver.find_element(By.ID, "module-error").text, "an error beside the module's buttons"
         print("tour complete; screenshot in " + os.path.join(workdir, "dashboard.png"))
         return 0
-    except (AssertionError, TimeoutException) as error:
+    except (AssertionError, TimeoutException, StaleElementReferenceException) as error:
         print("FAILED at: %s: %s" % (step, error))
         if driver:
             driver.save_screenshot(os.path.join(workdir, "failed.png"))

@@ -86,7 +86,12 @@ function showSession(text) {
   node.className = "big " + (text.startsWith("connected") ? "state-good" : "");
 }
 
+let shownImages = null;
 function applyImages(result) {
+  // Drawn again only when the list changed, so that a refresh never takes a button from under a click.
+  const key = JSON.stringify(result && result.ok ? result.values : null);
+  if (key === shownImages) return;
+  shownImages = key;
   const list = $("image-list");
   list.replaceChildren();
   if (!result || !result.ok) {
