@@ -167,8 +167,13 @@ def main():
     # Any address but loopback is served with a warning.
     anywhere = ServedHost(program, os.path.join(workdir, "anywhere"), serve="0.0.0.0:0")
     try:
-        check(any(l.startswith("warning: ") and "other machines" in l for l in anywhere.stderr),
-              "serving on 0.0.0.0 prints a warning")
+        # Standard error is read on a thread of its own: the warning may be read after the address.
+        warned = lambda: any(l.startswith("warning: ") and "other machines" in l for l in anywhere.stderr)  # noqa: E731
+        try:
+            wait_until(warned, 10, "the warning")
+        except AssertionError:
+            pass
+        check(warned(), "serving on 0.0.0.0 prints a warning")
     finally:
         anywhere.stop()
     check(not any(l.startswith("warning: ") for l in served.stderr), "loopback is served without a warning")
