@@ -130,6 +130,7 @@ def main():
 
         # Two tabs: each starts with the state, then both see the same notifications in order.
         first = Stream(client)
+        wait_until(lambda: first.events, 10, "the first stream's state")
         status, result = client.command("open")
         check(status == 200 and result["ok"], "open runs through the command layer")
         second = Stream(client)
@@ -159,6 +160,8 @@ def main():
     finally:
         status = served.stop()
     check(status == 0, "SIGTERM ends the dashboard with status 0, not %s" % status)
+    if status != 0:
+        print("".join(served.stderr)[-6000:])
     everything = served.output() + streams
     check(PIN not in everything and PASSWORD not in everything,
           "neither the PIN nor the password appears in an event, an output line or the trace")
