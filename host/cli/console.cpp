@@ -56,6 +56,13 @@ void Console::Error(const std::string& text) {
   std::fflush(stderr);
 }
 
+void Console::Warning(const std::string& text) {
+  std::lock_guard<std::mutex> lock(lock_);
+  std::fflush(stdout);
+  std::fprintf(stderr, "warning: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 void Console::Prompt(const std::string& text) {
   std::lock_guard<std::mutex> lock(lock_);
   std::fputs(text.c_str(), stdout);

@@ -23,6 +23,8 @@ class Console {
   void TraceLine(const std::string& text);
   // A one-line error on standard error, prefixed with "error: ".
   void Error(const std::string& text);
+  // The same, prefixed with "warning: ".
+  void Warning(const std::string& text);
   // The prompt of an interactive session, without a line break.
   void Prompt(const std::string& text);
 

@@ -1,7 +1,7 @@
 #include "host/cli/json_output.h"
 
+#include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "host/kit/notification_printer.h"
 #include "host/kit/utc_time.h"
@@ -12,104 +12,92 @@ namespace vesk_host {
 
 namespace {
 
-std::string Number(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
+using Json = nlohmann::ordered_json;
+
+// Times and positions are measured to a fixed precision; more digits would only be noise.
+double Rounded(double value, double scale) {
+  return std::round(value * scale) / scale;
 }
 
-std::string Integer(int64_t value) {
-  return std::to_string(value);
+std::string Utf8(const std::u16string& text) {
+  return platform::Narrow(text);
 }
 
-// Builds the members of one object.
-class Object {
- public:
-  // Appended piece by piece: a literal + a temporary string draws a false -Wrestrict from GCC 12 at -O3.
-  Object& Raw(std::string_view key, const std::string& value) {
-    if (!text_.empty()) {
-      text_ += ',';
-    }
-    text_ += JsonString(key);
-    text_ += ':';
-    text_ += value;
-    return *this;
-  }
-  Object& Str(std::string_view key, std::string_view value) { return Raw(key, JsonString(value)); }
-  Object& Str(std::string_view key, const std::u16string& value) { return Str(key, platform::Narrow(value)); }
-  Object& Int(std::string_view key, int64_t value) { return Raw(key, Integer(value)); }
-  std::string Done() const { return "{" + text_ + "}"; }
-
- private:
-  std::string text_;
-};
-
-std::string Array(const std::vector<std::string>& items) {
-  std::string text;
-  for (const std::string& item : items) {
-    if (!text.empty()) {
-      text += ',';
-    }
-    text += JsonString(item);
-  }
-  return "[" + text + "]";
-}
-
-std::string GpsParams(const hostkit::RecordedNotification& n) {
-  Object params;
+Json GpsParams(const hostkit::RecordedNotification& n) {
+  Json params = Json::object();
   if (!n.gps) {
-    return params.Raw("fix", "false").Done();
+    params["fix"] = false;
+    return params;
   }
   const GpsInfo& gps = *n.gps;
-  params.Raw("fix", gps.hasFix != 0 ? "true" : "false").Str("source", gps.sourceText);
+  params["fix"] = gps.hasFix != 0;
+  params["source"] = Utf8(gps.sourceText);
   if (gps.hasFix != 0) {
-    params.Raw("latitude", Number("%.7f", gps.latitude)).Raw("longitude", Number("%.7f", gps.longitude));
+    params["latitude"] = Rounded(gps.latitude, 1e7);
+    params["longitude"] = Rounded(gps.longitude, 1e7);
     const auto optional = [&params](const char* key, uint8_t valid, double value) {
-      params.Raw(key, valid != 0 ? Number("%.3f", value) : "null");
+      params[key] = valid != 0 ? Json(Rounded(value, 1e3)) : Json(nullptr);
     };
     optional("altitude", gps.altitudeValid, gps.altitude);
     optional("speed", gps.speedValid, gps.speed);
     optional("heading", gps.headingValid, gps.heading);
     optional("satellites", gps.satellitesValid, gps.satellites);
   }
-  return params.Done();
+  return params;
 }
 
-std::string Params(const hostkit::RecordedNotification& n) {
-  Object params;
+Json Params(const hostkit::RecordedNotification& n) {
+  Json params = Json::object();
   const auto p1 = static_cast<int32_t>(n.param1);
   switch (n.code) {
     case WWAN_NOTIFICATION_RSSI:
-      return params.Int("dBm", p1).Int("percent", static_cast<int32_t>(n.param2)).Done();
+      params["dBm"] = p1;
+      params["percent"] = static_cast<int32_t>(n.param2);
+      break;
     case WWAN_NOTIFICATION_SIM_STATUS:
-      return params.Int("value", p1).Str("sim", SimStatusText(n.param1)).Done();
+      params["value"] = p1;
+      params["sim"] = SimStatusText(n.param1);
+      break;
     case WWAN_NOTIFICATION_SERVICE:
-      return params.Int("value", p1).Str("service", ServiceTypeText(n.param1)).Done();
+      params["value"] = p1;
+      params["service"] = ServiceTypeText(n.param1);
+      break;
     case WWAN_NOTIFICATION_ROAMING:
-      return params.Int("value", p1).Str("roaming", RoamingText(n.param1)).Done();
+      params["value"] = p1;
+      params["roaming"] = RoamingText(n.param1);
+      break;
     case WWAN_NOTIFICATION_CONNECTED:
-      return params.Int("capability", static_cast<int32_t>(n.param2)).Done();
+      params["capability"] = static_cast<int32_t>(n.param2);
+      break;
     case WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE:
-      return params.Int("state", static_cast<uint32_t>(n.param1)).Done();
+      params["state"] = static_cast<uint32_t>(n.param1);
+      break;
     case WWAN_NOTIFICATION_BYTES_TX_RX:
       if (n.hasPayload) {
-        params.Raw("transmitted", std::to_string(n.totals.transmitted))
-            .Raw("received", std::to_string(n.totals.received));
+        params["transmitted"] = n.totals.transmitted;
+        params["received"] = n.totals.received;
       }
-      return params.Done();
+      break;
     case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED:
-      return n.hasPayload ? params.Str("number", n.text).Done() : params.Done();
+      if (n.hasPayload) {
+        params["number"] = Utf8(n.text);
+      }
+      break;
     case WWAN_NOTIFICATION_SMS_EVENT:
       if (n.hasPayload) {
-        params.Str("sender", n.text).Raw("timestamp", std::to_string(n.timestamp)).Str("body", n.body);
+        params["sender"] = Utf8(n.text);
+        params["timestamp"] = n.timestamp;
+        params["body"] = Utf8(n.body);
       }
-      return params.Done();
+      break;
     case WWAN_NOTIFICATION_GPS_INFO_CHANGED:
       return GpsParams(n);
     default:
       // Codes without a payload: the raw values, which are plain numbers.
-      return params.Raw("param1", std::to_string(n.param1)).Raw("param2", std::to_string(n.param2)).Done();
+      params["param1"] = static_cast<uint64_t>(n.param1);
+      params["param2"] = static_cast<uint64_t>(n.param2);
   }
+  return params;
 }
 
 // The argument positions from which a command's arguments are secret.
@@ -128,67 +116,52 @@ std::size_t SecretsFrom(const std::string& command) {
 
 }  // namespace
 
+std::string JsonText(const nlohmann::ordered_json& value) {
+  // Text from the modem is not always valid UTF-8: a bad byte becomes U+FFFD rather than an exception.
+  return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 std::string JsonString(std::string_view text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\t':
-        quoted += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          quoted += escaped;
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  quoted += '"';
-  return quoted;
+  return JsonText(Json(std::string(text)));
+}
+
+nlohmann::ordered_json NotificationObject(const hostkit::RecordedNotification& notification, double elapsedSeconds) {
+  const char* name = NotificationName(notification.code);
+  Json object;
+  object["kind"] = "notification";
+  object["time"] = Rounded(elapsedSeconds, 1e3);
+  object["utc"] = UtcText(notification.utc);
+  object["code"] = notification.code;
+  object["name"] = *name != '\0' ? Json(name) : Json(nullptr);
+  object["params"] = Params(notification);
+  return object;
 }
 
 std::string NotificationJson(const hostkit::RecordedNotification& notification, double elapsedSeconds) {
-  const char* name = NotificationName(notification.code);
-  return Object()
-      .Str("kind", "notification")
-      .Raw("time", Number("%.3f", elapsedSeconds))
-      .Str("utc", UtcText(notification.utc))
-      .Int("code", notification.code)
-      .Raw("name", *name != '\0' ? JsonString(name) : "null")
-      .Raw("params", Params(notification))
-      .Done();
+  return JsonText(NotificationObject(notification, elapsedSeconds));
 }
 
-std::string ResultJson(const std::string& command, const std::vector<std::string>& args,
-                       const CommandResult& result, double elapsedSeconds) {
+nlohmann::ordered_json ResultObject(const std::string& command, const std::vector<std::string>& args,
+                                    const CommandResult& result, double elapsedSeconds) {
   std::vector<std::string> shown = args;
   for (std::size_t i = SecretsFrom(command); i < shown.size(); ++i) {
     shown[i] = "***";
   }
-  return Object()
-      .Str("kind", "result")
-      .Raw("time", Number("%.3f", elapsedSeconds))
-      .Str("command", command)
-      .Raw("args", Array(shown))
-      .Raw("ok", result.ok() ? "true" : "false")
-      .Str("status", StatusWord(result.status))
-      .Str("reason", result.reason)
-      .Raw("output", Array(result.lines))
-      .Done();
+  Json object;
+  object["kind"] = "result";
+  object["time"] = Rounded(elapsedSeconds, 1e3);
+  object["command"] = command;
+  object["args"] = shown;
+  object["ok"] = result.ok();
+  object["status"] = StatusWord(result.status);
+  object["reason"] = result.reason;
+  object["output"] = result.lines;
+  return object;
+}
+
+std::string ResultJson(const std::string& command, const std::vector<std::string>& args,
+                       const CommandResult& result, double elapsedSeconds) {
+  return JsonText(ResultObject(command, args, result, elapsedSeconds));
 }
 
 }  // namespace vesk_host

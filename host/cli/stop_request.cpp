@@ -1,11 +1,15 @@
 #include "host/cli/stop_request.h"
 
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <mutex>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <cerrno>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 #endif
@@ -17,9 +21,27 @@ namespace {
 // Set from a signal handler: lock-free atomics only.
 std::atomic<bool> stopRequested{false};
 std::atomic<int> stopSignal{0};
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// The console-control handler runs on a thread of its own, so it may take a lock.
+std::mutex stopLock;
+std::condition_variable stopSignalled;
+#else
 pthread_t mainThread;
+// A byte here wakes WaitForStopRequest: writing to a pipe is safe in a signal handler.
+int wakePipe[2] = {-1, -1};
 #endif
+
+void Wake() {
+#if defined(_WIN32)
+  { const std::lock_guard<std::mutex> lock(stopLock); }
+  stopSignalled.notify_all();
+#else
+  if (wakePipe[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
+  }
+#endif
+}
 
 void OnStopSignal(int signal) {
 #if !defined(_WIN32)
@@ -37,6 +59,7 @@ void OnStopSignal(int signal) {
 #endif
   }
   stopSignal.store(signal);
+  Wake();
 }
 
 #if defined(_WIN32)
@@ -54,6 +77,11 @@ void InstallStopHandlers() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 #else
   mainThread = pthread_self();
+  if (pipe(wakePipe) == 0) {
+    fcntl(wakePipe[0], F_SETFD, FD_CLOEXEC);
+    fcntl(wakePipe[1], F_SETFD, FD_CLOEXEC);
+    fcntl(wakePipe[1], F_SETFL, O_NONBLOCK);
+  }
   // No SA_RESTART: a blocking read of the prompt returns, so the session can end.
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
@@ -72,6 +100,21 @@ void RequestStop(int signal) {
   if (!stopRequested.exchange(true)) {
     stopSignal.store(signal);
   }
+  Wake();
+}
+
+void WaitForStopRequest() {
+#if defined(_WIN32)
+  std::unique_lock<std::mutex> lock(stopLock);
+  stopSignalled.wait(lock, [] { return stopRequested.load(); });
+#else
+  while (!stopRequested.load()) {
+    char byte;
+    if (read(wakePipe[0], &byte, 1) < 0 && errno != EINTR) {
+      return;
+    }
+  }
+#endif
 }
 
 int StopExitCode() {

@@ -20,6 +20,9 @@ const std::atomic<bool>& StopRequested();
 // A request from the host itself, such as output that can no longer be written.
 void RequestStop(int signal);
 
+// Blocks the main thread, without waking, until a stop is requested.
+void WaitForStopRequest();
+
 // 128 + the signal that asked to stop, as shells report a process ended by it; 0 without a request.
 int StopExitCode();
 

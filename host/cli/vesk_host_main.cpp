@@ -22,6 +22,11 @@
 #include "host/kit/stream_trace_log.h"
 #include "platform/process.h"
 #include "vesk/notifications.h"
+#if defined(VESK_HAVE_DASHBOARD)
+#include "host/web/dashboard_server.h"
+#include "host/web/event_hub.h"
+#include "host/web/request_rules.h"
+#endif
 
 namespace {
 
@@ -30,8 +35,11 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json]\n"
-    "                 [--scenario FILE] [SCRIPT]\n"
+    "                 [--scenario FILE] [--serve [ADDRESS:]PORT] [SCRIPT]\n"
     "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
+    "  --serve [ADDRESS:]PORT  after SCRIPT, if any, serve the live dashboard on PORT (0: a free one)\n"
+    "                 of ADDRESS (default 127.0.0.1, this machine only) and print the address to open,\n"
+    "                 with its access token; serve until Ctrl-C or SIGTERM\n"
     "  --trace FILE   write the module's trace lines to FILE (default: standard error)\n"
     "  --level N      keep trace lines of level N and below: 2 errors, 3 warnings, 4 information,\n"
     "                 5 and 6 verbose (default: 6 with --trace, else 3)\n"
@@ -50,6 +58,7 @@ struct Options {
   std::string module;
   std::string gpxFile;
   std::string scenario;
+  std::string serve;
   bool json = false;
   bool help = false;
   bool version = false;
@@ -61,7 +70,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takesValue = arg == "--trace" || arg == "--level" || arg == "--module" || arg == "--gpx" ||
-                            arg == "--scenario";
+                            arg == "--scenario" || arg == "--serve";
     if (takesValue && i + 1 >= argc) {
       *error = "option " + arg + " needs a value";
       return std::nullopt;
@@ -86,6 +95,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
       options.gpxFile = argv[++i];
     } else if (arg == "--scenario") {
       options.scenario = argv[++i];
+    } else if (arg == "--serve") {
+      options.serve = argv[++i];
+#if defined(VESK_HAVE_DASHBOARD)
+      if (!vesk_host::ParseServeAddress(options.serve, error)) {
+        return std::nullopt;
+      }
+#else
+      *error = "--serve: this build of vesk-host has no dashboard";
+      return std::nullopt;
+#endif
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg.starts_with("-")) {
@@ -100,6 +119,28 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
   }
   return options;
 }
+
+#if defined(VESK_HAVE_DASHBOARD)
+// Serves the dashboard until a stop is requested. False when it cannot serve.
+bool Serve(const vesk_host::ServeAddress& address, vesk_host::HostSession& session, vesk_host::EventHub& hub,
+           vesk_host::Console& console) {
+  vesk_host::DashboardServer server(session, hub, [&console] { return console.Elapsed(); });
+  std::string error;
+  if (!server.Start(address, &error)) {
+    console.Error("--serve: " + error);
+    return false;
+  }
+  if (!vesk_host::IsLoopback(address.host)) {
+    console.Warning("the dashboard is reachable from other machines on " + address.host +
+                  "; anyone who learns its address with the token controls the modem");
+  }
+  console.Line("dashboard: " + server.Url());
+  vesk_host::WaitForStopRequest();
+  console.Line("dashboard: stopping");
+  server.Stop();
+  return true;
+}
+#endif
 
 }  // namespace
 
@@ -153,6 +194,12 @@ int main(int argc, char** argv) {
     }
   }
 
+#if defined(VESK_HAVE_DASHBOARD)
+  // Outlives the module's notification thread, which publishes to it.
+  vesk_host::EventHub hub;
+#endif
+  const bool serve = !options->serve.empty();
+
   int exitCode = kExitUsage;
   {
     vesk_host::StreamTraceLog traceLog(traceStream, options->level.value_or(options->traceFile.empty() ? 3 : 6),
@@ -161,9 +208,14 @@ int main(int argc, char** argv) {
       traceLog.WriteThrough([&console](const std::string& line) { console.TraceLine(line); });
     }
     hostkit::RecordingNotificationSink sink;
-    sink.SetListener([&console, &gpx, json = options->json](const hostkit::RecordedNotification& notification) {
+    sink.SetListener([&, json = options->json](const hostkit::RecordedNotification& notification) {
       console.Line(json ? vesk_host::NotificationJson(notification, console.Elapsed())
                         : vesk_host::FormatNotification(notification, console.Elapsed()));
+#if defined(VESK_HAVE_DASHBOARD)
+      if (serve) {
+        hub.Publish(notification.code, vesk_host::NotificationJson(notification, console.Elapsed()));
+      }
+#endif
       if (notification.code == WWAN_NOTIFICATION_GPS_INFO_CHANGED && notification.gps) {
         if (notification.gps->hasFix != 0) {
           gpx.AddFix(*notification.gps, notification.utc);
@@ -192,7 +244,7 @@ int main(int argc, char** argv) {
       }
       vesk_host::RunMode mode;
       mode.json = options->json;
-      mode.interactive = options->script.empty() && platform::StandardInputIsTerminal();
+      mode.interactive = options->script.empty() && !serve && platform::StandardInputIsTerminal();
       bool completed = true;
       if (!options->scenario.empty()) {
         const vesk_host::CommandResult loaded =
@@ -202,13 +254,22 @@ int main(int argc, char** argv) {
         }
         completed = loaded.ok();
       }
-      completed = completed && vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
+      if (!serve || !options->script.empty()) {
+        completed = completed && vesk_host::RunCommands(options->script.empty() ? std::cin : script, mode, session, console);
+      }
+#if defined(VESK_HAVE_DASHBOARD)
+      if (serve && completed && !vesk_host::StopRequested().load()) {
+        completed = Serve(*vesk_host::ParseServeAddress(options->serve, &error), session, hub, console);
+      }
+#endif
       // The end of a session leaves nothing running: close if still open, then release.
       if (sdk->IsOpen()) {
         sdk->Close();
       }
       sdk->Release();
-      exitCode = vesk_host::StopExitCode() != 0 ? vesk_host::StopExitCode()
+      // Ctrl-C is how a dashboard ends, not an interruption.
+      exitCode = serve && completed                 ? EXIT_SUCCESS
+                 : vesk_host::StopExitCode() != 0 ? vesk_host::StopExitCode()
                  : completed                       ? EXIT_SUCCESS
                                                    : kExitFailedScript;
     }

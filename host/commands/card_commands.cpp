@@ -117,7 +117,7 @@ CommandResult Card(HostSession& session, const std::vector<std::string>& args) {
       // The module reports support from an NMEA port in the device tree; the library may send fixes anyway.
       {"GPS", info->gpsSupported != 0 ? "supported" : "no NMEA port in the device tree (fixes may still arrive)"},
   };
-  return Ok(FieldLines("card", fields, "  %-16s: "));
+  return FieldResult("card", fields, "  %-16s: ");
 }
 
 }  // namespace

@@ -5,19 +5,19 @@
 namespace vesk_host {
 
 CommandResult Ok(std::vector<std::string> lines) {
-  return {CommandResult::Status::kOk, "", std::move(lines)};
+  return {CommandResult::Status::kOk, "", std::move(lines), {}};
 }
 
 CommandResult Failed(std::string reason, std::vector<std::string> lines) {
-  return {CommandResult::Status::kFailed, std::move(reason), std::move(lines)};
+  return {CommandResult::Status::kFailed, std::move(reason), std::move(lines), {}};
 }
 
 CommandResult Usage() {
-  return {CommandResult::Status::kUsage, "", {}};
+  return {CommandResult::Status::kUsage, "", {}, {}};
 }
 
 CommandResult Quit() {
-  return {CommandResult::Status::kQuit, "", {}};
+  return {CommandResult::Status::kQuit, "", {}, {}};
 }
 
 CommandResult Reported(const char* name, bool accepted) {
@@ -35,6 +35,14 @@ std::vector<std::string> FieldLines(const char* name, const std::vector<Field>& 
     lines.push_back(line + value);
   }
   return lines;
+}
+
+CommandResult FieldResult(const char* name, const std::vector<Field>& fields, const char* labelFormat) {
+  CommandResult result = Ok(FieldLines(name, fields, labelFormat));
+  for (const auto& [label, value] : fields) {
+    result.values.emplace_back(label, value);
+  }
+  return result;
 }
 
 const char* StatusWord(CommandResult::Status status) {

@@ -19,6 +19,8 @@ struct CommandResult {
   Status status = Status::kOk;
   std::string reason;
   std::vector<std::string> lines;
+  // The labelled values behind the lines, for front ends that lay them out themselves (the dashboard).
+  std::vector<std::pair<std::string, std::string>> values{};
 
   bool ok() const { return status == Status::kOk || status == Status::kQuit; }
 };
@@ -35,6 +37,8 @@ CommandResult Reported(const char* name, bool accepted);
 // (a printf format of one %s, such as "  %-16s: ").
 using Field = std::pair<const char*, std::string>;
 std::vector<std::string> FieldLines(const char* name, const std::vector<Field>& fields, const char* labelFormat);
+// Ok with those lines, and the fields as its values.
+CommandResult FieldResult(const char* name, const std::vector<Field>& fields, const char* labelFormat);
 
 // "ok", "failed", "usage", "quit".
 const char* StatusWord(CommandResult::Status status);

@@ -37,6 +37,7 @@ CommandResult Images(HostSession& session, const std::vector<std::string>& args)
     return Failed("the module has no image list: is a modem attached?");
   }
   std::vector<std::string> lines{"images: " + std::to_string(images.size()) + " (* marks the running one)"};
+  std::vector<std::pair<std::string, std::string>> values;
   for (std::size_t i = 0; i < images.size(); ++i) {
     const ImageRecord& image = images[i];
     char numbers[160];
@@ -44,8 +45,11 @@ CommandResult Images(HostSession& session, const std::vector<std::string>& args)
                   image.firmwareId, image.technology, image.carrier, image.region, image.gpsCapability);
     lines.push_back(std::string(image.active ? "  * " : "    ") + std::to_string(i) + "  " + PathOf(image) + "  (" +
                     numbers + ")");
+    values.emplace_back(PathOf(image), image.active ? "running" : "");
   }
-  return Ok(std::move(lines));
+  CommandResult result = Ok(std::move(lines));
+  result.values = std::move(values);
+  return result;
 }
 
 // A path that is not absolute may name a listed image by its last folders ("generic-cdma"), since the

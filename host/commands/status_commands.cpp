@@ -154,7 +154,7 @@ CommandResult Status(HostSession& session, const std::vector<std::string>& args)
                   (info->gpsSupported == 0 ? " (no NMEA port in the device tree)" : "")},
       {"images", ImagesText(*session.sdk)},
   };
-  return Ok(FieldLines("status", fields, "  %-17s : "));
+  return FieldResult("status", fields, "  %-17s : ");
 }
 
 }  // namespace
