@@ -13,7 +13,7 @@ Replay::Replay(veskrec::Recording recording, ReplaySettings settings)
     : recording_(std::move(recording)), settings_(std::move(settings)), answered_(recording_.events.size()) {}
 
 std::optional<size_t> Replay::Match(const char* entryPoint, const veskrec::Arg* args, size_t count,
-                                    std::string* divergence) {
+                                    int64_t elapsedUs, std::string* divergence) {
   ++calls_;
   if (stopped_) {
     return std::nullopt;
@@ -21,15 +21,21 @@ std::optional<size_t> Replay::Match(const char* entryPoint, const veskrec::Arg* 
   const auto& events = recording_.events;
   std::optional<size_t> expected;
   uint32_t looked = 0;
-  for (size_t i = next_; i < events.size() && looked < settings_.window; ++i) {
+  const int64_t slackUs = static_cast<int64_t>(settings_.slackMs) * 1000;
+  for (size_t i = next_; i < events.size(); ++i) {
     if (events[i].type != Event::Type::kCall || answered_[i]) {
       continue;
+    }
+    const bool inWindow = looked < settings_.window;
+    if (!inWindow && events[i].timeUs > elapsedUs + slackUs) {
+      break;
     }
     if (!expected) {
       expected = i;
     }
     ++looked;
-    if (events[i].name == entryPoint && veskrec::InputsMatch(args, count, events[i].values)) {
+    if ((inWindow || events[i].timeUs >= elapsedUs - slackUs) && events[i].name == entryPoint &&
+        veskrec::InputsMatch(args, count, events[i].values)) {
       answered_[i] = true;
       while (next_ < events.size() && (answered_[next_] || events[next_].type != Event::Type::kCall)) {
         ++next_;

@@ -1,8 +1,9 @@
 // The replay of a recording: each call is answered with the recorded result and out-values of the
 // call the recording has next, and the callbacks recorded after that call are due at their recorded
 // distance from it. Calls from the module's several threads may come in another order than recorded,
-// so a call is looked for among the next few recorded calls (the window); one found in none of them
-// is a divergence.
+// so a call is looked for among the next few recorded calls (the window), and among those recorded
+// within the slack of the time it comes at, which is where a timer's polls are; one found in none of
+// them is a divergence.
 //
 // Not thread-safe: the simulator calls it under its state lock.
 #pragma once
@@ -25,7 +26,8 @@ struct ReplaySettings {
   bool stopOnDivergence = false;
   uint32_t divergenceResult = GENERAL_ERROR;
   double scale = 1.0;   // of the recorded times, on top of the simulator's clock
-  uint32_t window = 8;  // recorded calls a call is looked for among
+  uint32_t window = 32;  // recorded calls a call is looked for among
+  uint32_t slackMs = 2000;  // and those recorded this close to its time (recorded time)
 };
 
 class Replay {
@@ -35,9 +37,10 @@ class Replay {
   const ReplaySettings& settings() const { return settings_; }
   const veskrec::Recording& recording() const { return recording_; }
 
-  // The recorded call that answers this one; none on a divergence, whose report (for the first call
-  // after a stop, or each call while going on) is put in *divergence.
-  std::optional<size_t> Match(const char* entryPoint, const veskrec::Arg* args, size_t count,
+  // The recorded call that answers this one, made elapsedUs (recorded time) after the first; none on a
+  // divergence, whose report (for the first call after a stop, or each call while going on) is put in
+  // *divergence.
+  std::optional<size_t> Match(const char* entryPoint, const veskrec::Arg* args, size_t count, int64_t elapsedUs,
                               std::string* divergence);
 
   // The callbacks recorded after the call at index, up to the next call.

@@ -413,7 +413,8 @@ bool ParseDelay(Scenario& scenario, std::string_view key, std::string_view value
   return true;
 }
 
-// file = PATH, on_divergence = continue|stop, divergence_result = N, scale = FACTOR, window = CALLS.
+// file = PATH, on_divergence = continue|stop, divergence_result = N, scale = FACTOR, window = CALLS,
+// slack_ms = MS.
 // An unknown key leaves *error empty.
 bool ParseReplay(ReplaySettings& replay, std::string_view key, std::string_view value, int line,
                  std::string* error) {
@@ -428,11 +429,12 @@ bool ParseReplay(ReplaySettings& replay, std::string_view key, std::string_view 
     replay.stopOnDivergence = value == "stop";
     return value == "stop" || value == "continue";
   }
-  if (key == "divergence_result" || key == "window") {
+  if (key == "divergence_result" || key == "window" || key == "slack_ms") {
     const auto number = ParseInRange(value, key == "window" ? 1 : 0, key == "window" ? 1000 : UINT32_MAX);
     *error = "bad value for '" + std::string(key) + "'";
     if (number) {
-      (key == "window" ? replay.window : replay.divergenceResult) = static_cast<uint32_t>(*number);
+      (key == "window" ? replay.window : key == "slack_ms" ? replay.slackMs : replay.divergenceResult) =
+          static_cast<uint32_t>(*number);
     }
     return number.has_value();
   }

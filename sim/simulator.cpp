@@ -190,6 +190,7 @@ void Simulator::Install(Scenario scenario, std::shared_ptr<Replay> replay) {
     DropConnection(lock);
     replay_ = std::move(replay);
     replaying_ = replay_ != nullptr;
+    replayStart_.reset();
     events_.Clear();
     ++worldEpoch_;
     modems_ = scenario.modems;
@@ -286,8 +287,15 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
   if (replay == nullptr) {
     return GENERAL_ERROR;  // a scenario load ended the replay meanwhile
   }
+  const double scale = replay->settings().scale * TimeScale();
+  const auto now = SteadyClock::now();
+  if (!replayStart_) {
+    replayStart_ = now;  // the recording's time 0 is its first call
+  }
+  const auto elapsedUs =
+      static_cast<int64_t>(std::chrono::duration<double, std::micro>(now - *replayStart_).count() / scale);
   std::string divergence;
-  const auto index = replay->Match(entryPoint, args, count, &divergence);
+  const auto index = replay->Match(entryPoint, args, count, elapsedUs, &divergence);
   if (!index) {
     if (replay->stopped()) {
       events_.Clear();
@@ -299,7 +307,6 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
     return replay->settings().divergenceResult;
   }
   const veskrec::Event& call = replay->recording().events[*index];
-  const double scale = replay->settings().scale * TimeScale();
   // A call takes as long as it took when recorded (time-outs replay as time-outs).
   lock.unlock();
   std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int64_t>(call.durationUs * scale)));
@@ -323,10 +330,10 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
   if (std::string_view(entryPoint) == "QCWWANDisconnect") {
     DropConnection(lock);  // no callback runs once a disconnect returned
   }
-  const auto now = SteadyClock::now();
+  const auto answered = SteadyClock::now();
   for (const size_t i : replay->CallbacksAfter(*index)) {
     const veskrec::Event& callback = replay->recording().events[i];
-    const auto due = now + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double, std::micro>(
+    const auto due = answered + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double, std::micro>(
                                static_cast<double>(callback.timeUs - call.timeUs) * scale));
     events_.Post(due, worldEpoch_, [replay, i](Simulator& s) -> Invocation {
       return s.ReplayedCallback(replay->recording().events[i]);

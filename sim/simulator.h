@@ -183,6 +183,7 @@ class Simulator {
   ImageStore imageStore_;
   std::shared_ptr<Replay> replay_;  // shared with the calls it is answering
   std::atomic<bool> replaying_{false};
+  std::optional<SteadyClock::time_point> replayStart_;  // of the replay's first call
 
   // Last, so that it stops before the state it acts on goes.
   EventThread events_;

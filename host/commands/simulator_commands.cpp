@@ -96,15 +96,18 @@ CommandResult LoadScenario(HostSession& session, const std::string& text, const 
     const auto load = reinterpret_cast<LoadScenarioFn>(library.Symbol("VeskSimLoadScenario"));
     const auto lastError = reinterpret_cast<LastErrorFn>(library.Symbol("VeskSimLastError"));
     if (load == nullptr || !loaded.insert(load).second) {
+      // A recording library in the simulator's place stays, so that the module's load by name finds
+      // it rather than the real library of the same name loaded next.
+      library.KeepLoaded();
       continue;
     }
-    library.KeepLoaded();
-    found = true;
     if (const auto setSink = reinterpret_cast<SetTraceSinkFn>(library.Symbol("VeskSimSetTraceSink"));
         setSink != nullptr && session.traceLog != nullptr) {
       simulatorTraceLog = session.traceLog;
       setSink(&SimulatorTrace);
     }
+    library.KeepLoaded();
+    found = true;
     if (load(text.c_str()) != 0) {
       char reason[256] = "";
       if (lastError != nullptr) {
