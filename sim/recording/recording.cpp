@@ -1,5 +1,6 @@
 #include "sim/recording/recording.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
@@ -241,17 +242,22 @@ bool ParseValue(std::string_view word, Value& value) {
 // "12.000345": seconds with up to six decimals.
 bool ParseTime(std::string_view word, int64_t& us) {
   const size_t dot = word.find('.');
-  int64_t seconds = 0;
-  int64_t fraction = 0;
   const std::string_view whole = word.substr(0, dot);
   const std::string_view part = dot == std::string_view::npos ? std::string_view() : word.substr(dot + 1);
-  if (whole.empty() || whole[0] == '-' || !ParseInteger(whole, seconds) || part.size() > 6 ||
-      seconds > 1000000000 || (dot != std::string_view::npos && (part.empty() || part[0] == '-' ||
-                                                                  !ParseInteger(part, fraction)))) {
+  auto digits = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (whole.empty() || whole.size() > 9 || part.size() > 6 || !digits(whole) || !digits(part) ||
+      (dot != std::string_view::npos && part.empty())) {
     return false;
   }
-  for (size_t i = part.size(); i < 6; ++i) {
-    fraction *= 10;
+  int64_t seconds = 0;
+  int64_t fraction = 0;
+  for (const char c : whole) {
+    seconds = seconds * 10 + (c - '0');
+  }
+  for (size_t i = 0; i < 6; ++i) {
+    fraction = fraction * 10 + (i < part.size() ? part[i] - '0' : 0);
   }
   us = seconds * 1000000 + fraction;
   return true;
