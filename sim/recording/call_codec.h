@@ -86,7 +86,7 @@ std::vector<Value> EncodeCall(std::string_view entryPoint, const Arg* args, size
                               const Capacities& capacities);
 
 // Whether the caller's inputs are the recorded ones: numbers and narrow texts passed in; pointers,
-// pointer-sized integers, paths and secrets are not compared.
+// pointer-sized integers, text buffer sizes, paths and secrets are not compared.
 bool InputsMatch(const Arg* args, size_t count, const std::vector<Value>& recorded);
 
 // Writes the recorded out-values into the caller's buffers (never past its sizes).

@@ -131,6 +131,9 @@ TEST(CallCodecTest, InputsMatchComparesNumbersAndNarrowTextsOnly) {
   EXPECT_FALSE(InputsMatch(args, 3, {Value::Number(0), Value::Text("other"), Value::Number(99)}));
   EXPECT_FALSE(InputsMatch(args, 3, {Value::Number(0), Value::Null(), Value::Number(99)}));
   EXPECT_TRUE(InputsMatch(args, 3, {Value::Number(0), Value::Secret(), Value::Number(99)}));
+  char model[8];
+  const Arg sized[] = {ToArg(BYTE{8}), TextArg(model)};
+  EXPECT_TRUE(InputsMatch(sized, 2, {Value::Number(100), Value::Text("recorded")}));
 }
 
 TEST(CallCodecTest, OnlyRecordedCallbacksAreWrapped) {

@@ -8,10 +8,12 @@ replays the recording in the simulator, and checks what the host saw.
   round_trip_test.py divergence HOST RECORDER_DIR SIM_DIR WORK
       a recording edited at one call reports the divergence at that call, at level 2
 
-A cross build's host runs through VESK_HOST_EMULATOR (Wine), where the recorder is found on PATH."""
+A cross build's host runs through VESK_HOST_EMULATOR (Wine); its recording run uses a copy of the host
+and the module beside the recorder, since Windows looks in the program's folder first."""
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -28,9 +30,9 @@ def check(ok, what):
         failures.append(what)
 
 
-def run_host(args, env=None, timeout=280):
-    return subprocess.run(emulator + [host] + args, capture_output=True, text=True, timeout=timeout,
-                          env=env, cwd=work)
+def run_host(args, env=None, timeout=280, program=None):
+    return subprocess.run(emulator + [program or host] + args, capture_output=True, text=True,
+                          timeout=timeout, env=env, cwd=work)
 
 
 def record(name, args):
@@ -39,16 +41,25 @@ def record(name, args):
     if os.path.exists(recording):
         os.remove(recording)
     env = dict(os.environ)
+    program = host
     if windows:
+        # Windows looks in the program's folder first, where the simulator is: the recording run
+        # uses a copy of the host and the module in a folder that holds the recorder instead.
+        program_dir = os.path.join(work, "recording-host")
+        os.makedirs(program_dir, exist_ok=True)
+        host_dir = os.path.dirname(host)
+        for file in [os.path.basename(host), "vesk_plugin.dll"] + os.listdir(recorder_dir):
+            source = os.path.join(recorder_dir if file.startswith("QCWWAN") else host_dir, file)
+            shutil.copyfile(source, os.path.join(program_dir, file))
+        program = os.path.join(program_dir, os.path.basename(host))
         real = {"VESK_REAL_QCWWAN2K": "QCWWAN2k.dll", "VESK_REAL_QCWWAN": "QCWWAN.dll"}
-        env["WINEPATH"] = recorder_dir + ";" + env.get("WINEPATH", "")
     else:
         real = {"VESK_REAL_QCWWAN2K": "libQCWWAN2k.so", "VESK_REAL_QCWWAN": "libQCWWAN.so"}
         env["LD_LIBRARY_PATH"] = recorder_dir + os.pathsep + env.get("LD_LIBRARY_PATH", "")
     for variable, file in real.items():
         env[variable] = os.path.join(sim_dir, file)
     env["VESK_RECORD_FILE"] = recording
-    result = run_host(["--json"] + args, env)
+    result = run_host(["--json"] + args, env, program=program)
     check(result.returncode == 0, f"recording run: exit status {result.returncode}: {result.stderr[-3000:]}")
     check(os.path.exists(recording), "no recording written")
     return recording, result
