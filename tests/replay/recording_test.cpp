@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecording{kHeader + "1.0 callback Power 1 -> 0\n", 4, "has no result"},
         BadRecording{kHeader + "1.0 callback Weather 1\n", 4, "unknown callback 'Weather'"},
         BadRecording{kHeader + "1.1234567 callback Power 1\n", 4, "expected a time"},
-        BadRecording{kHeader + "-1.0 callback Power 1\n", 4, "expected a time"}));
+        BadRecording{kHeader + "-1.0 callback Power 1\n", 4, "expected a time"},
+        BadRecording{kHeader + "0x8000000000000000.0 callback Power 1\n", 4, "expected a time"}));
 
 TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
   const std::vector<Value> values = {Value::Number(-128), Value::Text("tab\there \"quoted\" back\\slash Café €"),
