@@ -313,8 +313,8 @@ int CallbackValueCount(std::string_view name) {
 }
 
 std::string FormatHeader(uint32_t generation, std::string_view date) {
-  return "# Vesk vendor-library recording (docs/recording.md)\ngeneration " + std::to_string(generation) +
-         "\nrecorder " + kRecorderVersion + "\ndate " + std::string(date) + "\n";
+  return "generation " + std::to_string(generation) + "\nrecorder " + kRecorderVersion + "\ndate " +
+         std::string(date) + "\n# a Vesk vendor-library recording (docs/recording.md)\n";
 }
 
 std::string FormatValue(const Value& value) {

@@ -141,9 +141,9 @@ elif mode == "secrets":
     check(re.search(r"call UIMVerifyPIN 1 \*\*\* ", text) is not None, "the PIN check is not recorded as ***")
     check(re.search(rf'call StartDataSession .*"{USER}" \*\*\* ', text) is not None,
           "the session start is not recorded with its password as ***")
-    header = text.splitlines()[:4]
-    check(any(l == "generation 2000" for l in header) and any(l.startswith("recorder ") for l in header) and
-          any(re.match(r"date \d{4}-\d\d-\d\dT", l) for l in header), f"header: {header}")
+    header = text.splitlines()[:3]
+    check(header[0] == "generation 2000" and header[1].startswith("recorder ") and
+          re.match(r"date \d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$", header[2]) is not None, f"header: {header}")
 
 elif mode == "divergence":
     script = os.path.join(work, "attach.vsh")
