@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 
 #include "facade/vendor_api.h"
 #include "platform/calendar.h"
@@ -41,6 +42,15 @@ int CountOf(const std::array<Named, N>& table, std::string_view name) {
     }
   }
   return -1;
+}
+
+// Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal assigned or prepended.
+std::string Join(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const std::string_view part : parts) {
+    out.append(part);
+  }
+  return out;
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -313,8 +323,8 @@ int CallbackValueCount(std::string_view name) {
 }
 
 std::string FormatHeader(uint32_t generation, std::string_view date) {
-  return "generation " + std::to_string(generation) + "\nrecorder " + kRecorderVersion + "\ndate " +
-         std::string(date) + "\n# a Vesk vendor-library recording (docs/recording.md)\n";
+  return Join({"generation ", std::to_string(generation), "\nrecorder ", kRecorderVersion, "\ndate ", date,
+               "\n# a Vesk vendor-library recording (docs/recording.md)\n"});
 }
 
 std::string FormatValue(const Value& value) {
@@ -322,30 +332,33 @@ std::string FormatValue(const Value& value) {
   std::string out;
   switch (value.kind) {
     case Value::Kind::kNumber:
-      out = std::to_string(value.number);
+      out.append(std::to_string(value.number));
       break;
     case Value::Kind::kNull:
-      out = "null";
+      out.append("null");
       break;
     case Value::Kind::kSecret:
-      out = "***";
+      out.append("***");
       break;
     case Value::Kind::kText:
       AppendQuoted(out, value.text);
       break;
     case Value::Kind::kWideText:
-      out = "u";
+      out.append("u");
       AppendQuoted(out, value.text);
       break;
     case Value::Kind::kNumbers:
-      out = "[";
+      out.append("[");
       for (size_t i = 0; i < value.numbers.size(); ++i) {
-        out += (i == 0 ? "" : ",") + std::to_string(value.numbers[i]);
+        if (i > 0) {
+          out += ',';
+        }
+        out.append(std::to_string(value.numbers[i]));
       }
       out += "]";
       break;
     case Value::Kind::kBytes:
-      out = "x";
+      out.append("x");
       for (const uint8_t byte : value.bytes) {
         out += kHex[byte >> 4];
         out += kHex[byte & 15];
@@ -368,7 +381,9 @@ std::string FormatCall(int64_t timeUs, int64_t durationUs, std::string_view name
     line += ' ';
     line += FormatValue(value);
   }
-  line += " -> " + std::to_string(result) + "\n";
+  line += " -> ";
+  line.append(std::to_string(result));
+  line += '\n';
   return line;
 }
 
@@ -416,7 +431,7 @@ ReadError ReadRecording(std::string_view text, Recording& recording) {
     if (first == "generation" || first == "recorder" || first == "date") {
       std::string_view word;
       if (!scanner.Next(word) || !scanner.AtEnd()) {
-        return fail("'" + std::string(first) + "' takes one word");
+        return fail(Join({"'", first, "' takes one word"}));
       }
       if (first == "generation") {
         if (word != "1000" && word != "2000") {
@@ -459,19 +474,19 @@ ReadError ReadRecording(std::string_view text, Recording& recording) {
     event.name = std::string(word);
     const int count = event.type == Event::Type::kCall ? EntryPointParameterCount(word) : CallbackValueCount(word);
     if (count < 0) {
-      return fail("unknown " + std::string(event.type == Event::Type::kCall ? "entry point" : "callback") + " '" +
-                  event.name + "'");
+      return fail(Join({"unknown ", event.type == Event::Type::kCall ? "entry point" : "callback", " '", event.name,
+                        "'"}));
     }
     while (scanner.Next(word) && word != "->") {
       Value value;
       if (!ParseValue(word, value)) {
-        return fail("bad value '" + std::string(word) + "'");
+        return fail(Join({"bad value '", word, "'"}));
       }
       event.values.push_back(std::move(value));
     }
     if (event.values.size() != static_cast<size_t>(count)) {
-      return fail(event.name + " has " + std::to_string(count) + " values, not " +
-                  std::to_string(event.values.size()));
+      return fail(Join({event.name, " has ", std::to_string(count), " values, not ",
+                        std::to_string(event.values.size())}));
     }
     if (event.type == Event::Type::kCall) {
       int64_t result = 0;
