@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/process.h"
+
 #if defined(_WIN32)
 #include <process.h>
 #else
@@ -153,8 +155,16 @@ uint32_t RecorderGeneration() {
 }
 
 Recorder& Recorder::Get() {
-  // Never destroyed: the real library's threads may call a trampoline while the process ends.
+  // Destroyed when the recorder is unloaded, as the simulator is, but not at process exit on Windows:
+  // the system has ended every other thread by then, one perhaps inside a write.
   static Recorder* const recorder = new Recorder;
+  static const struct Reaper {
+    ~Reaper() {
+      if (!platform::ProcessIsEnding()) {
+        delete recorder;
+      }
+    }
+  } reaper;
   return *recorder;
 }
 
