@@ -59,7 +59,9 @@ A scripted, scenario-driven modem that stands in for the modem vendor's
 library of both generations, for trying and testing hosts of the Vesk
 plug-in module without a modem. It is installed in the module's private
 folder, which the module searches only after the system's library path, so
-that a vendor library installed there is used instead.")
+that a vendor library installed there is used instead. Its recorder/ folder
+holds the recording vendor libraries, which record a session with a real
+modem for the simulator to replay.")
 
 # Each package's copyright file and Debian changelog.
 if(UNIX)

@@ -55,6 +55,17 @@ int VeskSimSmsTag(uint32_t storage, uint32_t index) {
   return Simulator::Get().SmsTag(storage, index);
 }
 
+void VeskSimSetTraceSink(VeskSimTraceSink sink) {
+  vesksim::SetTraceSink(sink);
+}
+
+uint32_t VeskSimReplayDivergences(char* buffer, uint32_t size) {
+  std::string last;
+  const uint32_t count = Simulator::Get().ReplayDivergences(&last);
+  vesksim::CopyText(last, size, buffer);
+  return count;
+}
+
 void VeskSimLastError(char* buffer, uint32_t size) {
   vesksim::CopyText(Simulator::Get().LastError(), size, buffer);
 }

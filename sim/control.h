@@ -32,6 +32,11 @@ VESK_SIM_API int VeskSimWaitForCalls(const char* entryPoint, uint32_t count, uin
 // The tag of a stored message of the connected modem (else the file's first): 0 read, 1 not read,
 // 2 sent, 3 not sent; -1 when there is no such message.
 VESK_SIM_API int VeskSimSmsTag(uint32_t storage, uint32_t index);
+// Where the simulator's own trace lines go (a replay's divergences, at level 2); null stops them.
+typedef void (*VeskSimTraceSink)(uint32_t level, const char* text);
+VESK_SIM_API void VeskSimSetTraceSink(VeskSimTraceSink sink);
+// The divergences of the replay in force so far; the last one's report in buffer, cut to size.
+VESK_SIM_API uint32_t VeskSimReplayDivergences(char* buffer, uint32_t size);
 // Why the last scenario load or event failed ("line 3: unknown key 'x' in [modem]"), cut to size.
 VESK_SIM_API void VeskSimLastError(char* buffer, uint32_t size);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/modem_model.h"
+#include "sim/replay.h"
 
 namespace vesksim {
 
@@ -59,6 +60,7 @@ struct Scenario {
   std::map<std::string, uint32_t> delays;  // UINT32_MAX blocks until released
   std::vector<TimedEvent> timeline;
   uint8_t nextSmsReference = 1;  // of the next long message written as text
+  ReplaySettings replay;          // a replay when replay.file is set
 };
 
 }  // namespace vesksim

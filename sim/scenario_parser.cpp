@@ -413,6 +413,45 @@ bool ParseDelay(Scenario& scenario, std::string_view key, std::string_view value
   return true;
 }
 
+// file = PATH, on_divergence = continue|stop, divergence_result = N, scale = FACTOR, window = CALLS,
+// slack_ms = MS.
+// An unknown key leaves *error empty.
+bool ParseReplay(ReplaySettings& replay, std::string_view key, std::string_view value, int line,
+                 std::string* error) {
+  if (key == "file") {
+    replay.file = std::string(value);
+    replay.fileLine = line;
+    *error = "the recording's file name is empty";
+    return !value.empty();
+  }
+  if (key == "on_divergence") {
+    *error = "on_divergence is 'continue' or 'stop'";
+    replay.stopOnDivergence = value == "stop";
+    return value == "stop" || value == "continue";
+  }
+  if (key == "divergence_result" || key == "window" || key == "slack_ms") {
+    const auto number = ParseInRange(value, key == "window" ? 1 : 0, key == "window" ? 1000 : UINT32_MAX);
+    *error = "bad value for '" + std::string(key) + "'";
+    if (number) {
+      (key == "window" ? replay.window : key == "slack_ms" ? replay.slackMs : replay.divergenceResult) =
+          static_cast<uint32_t>(*number);
+    }
+    return number.has_value();
+  }
+  if (key == "scale") {
+    double scale = 0;
+    const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), scale);
+    *error = "scale is a factor above 0";
+    if (failure != std::errc() || end != value.data() + value.size() || !(scale > 0) || !std::isfinite(scale)) {
+      return false;
+    }
+    replay.scale = scale;
+    return true;
+  }
+  error->clear();
+  return false;
+}
+
 }  // namespace
 
 ParseError ParseScenario(std::string_view text, Scenario& scenario) {
@@ -455,7 +494,7 @@ ParseError ParseScenario(std::string_view text, Scenario& scenario) {
       } else if (section == "images") {
         scenario.modems[modemIndex].images.clear();
       } else if (!ModemSections().count(section) && section != "timing" && section != "faults" &&
-                 section != "delays" && section != "events") {
+                 section != "delays" && section != "events" && section != "replay") {
         return fail("unknown section [" + section + "]");
       }
       continue;
@@ -502,6 +541,11 @@ ParseError ParseScenario(std::string_view text, Scenario& scenario) {
       }
       ok = section == "faults" ? ParseFault(scenario, key, value, &error)
                                : ParseDelay(scenario, key, value, &error);
+    } else if (section == "replay") {
+      ok = ParseReplay(scenario.replay, key, value, lineNumber, &error);
+      if (!ok && error.empty()) {
+        return fail("unknown key '" + std::string(key) + "' in [replay]");
+      }
     } else if (section == "events") {
       if (key == "wait") {
         const auto ms = ParseInRange(value, 0, 24 * 3600000);

@@ -1,11 +1,32 @@
 #include "sim/simulator.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/process.h"
 #include "sim/event_line.h"
+#include "sim/sim_clock.h"
+#include "sim/text_out.h"
 
 namespace vesksim {
+
+namespace {
+
+std::atomic<void (*)(uint32_t, const char*)> traceSink{nullptr};
+
+}  // namespace
+
+void SetTraceSink(void (*sink)(uint32_t level, const char* text)) {
+  traceSink.store(sink);
+}
+
+void Trace(uint32_t level, const std::string& text) {
+  if (const auto sink = traceSink.load()) {
+    sink(level, text.c_str());
+  }
+}
 
 Simulator& Simulator::Get() {
   // Destroyed when the library is unloaded, but not at process exit on Windows: the system has ended
@@ -163,10 +184,13 @@ ULONG Simulator::Disconnect() {
   return lost ? NO_CONNECTION_TO_WWAN_DEVICE : 0;
 }
 
-void Simulator::Install(Scenario scenario) {
+void Simulator::Install(Scenario scenario, std::shared_ptr<Replay> replay) {
   {
     std::unique_lock<std::mutex> lock(stateLock_);
     DropConnection(lock);
+    replay_ = std::move(replay);
+    replaying_ = replay_ != nullptr;
+    replayStart_.reset();
     events_.Clear();
     ++worldEpoch_;
     modems_ = scenario.modems;
@@ -177,7 +201,9 @@ void Simulator::Install(Scenario scenario) {
     nmeaTick_ = 0;
     lastError_.clear();
     smsReference_ = scenario.nextSmsReference;
-    if (const auto target = EventTarget()) {
+    if (replay_ != nullptr) {
+      imageStore_.Populate(RecordedImages(replay_->recording()));
+    } else if (const auto target = EventTarget()) {
       imageStore_.Populate(modems_[*target].images, modems_[*target].imageStore);
     }
     for (size_t i = 0; i < modems_.size(); ++i) {
@@ -210,7 +236,21 @@ int Simulator::LoadScenario(const char* text) {
     lastError_ = "line " + std::to_string(error.line) + ": " + error.message;
     return error.line;
   }
-  Install(std::move(scenario));
+  std::shared_ptr<Replay> replay;
+  if (!scenario.replay.file.empty()) {
+    veskrec::Recording recording;
+    if (const auto failure = LoadRecording(scenario.replay, recording)) {
+      std::lock_guard<std::mutex> lock(stateLock_);
+      lastError_ = "line " + std::to_string(scenario.replay.fileLine) + ": " + *failure;
+      return scenario.replay.fileLine;
+    }
+    if (recording.generation == LibraryGeneration()) {
+      replay = std::make_shared<Replay>(std::move(recording), scenario.replay);
+    } else {
+      scenario.modems.clear();  // the recorded modem is of the other library file
+    }
+  }
+  Install(std::move(scenario), std::move(replay));
   return 0;
 }
 
@@ -224,6 +264,9 @@ std::string Simulator::LastError() {
 }
 
 bool Simulator::PlayEvent(const char* line) {
+  if (Replaying()) {
+    return true;  // the recording's callbacks are the only ones
+  }
   std::string error;
   std::lock_guard<std::mutex> lock(stateLock_);
   const auto event = line == nullptr ? std::nullopt : ParseEventLine(line, &smsReference_, &error);
@@ -235,6 +278,151 @@ bool Simulator::PlayEvent(const char* line) {
     Apply(*target, *event);
   }
   return true;
+}
+
+ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, size_t count) {
+  (void)gate_.Enter(entryPoint);  // counted and delayed like any call; its faults are the recording's
+  std::unique_lock<std::mutex> lock(stateLock_);
+  const std::shared_ptr<Replay> replay = replay_;
+  if (replay == nullptr) {
+    return GENERAL_ERROR;  // a scenario load ended the replay meanwhile
+  }
+  const double scale = replay->settings().scale * TimeScale();
+  const auto now = SteadyClock::now();
+  if (!replayStart_) {
+    replayStart_ = now;  // the recording's time 0 is its first call
+  }
+  const auto elapsedUs =
+      static_cast<int64_t>(std::chrono::duration<double, std::micro>(now - *replayStart_).count() / scale);
+  std::string divergence;
+  const auto index = replay->Match(entryPoint, args, count, elapsedUs, &divergence);
+  if (!index) {
+    if (replay->stopped()) {
+      events_.Clear();
+    }
+    lock.unlock();
+    if (!divergence.empty()) {
+      Trace(2, divergence);
+    }
+    return replay->settings().divergenceResult;
+  }
+  const veskrec::Event& call = replay->recording().events[*index];
+  // A call takes as long as it took when recorded (time-outs replay as time-outs).
+  lock.unlock();
+  std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int64_t>(call.durationUs * scale)));
+  lock.lock();
+  if (replay != replay_) {
+    return GENERAL_ERROR;
+  }
+  veskrec::ApplyOutputs(entryPoint, args, count, call.values);
+  // The recorded store is on another machine, or gone: the folders it held are rebuilt in our own.
+  if (std::string_view(entryPoint) == "GetImageStoreW" && call.result == 0 && count == 2 && args[1].pointer != nullptr) {
+    CopyText(ToUtf16(imageStore_.Path().string()), static_cast<size_t>(args[0].value),
+             static_cast<char16_t*>(args[1].pointer));
+  }
+  if (const auto kind = veskrec::CallbackOfRegistration(entryPoint); !kind.empty() && call.result == 0) {
+    for (size_t i = 0; i < count; ++i) {
+      if (args[i].type == veskrec::ArgType::kFunction) {
+        RegisterReplayed(kind, args[i].pointer);
+      }
+    }
+  }
+  if (std::string_view(entryPoint) == "QCWWANDisconnect") {
+    DropConnection(lock);  // no callback runs once a disconnect returned
+  }
+  const auto answered = SteadyClock::now();
+  for (const size_t i : replay->CallbacksAfter(*index)) {
+    const veskrec::Event& callback = replay->recording().events[i];
+    const auto due = answered + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double, std::micro>(
+                               static_cast<double>(callback.timeUs - call.timeUs) * scale));
+    events_.Post(due, worldEpoch_, [replay, i](Simulator& s) -> Invocation {
+      return s.ReplayedCallback(replay->recording().events[i]);
+    });
+  }
+  return call.result;
+}
+
+uint32_t Simulator::ReplayDivergences(std::string* last) {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  if (replay_ == nullptr) {
+    last->clear();
+    return 0;
+  }
+  *last = replay_->lastDivergence();
+  return replay_->divergences();
+}
+
+void Simulator::RegisterReplayed(std::string_view kind, void* callback) {
+  Callbacks& c = callbacks_;
+  if (kind == "SessionState") {
+    c.sessionState = reinterpret_cast<SessionStateCallbackFn>(callback);
+  } else if (kind == "ByteTotals") {
+    c.byteTotals = reinterpret_cast<ByteTotalsCallbackFn>(callback);
+  } else if (kind == "DataCapabilities") {
+    c.dataCapabilities = reinterpret_cast<DataCapabilitiesCallbackFn>(callback);
+  } else if (kind == "ActivationStatus") {
+    c.activationStatus = reinterpret_cast<ActivationStatusCallbackFn>(callback);
+  } else if (kind == "RoamingIndicator") {
+    c.roamingIndicator = reinterpret_cast<RoamingIndicatorCallbackFn>(callback);
+  } else if (kind == "NewSMS") {
+    c.newSms = reinterpret_cast<NewSMSCallbackFn>(callback);
+  } else if (kind == "SignalStrength") {
+    c.signalStrength = reinterpret_cast<SignalStrengthCallbackFn>(callback);
+  } else if (kind == "Power") {
+    c.power = reinterpret_cast<PowerCallbackFn>(callback);
+  } else if (kind == "DeviceRemoval") {
+    c.deviceRemoval = reinterpret_cast<DeviceRemovalCallbackFn>(callback);
+  } else if (kind == "NMEA") {
+    c.nmea = reinterpret_cast<NMEACallbackFn>(callback);
+  } else if (kind == "PDSState") {
+    c.pdsState = reinterpret_cast<PDSStateCallbackFn>(callback);
+  }
+}
+
+Simulator::Invocation Simulator::ReplayedCallback(const veskrec::Event& callback) {
+  const Callbacks& c = callbacks_;
+  const std::string& kind = callback.name;
+  const auto& v = callback.values;
+  auto n = [&v](size_t i) { return v[i].number; };
+  if (kind == "SessionState" && c.sessionState != nullptr) {
+    return [fn = c.sessionState, a = n(0), b = n(1)] { fn(static_cast<ULONG>(a), static_cast<ULONG>(b)); };
+  }
+  if (kind == "ByteTotals" && c.byteTotals != nullptr) {
+    return [fn = c.byteTotals, a = n(0), b = n(1)] { fn(static_cast<ULONGLONG>(a), static_cast<ULONGLONG>(b)); };
+  }
+  if (kind == "DataCapabilities" && c.dataCapabilities != nullptr) {
+    std::vector<ULONG> caps(v[1].numbers.begin(), v[1].numbers.end());
+    const auto size = static_cast<BYTE>(std::min<size_t>(caps.size(), static_cast<size_t>(n(0))));
+    const bool none = v[1].kind == veskrec::Value::Kind::kNull;
+    return [fn = c.dataCapabilities, size, caps = std::move(caps), none]() mutable {
+      fn(none ? 0 : size, none ? nullptr : caps.data());
+    };
+  }
+  if (kind == "ActivationStatus" && c.activationStatus != nullptr) {
+    return [fn = c.activationStatus, a = n(0)] { fn(static_cast<ULONG>(a)); };
+  }
+  if (kind == "RoamingIndicator" && c.roamingIndicator != nullptr) {
+    return [fn = c.roamingIndicator, a = n(0)] { fn(static_cast<ULONG>(a)); };
+  }
+  if (kind == "NewSMS" && c.newSms != nullptr) {
+    return [fn = c.newSms, a = n(0), b = n(1)] { fn(static_cast<ULONG>(a), static_cast<ULONG>(b)); };
+  }
+  if (kind == "SignalStrength" && c.signalStrength != nullptr) {
+    return [fn = c.signalStrength, a = n(0), b = n(1)] { fn(static_cast<INT8>(a), static_cast<ULONG>(b)); };
+  }
+  if (kind == "Power" && c.power != nullptr) {
+    return [fn = c.power, a = n(0)] { fn(static_cast<ULONG>(a)); };
+  }
+  if (kind == "DeviceRemoval" && c.deviceRemoval != nullptr) {
+    return [fn = c.deviceRemoval] { fn(); };
+  }
+  if (kind == "NMEA" && c.nmea != nullptr && v[0].kind != veskrec::Value::Kind::kNull) {
+    return [fn = c.nmea, text = v[0].text] { fn(text.c_str()); };
+  }
+  if (kind == "PDSState" && c.pdsState != nullptr) {
+    return [fn = c.pdsState, a = n(0), b = n(1)] { fn(static_cast<ULONG>(a), static_cast<ULONG>(b)); };
+  }
+  return {};
 }
 
 }  // namespace vesksim

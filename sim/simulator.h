@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@
 #include "sim/call_gate.h"
 #include "sim/event_thread.h"
 #include "sim/image_store.h"
+#include "sim/recording/call_codec.h"
+#include "sim/replay.h"
 #include "sim/scenario.h"
 #include "sim/scenario_parser.h"
 
@@ -28,6 +31,10 @@ namespace vesksim {
 
 // 2000 for libQCWWAN2k.so, 1000 for libQCWWAN.so (set by the build).
 uint32_t LibraryGeneration();
+
+// The simulator's own trace lines go to the sink a host set (VeskSimSetTraceSink), if any.
+void SetTraceSink(void (*sink)(uint32_t level, const char* text));
+void Trace(uint32_t level, const std::string& text);
 
 // Answers of the simulated library beyond the ones the module tests.
 inline constexpr ULONG kResultIncorrectPin = 1012;
@@ -109,6 +116,12 @@ class Simulator {
   void AutoConnect(size_t index);
   void ScheduleFactoryReset(size_t index) { factoryResetPending_[index] = true; }
 
+  // A replay is in force: every entry point is answered by ReplayCall instead of the model.
+  bool Replaying() const { return replaying_.load(std::memory_order_acquire); }
+  ULONG ReplayCall(const char* entryPoint, const veskrec::Arg* args, size_t count);
+  // The replay's divergences so far, and the last one's report.
+  uint32_t ReplayDivergences(std::string* last);
+
   // Control interface.
   int LoadScenario(const char* text);
   void Reset();
@@ -120,9 +133,13 @@ class Simulator {
   int SmsTag(uint32_t storage, uint32_t index);
 
  private:
-  void Install(Scenario scenario);
+  void Install(Scenario scenario, std::shared_ptr<Replay> replay = nullptr);
   // The event thread's runner: action, if still of this world, then its invocation without the lock.
   void RunScheduled(uint64_t world, Action& action);
+  // Sets the module's callback of a recorded kind, as a registration does.
+  void RegisterReplayed(std::string_view kind, void* callback);
+  // The call of the module's current callback with a recorded callback's data, if it has one.
+  Invocation ReplayedCallback(const veskrec::Event& callback);
   // Ends the connection and waits for a running callback (state lock held through lock).
   void DropConnection(std::unique_lock<std::mutex>& lock);
   void Apply(size_t index, const Event& event);
@@ -164,6 +181,9 @@ class Simulator {
   std::string lastError_;
   uint8_t smsReference_ = 1;  // of the next long message an event line writes as text
   ImageStore imageStore_;
+  std::shared_ptr<Replay> replay_;  // shared with the calls it is answering
+  std::atomic<bool> replaying_{false};
+  std::optional<SteadyClock::time_point> replayStart_;  // of the replay's first call
 
   // Last, so that it stops before the state it acts on goes.
   EventThread events_;

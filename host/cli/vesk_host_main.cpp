@@ -35,7 +35,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vesk-host [--trace FILE] [--level N] [--module PATH] [--gpx FILE] [--json]\n"
-    "                 [--scenario FILE] [--serve [ADDRESS:]PORT] [SCRIPT]\n"
+    "                 [--scenario FILE] [--replay FILE] [--serve [ADDRESS:]PORT] [SCRIPT]\n"
     "  SCRIPT         run the commands of this file (without it: read commands from standard input)\n"
     "  --serve [ADDRESS:]PORT  after SCRIPT, if any, serve the live dashboard on PORT (0: a free one)\n"
     "                 of ADDRESS (default 127.0.0.1, this machine only) and print the address to open,\n"
@@ -48,6 +48,8 @@ constexpr const char* kUsage =
     "  --gpx FILE     write every GPS fix received to FILE as a GPX 1.1 track\n"
     "  --json         print every notification and command result as one JSON object a line\n"
     "  --scenario FILE  load this simulator scenario (examples/*.scn) before the first command\n"
+    "  --replay FILE  replay this recorded session in the simulator (docs/recording.md): the short\n"
+    "                 form of a scenario whose [replay] names FILE\n"
     "  --help         print this and end;  --version  print the version and end\n"
     "Type 'help' at the prompt for the commands.\n";
 
@@ -59,6 +61,7 @@ struct Options {
   std::string gpxFile;
   std::string scenario;
   std::string serve;
+  std::string replay;
   bool json = false;
   bool help = false;
   bool version = false;
@@ -70,7 +73,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takesValue = arg == "--trace" || arg == "--level" || arg == "--module" || arg == "--gpx" ||
-                            arg == "--scenario" || arg == "--serve";
+                            arg == "--scenario" || arg == "--serve" || arg == "--replay";
     if (takesValue && i + 1 >= argc) {
       *error = "option " + arg + " needs a value";
       return std::nullopt;
@@ -105,6 +108,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
       *error = "--serve: this build of vesk-host has no dashboard";
       return std::nullopt;
 #endif
+    } else if (arg == "--replay") {
+      options.replay = argv[++i];
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg.starts_with("-")) {
@@ -251,6 +256,14 @@ int main(int argc, char** argv) {
             vesk_host::RunCommand(session, vesk_host::CommandLine{"scenario", {options->scenario}});
         if (!loaded.ok()) {
           console.Error("--scenario: " + loaded.reason);
+        }
+        completed = loaded.ok();
+      }
+      if (completed && !options->replay.empty()) {
+        const vesk_host::CommandResult loaded =
+            vesk_host::RunCommand(session, vesk_host::CommandLine{"replay", {options->replay}});
+        if (!loaded.ok()) {
+          console.Error("--replay: " + loaded.reason);
         }
         completed = loaded.ok();
       }

@@ -1,6 +1,7 @@
 # Fails unless the module's dynamic symbol table (its export table on Windows) defines ConstructSDK
-# and nothing else.
-# Arguments: NM MODULE, or OBJDUMP WINDOWS MODULE.
+# and nothing else; given MAP (a simulator version script), the names it lists less the control
+# interface and nothing else, as a recording vendor library exports.
+# Arguments: NM MODULE, or OBJDUMP WINDOWS MODULE; MAP optional.
 if(WINDOWS)
   execute_process(COMMAND ${OBJDUMP} -p ${MODULE} RESULT_VARIABLE result OUTPUT_VARIABLE dump)
   if(NOT result EQUAL 0)
@@ -18,6 +19,20 @@ else()
   endif()
   string(REGEX REPLACE "[0-9a-fA-F]+ [A-Za-z] " "" names "${symbols}")
   string(STRIP "${names}" names)
+endif()
+if(DEFINED MAP)
+  cmake_policy(SET CMP0007 NEW)
+  file(STRINGS ${MAP} expected REGEX "^[ \t]+[A-Za-z_][A-Za-z0-9_]*;")
+  list(TRANSFORM expected STRIP)
+  list(FILTER expected EXCLUDE REGEX "^VeskSim|^$")
+  list(SORT expected)
+  string(REGEX REPLACE "[ \t\r]*\n[ \t]*" ";" names "${names}")
+  list(FILTER names EXCLUDE REGEX "^$")
+  list(SORT names)
+  if(NOT names STREQUAL expected)
+    message(FATAL_ERROR "${MODULE} exports\n  ${names}\ninstead of\n  ${expected}")
+  endif()
+  return()
 endif()
 if(NOT names STREQUAL "ConstructSDK")
   message(FATAL_ERROR "the module exports more than ConstructSDK (${names}):\n${symbols}")

@@ -1,0 +1,125 @@
+#include "sim/replay.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vesksim {
+namespace {
+
+using veskrec::Arg;
+using veskrec::ToArg;
+
+veskrec::Recording Read(const std::string& events) {
+  veskrec::Recording recording;
+  const std::string text = "generation 2000\nrecorder 0.1.0\ndate 2026-12-07T07:00:00Z\n" + events;
+  EXPECT_EQ(veskrec::ReadRecording(text, recording).line, 0);
+  return recording;
+}
+
+const std::string kCalls =
+    "0.000000 0.000001 call GetPower 0 -> 0\n"                // line 4
+    "0.000100 0.000001 call SetPower 1 -> 0\n"                // line 5
+    "0.000200 callback Power 1\n"                             // line 6
+    "0.000300 0.000001 call GetActivationState 2 -> 0\n"      // line 7
+    "0.000400 0.000001 call SetAutoconnect 1 -> 0\n";         // line 8
+
+std::optional<size_t> Call(Replay& replay, const char* name, ULONG value, std::string* divergence,
+                           int64_t elapsedUs = 0) {
+  ULONG out = 0;
+  const bool setter = std::string(name).rfind("Set", 0) == 0;
+  const Arg arg = setter ? ToArg(value) : ToArg(&out);
+  return replay.Match(name, &arg, 1, elapsedUs, divergence);
+}
+
+ReplaySettings ByOrderOnly(uint32_t window = 32) {
+  ReplaySettings settings;
+  settings.window = window;
+  settings.slackMs = 0;
+  return settings;
+}
+
+TEST(ReplayTest, CallsFromOtherThreadsMayComeInAnotherOrderWithinTheWindow) {
+  Replay replay(Read(kCalls), ByOrderOnly());
+  std::string divergence;
+  EXPECT_EQ(Call(replay, "GetActivationState", 0, &divergence), 3u);
+  EXPECT_EQ(Call(replay, "GetPower", 0, &divergence), 0u);
+  EXPECT_EQ(Call(replay, "SetPower", 1, &divergence), 1u);
+  EXPECT_EQ(replay.CallbacksAfter(1), std::vector<size_t>{2});
+  EXPECT_TRUE(replay.CallbacksAfter(0).empty());
+  EXPECT_EQ(Call(replay, "SetAutoconnect", 1, &divergence), 4u);
+  EXPECT_EQ(replay.divergences(), 0u);
+}
+
+TEST(ReplayTest, ADivergenceNamesTheExpectedAndTheActualCall) {
+  Replay replay(Read(kCalls), ByOrderOnly());
+  std::string divergence;
+  ASSERT_EQ(Call(replay, "GetPower", 0, &divergence), 0u);
+  // Another argument is another call.
+  EXPECT_FALSE(Call(replay, "SetPower", 4, &divergence));
+  EXPECT_EQ(divergence, "replay: call 2 diverges: expected SetPower (recording line 5), got SetPower; answered 1");
+  EXPECT_FALSE(Call(replay, "GetSessionState", 0, &divergence));
+  EXPECT_NE(divergence.find("expected SetPower (recording line 5), got GetSessionState"), std::string::npos);
+  // Going on: the recording still answers the calls it has.
+  EXPECT_EQ(Call(replay, "SetPower", 1, &divergence), 1u);
+  EXPECT_EQ(replay.divergences(), 2u);
+}
+
+TEST(ReplayTest, AStoppedReplayAnswersNothingMoreAndReportsOnce) {
+  ReplaySettings settings = ByOrderOnly(1);
+  settings.stopOnDivergence = true;
+  Replay replay(Read(kCalls), settings);
+  std::string divergence;
+  EXPECT_FALSE(Call(replay, "SetPower", 1, &divergence));  // GetPower comes first, and the window is 1
+  EXPECT_NE(divergence.find("expected GetPower (recording line 4), got SetPower; answered 1, replay stopped"),
+            std::string::npos);
+  EXPECT_TRUE(replay.stopped());
+  divergence.clear();
+  EXPECT_FALSE(Call(replay, "GetPower", 0, &divergence));
+  EXPECT_TRUE(divergence.empty());
+  EXPECT_EQ(replay.divergences(), 1u);
+}
+
+TEST(ReplayTest, ATimersPollIsFoundByItsTimeBeyondTheWindow) {
+  const std::string polls =
+      "0.000000 0.000001 call GetPower 0 -> 0\n"
+      "0.000100 0.000001 call GetActivationState 2 -> 0\n"
+      "0.000200 0.000001 call GetAutoconnect 0 -> 0\n"
+      "6.000000 0.000001 call GetPower 0 -> 0\n";
+  ReplaySettings settings = ByOrderOnly(1);
+  settings.slackMs = 1000;
+  Replay replay(Read(polls), settings);
+  std::string divergence;
+  ASSERT_EQ(Call(replay, "GetPower", 0, &divergence, 0), 0u);
+  // Made late, the activation query is still the next in order; the poll two calls on is too far
+  // ahead by order, and by time until the time comes near it.
+  EXPECT_FALSE(Call(replay, "GetPower", 0, &divergence, 4000000));
+  EXPECT_EQ(Call(replay, "GetPower", 0, &divergence, 5500000), 3u);
+  EXPECT_EQ(Call(replay, "GetActivationState", 0, &divergence, 5600000), 1u);
+}
+
+TEST(ReplayTest, TheEndOfTheRecordingIsADivergence) {
+  Replay replay(Read("0.0 0.0 call GetPower 0 -> 0\n"), ReplaySettings{});
+  std::string divergence;
+  ASSERT_TRUE(Call(replay, "GetPower", 0, &divergence));
+  EXPECT_FALSE(Call(replay, "GetPower", 0, &divergence));
+  EXPECT_NE(divergence.find("expected the end of the recording, got GetPower"), std::string::npos);
+}
+
+TEST(ReplayTest, TheImageStoreIsRebuiltInsideItsOwnFolder) {
+  const auto images = RecordedImages(Read(
+      "0.0 0.0 call GetImageStoreW 260 u\"C:\\\\store\\\\\" -> 0\n"
+      "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\umts\\\\v2\" 3 1 201 0 1 -> 0\n"
+      "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\empty\" 0 0 0 0 0 -> 19\n"
+      "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\..\\\\..\\\\etc\" 3 0 1 0 1 -> 0\n"
+      "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\umts\\\\v2\" 9 9 9 9 9 -> 0\n"));
+  ASSERT_EQ(images.size(), 3u);
+  EXPECT_EQ(images[0].folder, "umts/v2");
+  EXPECT_EQ(images[0].info.carrier, 201u);
+  EXPECT_EQ(images[1].folder, "empty");
+  EXPECT_FALSE(images[1].hasImage);
+  EXPECT_EQ(images[2].folder, "etc");
+}
+
+}  // namespace
+}  // namespace vesksim
