@@ -10,7 +10,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from served_host import PIN, ServedHost, wait_until  # noqa: E402
+from served_host import EMULATOR, PIN, ServedHost, wait_until  # noqa: E402
 
 PASSWORD = "pw-Quokka-5531"
 failures = []
@@ -155,13 +155,19 @@ def main():
         wait_until(lambda: "WWAN_NOTIFICATION_DISCONNECTED" in first.names(), 30, "disconnected")
         check(first.names() == second.names()[-len(first.names()):] or second.names() == first.names()[-len(second.names()):],
               "both tabs see the same notifications in the same order")
+        if EMULATOR:
+            # No signal reaches a Windows program under Wine as Ctrl-C: the page's own close ends it.
+            status, result = client.command("close")
+            check(result["ok"], "close runs through the command layer")
+            wait_until(lambda: "WWAN_NOTIFICATION_SDK_CLOSED" in first.names(), 30, "closed")
         time.sleep(0.3)
         streams = first.text + second.text
     finally:
         status = served.stop()
-    check(status == 0, "SIGTERM ends the dashboard with status 0, not %s" % status)
-    if status != 0:
-        print("".join(served.stderr)[-6000:])
+    if not EMULATOR:
+        check(status == 0, "SIGTERM ends the dashboard with status 0, not %s" % status)
+        if status != 0:
+            print("".join(served.stderr)[-6000:])
     everything = served.output() + streams
     check(PIN not in everything and PASSWORD not in everything,
           "neither the PIN nor the password appears in an event, an output line or the trace")
