@@ -420,8 +420,11 @@ ReadError ReadRecording(std::string_view text, Recording& recording) {
   while (!text.empty()) {
     ++lineNumber;
     const size_t end = text.find('\n');
-    const std::string_view line = text.substr(0, end);
+    std::string_view line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);  // written or edited on Windows
+    }
     Scanner scanner(line);
     std::string_view first;
     if (scanner.AtEnd() || (scanner.Next(first) && first.front() == '#')) {

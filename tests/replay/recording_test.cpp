@@ -76,6 +76,17 @@ TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
   EXPECT_EQ(recording.events[1].values[0].text, "$GPGGA,1*00\r\n");
   EXPECT_EQ(recording.events[2].type, Event::Type::kCallback);
   EXPECT_EQ(recording.events[2].line, 6);
+
+  // The same recording with Windows line ends reads the same.
+  std::string crlf;
+  for (const char c : text) {
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  }
+  Recording fromWindows;
+  ASSERT_EQ(ReadRecording(crlf, fromWindows).line, 0) << crlf;
+  ASSERT_EQ(fromWindows.events.size(), 3u);
+  EXPECT_EQ(FormatValue(fromWindows.events[0].values[1]), FormatValue(values[1]));
+  EXPECT_EQ(fromWindows.events[1].values[0].text, "$GPGGA,1*00\r\n");
 }
 
 Arg TextArg(char* text) {
