@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 namespace vesksim {
@@ -12,7 +13,13 @@ using veskrec::Event;
 Replay::Replay(veskrec::Recording recording, ReplaySettings settings)
     : recording_(std::move(recording)), settings_(std::move(settings)), answered_(recording_.events.size()) {}
 
-std::optional<size_t> Replay::Match(const char* entryPoint, const veskrec::Arg* args, size_t count,
+namespace {
+
+bool IsQuery(std::string_view entryPoint) { return entryPoint.rfind("Get", 0) == 0; }
+
+}  // namespace
+
+std::optional<ReplayAnswer> Replay::Match(const char* entryPoint, const veskrec::Arg* args, size_t count,
                                     int64_t elapsedUs, std::string* divergence) {
   ++calls_;
   if (stopped_) {
@@ -40,7 +47,15 @@ std::optional<size_t> Replay::Match(const char* entryPoint, const veskrec::Arg* 
       while (next_ < events.size() && (answered_[next_] || events[next_].type != Event::Type::kCall)) {
         ++next_;
       }
-      return i;
+      return ReplayAnswer{i, false};
+    }
+  }
+  if (IsQuery(entryPoint)) {
+    for (size_t i = events.size(); i-- > 0;) {
+      if (answered_[i] && events[i].name == entryPoint && veskrec::InputsMatch(args, count, events[i].values)) {
+        ++repeats_;
+        return ReplayAnswer{i, true};
+      }
     }
   }
   ++divergences_;

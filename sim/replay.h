@@ -3,7 +3,9 @@
 // distance from it. Calls from the module's several threads may come in another order than recorded,
 // so a call is looked for among the next few recorded calls (the window), and among those recorded
 // within the slack of the time it comes at, which is where a timer's polls are; one found in none of
-// them is a divergence.
+// them is a divergence. A query the module repeats more often than recorded (a timer's poll that came
+// once more because the replay ran slower) is answered as it was last answered, without its callbacks;
+// a repeated action is still a divergence.
 //
 // Not thread-safe: the simulator calls it under its state lock.
 #pragma once
@@ -30,6 +32,12 @@ struct ReplaySettings {
   uint32_t slackMs = 2000;  // and those recorded this close to its time (recorded time)
 };
 
+// The recorded call that answers a call, and whether it answers a repeat of it.
+struct ReplayAnswer {
+  size_t event = 0;
+  bool repeat = false;
+};
+
 class Replay {
  public:
   Replay(veskrec::Recording recording, ReplaySettings settings);
@@ -40,13 +48,14 @@ class Replay {
   // The recorded call that answers this one, made elapsedUs (recorded time) after the first; none on a
   // divergence, whose report (for the first call after a stop, or each call while going on) is put in
   // *divergence.
-  std::optional<size_t> Match(const char* entryPoint, const veskrec::Arg* args, size_t count, int64_t elapsedUs,
+  std::optional<ReplayAnswer> Match(const char* entryPoint, const veskrec::Arg* args, size_t count, int64_t elapsedUs,
                               std::string* divergence);
 
   // The callbacks recorded after the call at index, up to the next call.
   std::vector<size_t> CallbacksAfter(size_t index) const;
 
   uint32_t divergences() const { return divergences_; }
+  uint32_t repeats() const { return repeats_; }
   const std::string& lastDivergence() const { return lastDivergence_; }
   bool stopped() const { return stopped_; }
 
@@ -57,6 +66,7 @@ class Replay {
   size_t next_ = 0;      // the first event not yet answered or passed
   uint64_t calls_ = 0;   // calls made so far
   uint32_t divergences_ = 0;
+  uint32_t repeats_ = 0;
   std::string lastDivergence_;
   bool stopped_ = false;
 };

@@ -295,8 +295,8 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
   const auto elapsedUs =
       static_cast<int64_t>(std::chrono::duration<double, std::micro>(now - *replayStart_).count() / scale);
   std::string divergence;
-  const auto index = replay->Match(entryPoint, args, count, elapsedUs, &divergence);
-  if (!index) {
+  const auto answer = replay->Match(entryPoint, args, count, elapsedUs, &divergence);
+  if (!answer) {
     if (replay->stopped()) {
       events_.Clear();
     }
@@ -306,7 +306,7 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
     }
     return replay->settings().divergenceResult;
   }
-  const veskrec::Event& call = replay->recording().events[*index];
+  const veskrec::Event& call = replay->recording().events[answer->event];
   // A call takes as long as it took when recorded (time-outs replay as time-outs).
   lock.unlock();
   std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int64_t>(call.durationUs * scale)));
@@ -330,8 +330,11 @@ ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, si
   if (std::string_view(entryPoint) == "QCWWANDisconnect") {
     DropConnection(lock);  // no callback runs once a disconnect returned
   }
+  if (answer->repeat) {
+    return call.result;  // its callbacks came with the recorded call
+  }
   const auto answered = SteadyClock::now();
-  for (const size_t i : replay->CallbacksAfter(*index)) {
+  for (const size_t i : replay->CallbacksAfter(answer->event)) {
     const veskrec::Event& callback = replay->recording().events[i];
     const auto due = answered + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double, std::micro>(
                                static_cast<double>(callback.timeUs - call.timeUs) * scale));
