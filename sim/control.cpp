@@ -43,7 +43,15 @@ uint32_t VeskSimCallCount(const char* entryPoint) {
 }
 
 int VeskSimEvent(const char* line) {
-  return Simulator::Get().PlayEvent(line) ? 0 : 1;
+  switch (Simulator::Get().PlayEvent(line)) {
+    case Simulator::EventOutcome::kPlayed:
+      return 0;
+    case Simulator::EventOutcome::kUnparsed:
+      return 1;
+    case Simulator::EventOutcome::kLeftToTheReplay:
+      return 2;
+  }
+  return 1;
 }
 
 int VeskSimWaitForCalls(const char* entryPoint, uint32_t count, uint32_t timeoutMs) {

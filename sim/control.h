@@ -24,7 +24,8 @@ VESK_SIM_API void VeskSimDelay(const char* entryPoint, uint32_t ms);
 // Ends a blocking delay: held callers return, later calls are not held.
 VESK_SIM_API void VeskSimRelease(const char* entryPoint);
 VESK_SIM_API uint32_t VeskSimCallCount(const char* entryPoint);
-// Acts out one event line ("signal = -90 5"); 0 on success, 1 when the line does not parse.
+// Acts out one event line ("signal = -90 5"); 0 on success, 1 when the line does not parse, 2 when a
+// replay is in force (the line is not played: the recording's callbacks are the only ones).
 VESK_SIM_API int VeskSimEvent(const char* line);
 
 // For tests: waits, in real time, until the entry point was called count times; 0 when it was.

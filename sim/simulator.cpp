@@ -263,21 +263,21 @@ std::string Simulator::LastError() {
   return lastError_;
 }
 
-bool Simulator::PlayEvent(const char* line) {
+Simulator::EventOutcome Simulator::PlayEvent(const char* line) {
   if (Replaying()) {
-    return true;  // the recording's callbacks are the only ones
+    return EventOutcome::kLeftToTheReplay;
   }
   std::string error;
   std::lock_guard<std::mutex> lock(stateLock_);
   const auto event = line == nullptr ? std::nullopt : ParseEventLine(line, &smsReference_, &error);
   if (!event) {
     lastError_ = line == nullptr ? "no event line" : error;
-    return false;
+    return EventOutcome::kUnparsed;
   }
   if (const auto target = EventTarget()) {
     Apply(*target, *event);
   }
-  return true;
+  return EventOutcome::kPlayed;
 }
 
 ULONG Simulator::ReplayCall(const char* entryPoint, const veskrec::Arg* args, size_t count) {

@@ -125,8 +125,10 @@ class Simulator {
   // Control interface.
   int LoadScenario(const char* text);
   void Reset();
-  // Acts out an event now (on the event thread); false for a line that does not parse.
-  bool PlayEvent(const char* line);
+  // Acts out an event now (on the event thread). A replay leaves every line unplayed: the recording's
+  // callbacks are the only ones.
+  enum class EventOutcome { kPlayed, kUnparsed, kLeftToTheReplay };
+  EventOutcome PlayEvent(const char* line);
   std::string LastError();
   CallGate& gate() { return gate_; }
   // The tag of a stored message of the event target (entry_sms.cpp); -1 when there is none.

@@ -21,6 +21,9 @@ struct CommandResult {
   std::vector<std::string> lines;
   // The labelled values behind the lines, for front ends that lay them out themselves (the dashboard).
   std::vector<std::pair<std::string, std::string>> values{};
+  // The command set nothing off that a wait-for could wait on (a simulate line a replay leaves
+  // unplayed): the wait floor stays where the command before it left it.
+  bool keepsWaitFloor = false;
 
   bool ok() const { return status == Status::kOk || status == Status::kQuit; }
 };

@@ -47,6 +47,7 @@ CommandResult RunCommand(HostSession& session, const CommandLine& line) {
     return Failed("unknown command '" + line.name + "' (help lists the commands)");
   }
   // What a command sets off is waited for after it: older notifications no longer satisfy a wait-for.
+  const std::size_t floorBefore = session.waitFloor;
   if (command->name != "wait" && command->name != "wait-for") {
     session.waitFloor = session.sink.Count();
   }
@@ -54,6 +55,9 @@ CommandResult RunCommand(HostSession& session, const CommandLine& line) {
     return Failed(missing);
   }
   CommandResult result = command->run(session, line.args);
+  if (result.keepsWaitFloor) {
+    session.waitFloor = floorBefore;
+  }
   if (result.status == CommandResult::Status::kUsage) {
     result.reason = "usage: " + UsageOf(*command);
   }

@@ -217,6 +217,20 @@ TEST_F(ScriptTest, WaitForTakesTheFirstOfItsNameSinceTheLastCommandNotYetWaitedF
   EXPECT_TRUE(Run("wait-for 6 10000\n"));
 }
 
+TEST_F(ScriptTest, ACommandThatSetsNothingOffLeavesTheWaitFloorWhereItWas) {
+  // As a simulate line that a replay leaves unplayed: the recorded event may have come before it.
+  commands_.Add({"unplayed", "", "", [](HostSession&, const std::vector<std::string>&) {
+                   CommandResult result = Ok();
+                   result.keepsWaitFloor = true;
+                   return result;
+                 }});
+  EXPECT_TRUE(Run("help\n"));
+  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
+  EXPECT_TRUE(Run("unplayed\nwait-for rssi 10000\n"));
+  sink_.OnNotification(WWAN_NOTIFICATION_RSSI, 0, 0);
+  EXPECT_FALSE(Run("help\nwait-for rssi 20\n"));
+}
+
 struct ErrorCase {
   const char* script;
   bool interactive;

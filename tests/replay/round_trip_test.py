@@ -149,7 +149,9 @@ elif mode == "divergence":
     script = os.path.join(work, "attach.vsh")
     with open(script, "w") as out:
         out.write("open\nwait-for sdk_initializing 5000\nattach\nwait-for attached_to_device 10000\n"
-                  "wait-for sim_status 5000\nunlock 1234\nwait-for ready_to_connect 10000\nclose\n")
+                  "wait-for sim_status 5000\nunlock 1234\nwait-for ready_to_connect 10000\nwait 500\nclose\n")
+    # The wait lets the module's first power poll (a timer's, due at once) reach the recording however
+    # late a loaded machine runs the timer's thread; a recording without it diverges there first.
     recording, _ = record("divergence", [script])
     lines = open(recording).read().splitlines(keepends=True)
     # The module asks for the manufacturer once; the edited recording has another call there.
