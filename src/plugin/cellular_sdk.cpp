@@ -105,6 +105,11 @@ bool CCellularSDK::Close() {
   }
   PostNotification(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, 0, 0);
   PostNotification(WWAN_NOTIFICATION_SDK_CLOSED, 0, 0);
+  {
+    // A vendor callback that listed its notification before the closing one has queued its event by
+    // now; every later post is dropped, so none is left to be refused by the stop.
+    std::lock_guard<std::mutex> postsDone(postLock_);
+  }
 
   bool stopped = false;
   {
@@ -143,21 +148,25 @@ bool CCellularSDK::PostNotification(int32_t code, uintptr_t param1, uintptr_t pa
   // until it runs; a stopping queue deletes it, which frees their payloads.
   const WanSdkMessage message{code, param1, param2};
   using Added = PendingNotifications::Added;
-  const Added added = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
-                      : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
-                                                                 : pendingNotifications_->Add(message);
-  bool queued = added != Added::kDropped;
-  if (added == Added::kFirst) {
-    auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
-    if (event == nullptr) {
-      pendingNotifications_->DropListed();
-      queued = false;
-    } else {
-      try {
-        // A refused or failed enqueue deletes the event, which drops what it would have delivered.
-        queued = notificationQueue_.Enqueue(event);
-      } catch (...) {
+  bool queued = false;
+  {
+    std::lock_guard<std::mutex> post(postLock_);
+    const Added added = code == WWAN_NOTIFICATION_SDK_INITIALIZING ? pendingNotifications_->AddOpening(message)
+                        : code == WWAN_NOTIFICATION_SDK_CLOSED     ? pendingNotifications_->AddClosing(message)
+                                                                   : pendingNotifications_->Add(message);
+    queued = added != Added::kDropped;
+    if (added == Added::kFirst) {
+      auto* event = new (std::nothrow) CCellularSDKEvent(this, pendingNotifications_);
+      if (event == nullptr) {
+        pendingNotifications_->DropListed();
         queued = false;
+      } else {
+        try {
+          // A refused or failed enqueue deletes the event, which drops what it would have delivered.
+          queued = notificationQueue_.Enqueue(event);
+        } catch (...) {
+          queued = false;
+        }
       }
     }
   }

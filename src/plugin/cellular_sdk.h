@@ -172,6 +172,10 @@ class CCellularSDK : public virtual ICellularSDK {
 
   // Held around the start and the whole stop of the queue; the queue has its own lock for items.
   std::mutex notificationQueueLock_;
+  // Held by a post from listing its message until the event that delivers it is queued, so that Close
+  // stops the queue only after a post that listed before the closing notification queued its event:
+  // refused by a stopping queue, that event would take the closing notification down with it.
+  std::mutex postLock_;
   // Before the queue, which may still delete events that use it when it goes.
   std::shared_ptr<PendingNotifications> pendingNotifications_;
   CWorkItemQueue notificationQueue_;

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "nothrow_allocation_hook.h"
 #include "platform/clock.h"
 #include "platform/task_allocator.h"
 #include "plugin/notification_names.h"
@@ -49,6 +50,28 @@ TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
   twice.insert(twice.begin() + 1, WWAN_NOTIFICATION_RSSI);
   twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
   EXPECT_EQ(sink_.Codes(), twice);
+}
+
+// A vendor callback (its detach refused, the library goes on calling back) lists its notification
+// just as a Close begins: the stopping queue must not refuse its delivery and drop the closing
+// notification listed behind it.
+TEST_F(CellularSDKTest, APostCaughtByCloseIsDeliveredAndClosedStillArrives) {
+  ASSERT_TRUE(sdk_->Open());
+  ASSERT_TRUE(sink_.WaitFor(WWAN_NOTIFICATION_SDK_INITIALIZING, kWait));
+  std::thread closer;
+  std::atomic<bool> closed{false};
+  // The post's next nothrow allocation is the event that will deliver its notification.
+  nothrow_allocation_hook::BeforeNext([&] {
+    closer = std::thread([&] { closed = sdk_->Close(); });
+    // Time for a Close that did not wait for the post to stop the idle queue.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  });
+  EXPECT_TRUE(sdk_->PostNotification(WWAN_NOTIFICATION_RSSI, 20, 0));
+  closer.join();
+  EXPECT_TRUE(closed);
+  std::vector<int32_t> expected = kOpenClose;
+  expected.insert(expected.begin() + 1, WWAN_NOTIFICATION_RSSI);
+  EXPECT_EQ(sink_.Codes(), expected);
 }
 
 TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
