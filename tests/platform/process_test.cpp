@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Times, CalendarTest,
 // A folder of the test's own: two files, a folder, listed in name order whatever the creation order.
 TEST(DirectoryTest, ListsEntriesInNameOrderAndTellsFoldersApart) {
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(testing::TempDir()) / ("vesk-listing-" + std::to_string(std::rand()));
+  const fs::path root = fs::path(testing::TempDir()) / ("vesk-listing-" + std::to_string(std::random_device{}()));
   fs::create_directories(root / "m-folder");
   std::ofstream(root / "z-file") << "z";
   std::ofstream(root / "a-file") << "a";

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,9 @@ class ReplayControlTest : public SimTest {
     return "[replay]\nfile = " + path_.string() + "\n" + settings;
   }
 
-  const std::filesystem::path path_ =
-      std::filesystem::temp_directory_path() / ("vesk-replay-test-" + std::to_string(std::rand()) + ".txt");
+  // Each test process its own file: the tests run in parallel processes, where std::rand() starts alike.
+  const std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                      ("vesk-replay-test-" + std::to_string(std::random_device{}()) + ".txt");
 };
 
 const char* const kSession =
