@@ -101,6 +101,13 @@ void CVeskSDK::DetachForReattach() {
   std::lock_guard<DeviceOperationLock> operation(deviceOperationLock_);
   detachEvent_.Reset();
   if (!pcSleeping_ && attachRequested_) {
+    // A tick that read the mode before another detach took the lock (an image switch restarting the
+    // modem): that detach already let go and chose when to attach again.
+    if (facade_.ConnectedGeneration() == VeskSDKFacade::NO_SDK_CONNECTED) {
+      Trace(kTraceLevelInfo, u"Vesk device already detached, power mode %u needs no detach",
+            lastPowerMode_.load());
+      return;
+    }
     Trace(kTraceLevelInfo, u"Vesk SDK detaching from device due to device power mode %u detected",
           lastPowerMode_.load());
     DetachFromCellularDevice();

@@ -109,6 +109,28 @@ TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce
   EXPECT_EQ(Notifications(WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE).size(), 1u);
 }
 
+// A power tick that reads the restarting modem after the switch began must not detach a second time
+// nor put off the switch's attach: the switch has detached already.
+TEST_F(ImagesTest, APowerTickCaughtByTheSwitchLeavesItsDetachAndAttachAlone) {
+  AttachAndWait();
+  List();
+  const std::string target = Store() + "/generic-cdma";
+  const std::size_t from = sink_.Count();
+  const uint32_t polls = second_.CallCount("GetPower");
+  second_.Call<void>("VeskSimDelay", "GetPower", 30000u);  // scaled: a few hundred ms
+  ASSERT_TRUE(second_.WaitForCalls("GetPower", polls + 1));
+  second_.Call<void>("VeskSimDelay", "GetPower", 0u);  // the tick's query alone is slow
+  ASSERT_TRUE(Switch(target));
+
+  const std::size_t detached = WaitFor(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, from);
+  const std::size_t attached = WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, detached);
+  WaitFor(WWAN_NOTIFICATION_VESK_IMAGE_SWITCHING_COMPLETE, attached);
+  const auto notifications = sink_.Notifications();
+  EXPECT_LT(notifications[attached].time - notifications[detached].time, AtLeast(15000));
+  EXPECT_EQ(CodesFrom(from, {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE}).size(), 1u);
+  EXPECT_TRUE(traceLog_.Contains("    Vesk device already detached, power mode 4 needs no detach"));
+}
+
 class SwitchRefusalTest;
 
 struct RefusalRow {
