@@ -66,6 +66,19 @@ TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
   EXPECT_LT(detached[0], attempts[5]);
 }
 
+// Without the connected modem's ID the attach stops short: nothing announced, no SIM or SMS pass.
+TEST_F(EndToEndTest, AnAttachThatCannotNameItsModemAnnouncesNothing) {
+  second_.Fail("QCWWANGetConnectedDeviceID", GENERAL_ERROR, UINT32_MAX);
+  ASSERT_TRUE(sdk_->AttachToCellularDevice());
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
+  Settle();
+  EXPECT_TRUE(traceLog_.Contains("    Because did not get device ID, bailing out early", kTraceLevelError));
+  EXPECT_TRUE(traceLog_.Contains("    could not get the id of the device the SDK is connected to (1)",
+                                 kTraceLevelError));
+  EXPECT_EQ(CodesFrom(0, {WWAN_NOTIFICATION_ATTACHED_TO_DEVICE, WWAN_NOTIFICATION_SIM_STATUS}).size(), 0u);
+  EXPECT_EQ(second_.CallCount("UIMGetPINStatus") + second_.CallCount("GetSMSList"), 0u);
+}
+
 // The first attempt comes after a delay: after the modem was turned on, or after the PC's resume when
 // the attach was asked for during its sleep.
 class AttachDelayTest : public EndToEndTest, public testing::WithParamInterface<bool> {};
