@@ -222,10 +222,18 @@ TEST_F(WholeTreeTest, TakesTheIdsOfTheParentOrStandsAlone) {
   EXPECT_EQ(ids, (std::vector{N(modem_.usbDeviceId), N(modem_.networkAdapterId), N(modem_.modemId),
                               N(modem_.nmeaPortId), N(modem_.diagnosticsPortId)}));
 
-  tree_->SetProperty(tree_->AddNode(0, u"ROOT\\NET\\0000"), DeviceProperty::kClass, RegistryValue::Text(u"Net"));
+  const auto alone = tree_->AddNode(0, u"ROOT\\NET\\0000");
+  tree_->SetProperty(alone, DeviceProperty::kClass, RegistryValue::Text(u"Net"));
   ASSERT_TRUE(helper_.GetDeviceInfo(u"ROOT\\NET\\0000", tree));
   EXPECT_EQ("", N(tree.vid));
   ExpectLine("Failed CM_Get_Parent 0xd", 4);
+
+  // However many children a (broken) tree shows, a walk reads at most 4096 nodes.
+  for (int child = 0; child < 5000; ++child) {
+    tree_->AddNode(alone, u"ROOT\\CHILD\\" + platform::Widen(std::to_string(child)));
+  }
+  ASSERT_TRUE(helper_.GetDeviceInfo(u"ROOT\\NET\\0000", tree));
+  EXPECT_EQ(tree.nodes.size(), 4096u);
 }
 
 // The simulator fills the tree while the module reads it.
