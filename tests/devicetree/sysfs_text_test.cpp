@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/posix/sysfs_text.h"
 
 namespace {
 
 using platform::sysfs::CleanText;
+using platform::sysfs::IsDevicePath;
 
 struct CleanRow {
   const char* label;
@@ -24,11 +26,25 @@ TEST_P(CleanTextTest, IsOneBoundedLine) {
 
 const std::string kEmoji = "\xF0\x9F\x98\x80";  // U+1F600, a surrogate pair in UTF-16
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, CleanTextTest, testing::Values(
     CleanRow{"ControlsBecomeBlanks", "a\tb\nc\x7F", u"a b c "},
     CleanRow{"CutAt255", std::string(300, 'x'), std::u16string(255, u'x')},
     CleanRow{"PairThatFitsIsKept", std::string(253, 'x') + kEmoji, std::u16string(253, u'x') + u"\U0001F600"},
     CleanRow{"PairCutInHalfIsDropped", std::string(254, 'x') + kEmoji, std::u16string(254, u'x')}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+// Only a path below /devices, without empty, "." or ".." parts or control characters, is looked at.
+TEST(IsDevicePathTest, AcceptsOnlyPlainPathsBelowDevices) {
+  for (const std::string path : {"/devices/a", "/devices/pci0000:00/usb1/1-1:1.0"}) {
+    EXPECT_TRUE(IsDevicePath(path)) << path;
+  }
+  for (const std::string& path : std::vector<std::string>{
+           "/devices", "/devices/", "/sys/devices/a", "devices/a", "/devices/a/", "/devices//a",
+           "/devices/./a", "/devices/a/..", "/devices/a\tb", "/devices/" + std::string(4096, 'a')}) {
+    EXPECT_FALSE(IsDevicePath(path)) << path;
+  }
+}
 
 }  // namespace
