@@ -85,6 +85,7 @@ TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce
   const std::size_t from = sink_.Count();
   second_.Fail("UpgradeFirmwareW", GENERAL_ERROR, 1);
   EXPECT_FALSE(Switch(target));
+  EXPECT_FALSE(Vesk()->StartImageSwitchingProcess(nullptr));
   EXPECT_TRUE(Vesk()->IsImageSwitchingSupported());
 
   ASSERT_TRUE(Switch(target));
