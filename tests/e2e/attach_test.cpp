@@ -48,9 +48,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, AttachChoiceTest, testing::Values(
 // clang-format on
 
 TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
-  TwoModems modems;  // in the device tree, but the simulator lists only its default modem
+  TwoModems modems;  // in the device tree, but sixth in the library's list: beyond the five asked for
+  std::string scenario;
+  for (int other = 0; other < 5; ++other) {
+    scenario += "[modem]\ndevice_id = OTHER" + std::to_string(other) + "\n";
+  }
+  second_.Load(scenario + "[modem]\ndevice_id = " + modems.InterfaceName(1) + "\n");
   ASSERT_TRUE(sdk_->AttachToCellularDevice(modems.HostTree(1)));
   ASSERT_TRUE(WaitForLines("==> CVeskSDK::InitializeVesk", 7));
+  EXPECT_TRUE(traceLog_.Contains("    Got list of enumerated devices, numDevices = 5, looking for device"));
 
   const auto attempts = LineTimes("==> CVeskSDK::InitializeVesk");
   ExpectApart(attempts, CVeskSDK::kAttachRetryMs);
