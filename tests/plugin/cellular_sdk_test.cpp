@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/task_allocator.h"
 #include "plugin/notification_names.h"
+#include "trace/trace.h"
 #include "plugin_test_host.h"
 
 namespace plugin_test {
@@ -33,6 +34,17 @@ TEST_F(CellularSDKTest, SecondOpenFailsAndPostsNothing) {
   EXPECT_FALSE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
   EXPECT_EQ(sink_.Codes(), kOpenClose);
+}
+
+// The base offers no vendor interface and no GPS tracking: a derived plug-in must bring its own.
+TEST_F(CellularSDKTest, TheBaseOffersNoVendorInterfaceAndNoTracking) {
+  EXPECT_EQ(sdk_->GetSmithMicroSDK(), nullptr);
+  EXPECT_EQ(sdk_->GetVeskSDK(), nullptr);
+  EXPECT_EQ(sdk_->GetSierraVeskSDK(), nullptr);
+  EXPECT_EQ(sdk_->GetSierraEmbVeskSDK(), nullptr);
+  EXPECT_FALSE(sdk_->StartGPSTracking());
+  EXPECT_FALSE(sdk_->StopGPSTracking());
+  EXPECT_EQ(traceLog_.Count("    Cannot cast to I", kTraceLevelInfo), 4u);
 }
 
 // A callback still arriving after the close (its detach refused) must not reach the host after the
