@@ -106,6 +106,7 @@ struct NodeCase {
   bool hasWwanDrivers;
   std::u16string friendlyName;
   const char* line = nullptr;  // a failure line that must name the way the property was read
+  int32_t level = 3;
 };
 
 const std::u16string kAdapterName = u"Vesk Mobile Broadband Network Adapter";
@@ -127,6 +128,12 @@ std::vector<NodeCase> NodeCases() {
       {"HardwareKeyMissing", Which::kNmea, NoKey(kHardware), 4, u"", false, false, kNmeaName},
       {"WirelessWanMedium", Which::kAdapter, kUnchanged, 2, u"", false, true, kAdapterName},
       {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"), 2, u"", false, false, kAdapterName},
+      {"DriverKeyMissing", Which::kAdapter, NoKey(kDriver), 2, u"", false, false, kAdapterName,
+       "SetupDiOpenDevRegKey for *MediaType failed: 0x", 2},
+      {"MediumTooLong", Which::kAdapter, Value(kDriver, u"*MediaType", {RegistryValue::kNumber, {9, 0, 0, 0, 0}}),
+       2, u"", false, false, kAdapterName, "Could not get *MediaType, 0xea", 2},
+      {"MediumNotANumber", Which::kAdapter, Value(kDriver, u"*MediaType", Text(u"9")), 2, u"", false, false,
+       kAdapterName, "Invalid media type registry type = 1", 2},
       {"DisabledWithProblemFlag", Which::kModem, Status(0x180A | 0x400, 22), 3, u"COM5", true, false, kModemName},
       {"ProblemWithoutFlagNotDisabled", Which::kModem, Status(0x180A, 22), 3, u"COM5", false, false, kModemName},
       {"UnknownToInstaller", Which::kNmea, kUnknownToInstaller, 4, u"", false, false, kNmeaName},
@@ -138,6 +145,8 @@ std::vector<NodeCase> NodeCases() {
        3, u"COM5", false, false, u""},
       {"PropertyLargerThanBuffer", Which::kModem, Property(kFriendlyName, Text(std::u16string(1024, u'x'))),
        3, u"COM5", false, false, u"", "Failed SetupDiGetDeviceRegistryPropertyW 0xc 0x7a 0x802"},
+      {"NumberProperty", Which::kModem, Property(kFriendlyName, RegistryValue::Number(40123)), 3, u"COM5", false,
+       false, u"40123"},
       {"Unterminated", Which::kModem, Property(kFriendlyName, {RegistryValue::kText, {'A', 0, 'B', 0, 7}}),
        3, u"COM5", false, false, u"AB"},
       {"TextAboveLatin1", Which::kModem, Property(kFriendlyName, Text(u"Vesk \u2013 \u00e9\u8a2d")), 3, u"COM5",
@@ -169,7 +178,7 @@ TEST_P(GetNodeTest, ReadsNode) {
   EXPECT_EQ(c.hasWwanDrivers, node.hasWwanDrivers);
   EXPECT_EQ(N(c.friendlyName), N(node.friendlyName));
   if (c.line != nullptr) {
-    ExpectLine(c.line, 3);
+    ExpectLine(c.line, c.level);
   }
 }
 
