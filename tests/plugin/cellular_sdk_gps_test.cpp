@@ -3,6 +3,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <tuple>
 
 #include "nmea/gps_fix.h"
 #include "plugin_test_host.h"
@@ -71,6 +72,35 @@ TEST_F(GpsTest, StopWaitsForAPostInProgressSoThatNothingFollowsIt) {
 
   sdk_->PostNotification(WWAN_NOTIFICATION_PROBE_INFO, 0, 0);
   EXPECT_TRUE(sink_.WaitForSequence({kGpsChanged, WWAN_NOTIFICATION_PROBE_INFO}, kWait).has_value());
+}
+
+// A record with a fix changes only what it gives as valid; one without a fix forgets everything.
+TEST_F(GpsTest, ARecordMergesItsValidValuesAndALostFixClearsThem) {
+  std::size_t from = sink_.Count();
+  ASSERT_TRUE(sdk_->StartGPSNotificationTimer());
+  GpsFix first = Position(10, 20);
+  first.speed = 3;
+  first.speedValid = true;
+  sdk_->UpdateCachedGPSInfo(first);
+  NextGpsInfo(&from);
+  GpsInfo record;
+  record.hasFix = 1;
+  record.latitude = 11;
+  record.longitude = 20;
+  record.heading = 90;
+  record.headingValid = 1;
+  record.speed = 7;  // not valid: the cached speed stays
+  record.satellites = 6;
+  record.satellitesValid = 1;
+  sdk_->UpdateCachedGPSInfo(record);
+  const GpsInfo merged = NextGpsInfo(&from);
+  EXPECT_EQ(std::make_tuple(merged.hasFix, merged.latitude, merged.longitude, merged.heading, merged.headingValid,
+                            merged.speed, merged.speedValid, merged.altitudeValid, merged.satellites),
+            std::make_tuple(1, 11.0, 20.0, 90.0, 1, 3.0, 1, 0, 6));
+  sdk_->UpdateCachedGPSInfo(GpsInfo{});
+  const GpsInfo lost = NextGpsInfo(&from);
+  EXPECT_EQ(std::make_tuple(lost.hasFix, lost.latitude, lost.speedValid, lost.satellitesValid),
+            std::make_tuple(0, GpsInfo::kUnknown, 0, 0));
 }
 
 // Run under the sanitizers: a timer callback must never outlive the object it posts for.
