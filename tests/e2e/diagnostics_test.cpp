@@ -115,7 +115,7 @@ TEST_F(EndToEndTest, ImsiReportShowsAnImsiLongerThanSixtyTwoCharacters) {
 struct ReportRow {
   const char* label;
   const char* arrange;  // a simulator event, or null
-  bool failSessionState;
+  const char* failing;  // the vendor entry that fails once, or null
   const char* line;
 };
 
@@ -129,8 +129,8 @@ TEST_P(SettingsReportTest, ReportsTheSessionStateAndTheDefaultProfile) {
     second_.Event(row.arrange);
     ASSERT_TRUE(WaitForLines("<== CVeskSDK::SessionStateCallback", lines + 1));
   }
-  if (row.failSessionState) {
-    second_.Fail("GetSessionState", GENERAL_ERROR, 1);
+  if (row.failing != nullptr) {
+    second_.Fail(row.failing, GENERAL_ERROR, 1);
   }
   EXPECT_FALSE(sdk_->PerformSpecialDiagnostics(50000));
   const auto line = traceLog_.FindLine("GETTING THE CURRENT SETTINGS", kTraceLevelInfo);
@@ -141,9 +141,14 @@ TEST_P(SettingsReportTest, ReportsTheSessionStateAndTheDefaultProfile) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(States, SettingsReportTest, testing::Values(
-    ReportRow{"Connected", "session = 2", false, "VESKTEST: session state is currently connected"},
-    ReportRow{"Unknown", "session = 7", false, "VESKTEST: FAIL FAIL FAIL FAIL FAIL FAIL"},
-    ReportRow{"Unreadable", nullptr, true, "VESKTEST: ERROR - could not get the current session state '1'"}),
+    ReportRow{"Connected", "session = 2", nullptr, "VESKTEST: session state is currently connected"},
+    ReportRow{"Suspended", "session = 3", nullptr, "VESKTEST: session state is currently suspended (not supported)"},
+    ReportRow{"Authenticating", "session = 4", nullptr, "VESKTEST: session state is currently 'authenticating'"},
+    ReportRow{"Unknown", "session = 7", nullptr, "VESKTEST: FAIL FAIL FAIL FAIL FAIL FAIL"},
+    ReportRow{"Unreadable", nullptr, "GetSessionState",
+              "VESKTEST: ERROR - could not get the current session state '1'"},
+    ReportRow{"AutoconnectUnreadable", nullptr, "GetAutoconnect",
+              "VESKTEST: ERROR - could not get the current autoconnect setting '1'"}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
