@@ -77,6 +77,18 @@ TEST_F(ImagesTest, WithoutALibraryNothingIsListed) {
   EXPECT_EQ(images.size(), 1u);  // left as it was
 }
 
+TEST_F(ImagesTest, AFailedQueryLeavesOutWhatItAskedAbout) {
+  AttachAndWait(std::string("[modem]\nimage_store = ") + VESK_LINKED_IMAGE_STORE + "\n");
+  second_.Fail("GetImageInfoW", GENERAL_ERROR, 1);
+  EXPECT_EQ(List().size(), 7u);  // of eight
+  EXPECT_TRUE(traceLog_.Contains("    GetImageInfo returned (1) for subdirectory ", kTraceLevelError));
+  second_.Fail("GetImageStoreW", GENERAL_ERROR, 1);
+  std::vector<ImageRecord> images(1);
+  EXPECT_FALSE(Vesk()->GetImageList(&images));
+  EXPECT_EQ(images.size(), 1u);
+  EXPECT_TRUE(traceLog_.Contains("    GetImageStore returned (1)", kTraceLevelError));
+}
+
 TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce) {
   AttachAndWait();
   List();
@@ -166,6 +178,10 @@ class SwitchRefusalTest : public ImagesTest, public testing::WithParamInterface<
     powerSource_.RaiseSleep();
     ASSERT_TRUE(WaitForLines("    Entering sleep mode"));
   }
+  void PowerUnreadable() {
+    AttachAndWait();
+    second_.Fail("GetPower", GENERAL_ERROR, UINT32_MAX);
+  }
   // The power-mode monitor detaches from a modem about to go offline on its next tick; on the real
   // clock that tick is 6 s away, which leaves the switch time to see the mode first.
   void GoingOffline(int mode) {
@@ -189,6 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SwitchRefusalTest, testing::Values(
     RefusalRow{"PcAsleep", [](SwitchRefusalTest& t) { t.Sleep(); }, kRefusedDetached},
     RefusalRow{"DataSessionStartBlocked", [](SwitchRefusalTest& t) { t.BlockDataSessionStart(); },
                "    Cannot upgrade image when API is blocked"},
+    RefusalRow{"PowerUnreadable", [](SwitchRefusalTest& t) { t.PowerUnreadable(); }, "    GetPower failed (1)"},
     RefusalRow{"GoingOffline5", [](SwitchRefusalTest& t) { t.GoingOffline(5); },
                kRefusedOffline + std::string("5")}),
     [](const auto& info) { return std::string(info.param.label); });
