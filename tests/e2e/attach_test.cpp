@@ -72,6 +72,46 @@ TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
   EXPECT_LT(detached[0], attempts[5]);
 }
 
+struct NoModemRow {
+  const char* label;
+  const char* scenario;
+  const char* failing;  // fails every time in both libraries, or null
+  bool named;
+  const char* line;
+  int32_t level;
+};
+
+class NoModemTest : public EndToEndTest, public testing::WithParamInterface<NoModemRow> {};
+
+TEST_P(NoModemTest, ReportsWhyNothingIsConnectedAndThatTheModemIsNotConnectable) {
+  const NoModemRow& row = GetParam();
+  TwoModems modems;
+  second_.Load(row.scenario);
+  if (row.failing != nullptr) {
+    first_.Fail(row.failing, GENERAL_ERROR, UINT32_MAX);
+    second_.Fail(row.failing, GENERAL_ERROR, UINT32_MAX);
+  }
+  ASSERT_TRUE(row.named ? sdk_->AttachToCellularDevice(modems.HostTree(1)) : sdk_->AttachToCellularDevice());
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::InitializeVesk"));
+  EXPECT_TRUE(traceLog_.Contains(row.line, row.level)) << row.line;
+  WaitFor(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
+  EXPECT_EQ(Params(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE),
+            std::vector<uintptr_t>{CVeskSDK::kDeviceStateNotConnectable});
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, NoModemTest, testing::Values(
+    NoModemRow{"NoneListed", "[modem]\npresent = 0\n", nullptr, true,
+               "    List of enumerated devices is empty, will try to attach to any device", kTraceLevelInfo},
+    NoModemRow{"NoneFound", "[modem]\npresent = 0\n", nullptr, true, "    no vesk device was found (rc = 6)",
+               kTraceLevelInfo},
+    NoModemRow{"ListRefused", "[modem]\npresent = 0\n", "QCWWAN2kEnumerateDevices", true,
+               "    Could not get list of enumerated devices, will try to attach to any device, 0x1", kTraceLevelInfo},
+    NoModemRow{"ConnectRefused", "", "QCWWANConnect", false, "    problem connecting QC WWAN device (rc = 1)",
+               kTraceLevelError}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
 // Without the connected modem's ID the attach stops short: nothing announced, no SIM or SMS pass.
 TEST_F(EndToEndTest, AnAttachThatCannotNameItsModemAnnouncesNothing) {
   second_.Fail("QCWWANGetConnectedDeviceID", GENERAL_ERROR, UINT32_MAX);
