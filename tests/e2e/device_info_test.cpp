@@ -44,9 +44,18 @@ TEST_F(DeviceInfoTest, ReadySimGathersEverythingInOrderAndEndsReadyToConnect) {
 
 // The default profile reads the session state through the retrying query; the last step asks once.
 TEST_F(DeviceInfoTest, FailedQueriesAreReportedOrSkippedAndTheGatheringGoesOn) {
-  AttachUntilEvaluated("[faults]\nGetModelID = 1\nGetManufacturer = 1\nGetSessionState = 1014 always\n");
+  AttachUntilEvaluated(
+      "[faults]\nGetModelID = 1\nGetManufacturer = 1\nGetSessionState = 1014 always\n"
+      "GetSignalStrength = 1 always\nGetSignalStrengths = 1\nGetServingNetworkCapabilities = 1 always\n");
   EXPECT_TRUE(traceLog_.Contains("    vesk model id is ''", kTraceLevelInfo));
-  EXPECT_TRUE(traceLog_.Contains("    could not get the vesk manufacture (rc = 1)", kTraceLevelError));
+  for (const char* line :
+       {"    could not get the vesk manufacture (rc = 1)", "    could not get signal strength info (rc = 1)",
+        "    could not get signal strengths info (rc = 1)",
+        "    could not get the serving network capabilities (1)"}) {
+    EXPECT_TRUE(traceLog_.Contains(line, kTraceLevelError)) << line;
+  }
+  EXPECT_EQ(traceLog_.Count("could not get the signal strength, waiting, and will try again (rc = 1)"),
+            static_cast<size_t>(CVeskSDK::kSignalStrengthAttempts));
   EXPECT_EQ(second_.CallCount("GetSessionState"), 3u);
   EXPECT_EQ(traceLog_.Count("Retry GetSessionState, previous result 1014"), 1u);
   EXPECT_EQ(traceLog_.Count("Failed getting session state"), 1u);
