@@ -129,13 +129,14 @@ class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<Destru
 
 TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
   const auto [outlastsEndWait, offeredBeforeStart] = GetParam();
+  const bool outlasts = outlastsEndWait;  // clang 14 cannot capture a structured binding
   Log log;
   EventPtr started = NewEvent(), gate = NewEvent();
   auto queue = std::make_unique<CWorkItemQueue>();
   ASSERT_TRUE(offeredBeforeStart || queue->Start());
   queue->Enqueue(new Item(log, 0, [=] {
     started->Set();
-    gate->Wait(outlastsEndWait ? kTimeoutMs : 200);
+    gate->Wait(outlasts ? kTimeoutMs : 200);
   }));
   queue->Enqueue(new Item(log, 1));
   ASSERT_TRUE(!offeredBeforeStart || queue->Start());
