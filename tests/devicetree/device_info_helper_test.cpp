@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,34 @@ TEST_F(WholeTreeTest, TakesTheIdsOfTheParentOrStandsAlone) {
   }
   ASSERT_TRUE(helper_.GetDeviceInfo(u"ROOT\\NET\\0000", tree));
   EXPECT_EQ(tree.nodes.size(), 4096u);
+}
+
+// A node the tree never made, or one past its last, is refused by every query and ignored by every change.
+TEST(InMemoryDeviceTreeTest, UnknownNodesAreRefusedAndLeftAlone) {
+  InMemoryDeviceTree tree;
+  const auto only = tree.AddNode(0, u"ROOT\\ONLY\\0000");
+  for (const platform::DeviceTree::Node node : {platform::DeviceTree::Node{0}, only + 1}) {
+    tree.SetStatus(node, 1, 2);
+    tree.SetProperty(node, DeviceProperty::kFriendlyName, RegistryValue::Text(u"x"));
+    tree.RemoveProperty(node, DeviceProperty::kFriendlyName);
+    tree.SetKeyValue(node, DeviceKey::kDriver, u"x", RegistryValue::Number(1));
+    tree.RemoveKeyValue(node, DeviceKey::kDriver, u"x");
+    tree.SetKeyPresent(node, DeviceKey::kHardware, false);
+    tree.SetSetupInfoPresent(node, false);
+    platform::DeviceTree::Node other = 7;
+    uint32_t status = 0, problem = 0;
+    std::u16string id;
+    RegistryValue value;
+    const std::vector<uint32_t> answers = {tree.GetParent(node, &other), tree.GetChild(node, &other),
+                                           tree.GetSibling(node, &other), tree.GetInstanceId(node, &id),
+                                           tree.GetStatus(node, &status, &problem),
+                                           tree.GetProperty(node, DeviceProperty::kFriendlyName, &value),
+                                           tree.OpenKey(node, DeviceKey::kDriver)};
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), platform::kDeviceTreeOk), 0) << node;
+  }
+  uint32_t status = 0, problem = 0;
+  EXPECT_EQ(tree.GetStatus(only, &status, &problem), platform::kDeviceTreeOk);
+  EXPECT_EQ(status | problem, 0u) << "a change meant for another node reached this one";
 }
 
 // The simulator fills the tree while the module reads it.
