@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "netutil/device_info_helper.h"
@@ -123,5 +125,59 @@ TEST_F(FakeSysfs, EveryListedNodeIsLocatedByItsId) {
   }
   EXPECT_EQ(listed, std::vector<std::u16string>{platform::Widen(kModem + "/1-1:1.0/net/wwan0")});
 }
+
+// Folders that are not devices of their own (endpoints, ports, partitions, other USB nodes) are not
+// listed; separators closing the root change nothing.
+TEST_F(FakeSysfs, ListsOnlyDeviceFolders) {
+  Device(kModem + "/1-1:1.0/ep_81", "DEVTYPE=usb_endpoint\n", "bEndpointAddress", "81\n");
+  Device(kModem + "/1-1:1.0/port1", "DEVTYPE=usb_port\n", "connect_type", "hotplug\n");
+  Device(kModem + "/1-1:1.0/sda1", "DEVTYPE=partition\nSUBSYSTEM=block\n", "size", "8\n");
+  Device(kModem + "/1-1:1.0/other", "SUBSYSTEM=usb\n", "id", "1\n");
+  const platform::SysfsDeviceTree tree(root_ + "//");
+  platform::DeviceTree::Node node = 0;
+  ASSERT_EQ(tree.GetChild(Locate(tree, kModem + "/1-1:1.0"), &node), platform::kDeviceTreeOk);
+  EXPECT_EQ(tree.GetSibling(node, &node), platform::kNoSuchDevNode) << "only the network function";
+}
+
+struct HardwareIdsRow {
+  const char* label;
+  std::string vendor, product, revision, interfaceNumber;
+  uint32_t error;
+  std::vector<std::u16string> ids;
+};
+
+class HardwareIdsTest : public FakeSysfs, public testing::WithParamInterface<HardwareIdsRow> {};
+
+// The IDs of an interface, as the Windows hardware IDs spell them, only from hex fields.
+TEST_P(HardwareIdsTest, AreReadFromHexFieldsOnly) {
+  const HardwareIdsRow& row = GetParam();
+  for (const auto& [file, text] : {std::pair{"/idVendor", row.vendor},
+                                   {"/idProduct", row.product},
+                                   {"/bcdDevice", row.revision},
+                                   {"/1-1:1.0/bInterfaceNumber", row.interfaceNumber}}) {
+    std::ofstream(root_ + kModem + file) << text << "\n";
+  }
+  const platform::SysfsDeviceTree tree(root_);
+  platform::RegistryValue value;
+  ASSERT_EQ(
+      tree.GetProperty(Locate(tree, kModem + "/1-1:1.0"), platform::DeviceProperty::kHardwareIds, &value),
+      row.error);
+  if (row.error == platform::kDeviceTreeOk) {
+    const auto expected = platform::RegistryValue::MultiText(row.ids);
+    EXPECT_EQ(std::tie(value.type, value.data), std::tie(expected.type, expected.data));
+  }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, HardwareIdsTest, testing::Values(
+    HardwareIdsRow{"WithRevision", "ffff", "20a0", "0318", "0b", platform::kDeviceTreeOk,
+                   {u"USB\\VID_FFFF&PID_20A0&REV_0318&MI_0B", u"USB\\VID_FFFF&PID_20A0&MI_0B"}},
+    HardwareIdsRow{"RevisionNotHex", "ffff", "2000", "31", "00", platform::kDeviceTreeOk,
+                   {u"USB\\VID_FFFF&PID_2000&MI_00"}},
+    HardwareIdsRow{"VendorNotHex", "fffg", "2000", "0318", "00", platform::kNoSuchValue, {}},
+    HardwareIdsRow{"InterfaceNumberNotHex", "ffff", "2000", "0318", "0x", platform::kNoSuchValue, {}},
+    HardwareIdsRow{"ProductTooLarge", "ffff", std::string(5000, '2'), "0318", "00", platform::kBufferSmall, {}}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 }  // namespace
