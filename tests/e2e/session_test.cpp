@@ -48,6 +48,20 @@ TEST_F(SessionTest, ConnectWhileConnectedOrStartingStartsNothingMore) {
   EXPECT_EQ(Notifications(kConnected).back().param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
 }
 
+// Null texts are empty ones; a stop the modem refuses fails the Disconnect and leaves the session up.
+TEST_F(SessionTest, ADisconnectTheModemRefusesFailsAndTheNextOneEndsTheSession) {
+  AttachAndWait();
+  const std::size_t from = sink_.Count();
+  ASSERT_TRUE(sdk_->Connect(nullptr, nullptr, nullptr));
+  WaitFor(kConnected, from);
+  second_.Fail("StopDataSession", GENERAL_ERROR, 1);
+  EXPECT_FALSE(sdk_->Disconnect());
+  EXPECT_TRUE(traceLog_.Contains("    problem stopping the data session (1)", kTraceLevelError));
+  EXPECT_TRUE(sdk_->Disconnect());
+  WaitFor(kDisconnected, from);
+  EXPECT_EQ(second_.CallCount("StopDataSession"), 2u);
+}
+
 struct StartRow {
   const char* label;
   bool attach;
