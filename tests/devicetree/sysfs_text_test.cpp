@@ -1,6 +1,7 @@
 // What the sysfs device tree makes of the untrusted bytes it reads.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,21 @@ TEST(IsDevicePathTest, AcceptsOnlyPlainPathsBelowDevices) {
            "/devices", "/devices/", "/sys/devices/a", "devices/a", "/devices/a/", "/devices//a",
            "/devices/./a", "/devices/a/..", "/devices/a\tb", "/devices/" + std::string(4096, 'a')}) {
     EXPECT_FALSE(IsDevicePath(path)) << path;
+  }
+}
+
+TEST(UeventTest, KeepsTheFirstOfEachKeyAndSkipsLinesWithoutOne) {
+  EXPECT_EQ(platform::sysfs::ParseUevent("A=1\n=2\nB\nA=3\nC=x=y\nD="),
+            (std::map<std::string, std::string>{{"A", "1"}, {"C", "x=y"}, {"D", ""}}));
+  EXPECT_EQ(platform::sysfs::TrimLineEnd("v 1 \t\r\n \n"), "v 1");
+}
+
+TEST(NaturalLessTest, ComparesDigitRunsAsNumbers) {
+  const std::vector<std::string> sorted = {"1-2:1.2", "1-2:1.9", "1-2:1.10", "1-2:1.010x", "1-2:2", "a", "ab"};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t j = 0; j < sorted.size(); ++j) {
+      EXPECT_EQ(platform::sysfs::NaturalLess(sorted[i], sorted[j]), i < j) << sorted[i] << " < " << sorted[j];
+    }
   }
 }
 
