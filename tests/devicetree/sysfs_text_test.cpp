@@ -55,7 +55,8 @@ TEST(UeventTest, KeepsTheFirstOfEachKeyAndSkipsLinesWithoutOne) {
 }
 
 TEST(NaturalLessTest, ComparesDigitRunsAsNumbers) {
-  const std::vector<std::string> sorted = {"1-2:1.2", "1-2:1.9", "1-2:1.10", "1-2:1.010x", "1-2:2", "a", "ab"};
+  const std::vector<std::string> sorted = {"1-2:1.2", "1-2:1.9", "1-2:1.10", "1-2:1.010x",
+                                           "1-2:2",   "a",       "ab"};
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     for (std::size_t j = 0; j < sorted.size(); ++j) {
       EXPECT_EQ(platform::sysfs::NaturalLess(sorted[i], sorted[j]), i < j) << sorted[i] << " < " << sorted[j];
