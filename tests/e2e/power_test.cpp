@@ -23,6 +23,7 @@ TEST_F(EndToEndTest, PowerModesDriveTheRadioOffBitAndRepeatedModesAreSilent) {
       {"power = 1", "    Power mode 1 Low power (airplane) mode", CVeskSDK::kDeviceStateRadioOff},
       {"power = 0", "    Power mode 0 Online", 0},
       {"power = 2", "    Power mode 2 Factory test mode", std::nullopt},
+      {"power = 6", "    Power mode 6 Persistent low power (airplane) mode", CVeskSDK::kDeviceStateRadioOff},
   };
   std::vector<uintptr_t> reported;
   for (const ModeStep& step : steps) {
