@@ -87,6 +87,10 @@ TEST_F(ImagesTest, AFailedQueryLeavesOutWhatItAskedAbout) {
   EXPECT_FALSE(Vesk()->GetImageList(&images));
   EXPECT_EQ(images.size(), 1u);
   EXPECT_TRUE(traceLog_.Contains("    GetImageStore returned (1)", kTraceLevelError));
+  EXPECT_FALSE(Vesk()->GetImageList(nullptr));
+  ASSERT_TRUE(sdk_->Close());
+  EXPECT_FALSE(Vesk()->GetImageList(&images));
+  EXPECT_EQ(second_.CallCount("GetImageStoreW"), 2u) << "neither of the last two asks the modem";
 }
 
 TEST_F(ImagesTest, SwitchDetachesAttachesTenSecondsLaterAndReportsCompletionOnce) {
