@@ -65,7 +65,10 @@ std::vector<ParseCase> Cases() {
       // Its checksum is 00, and a mode field makes the thirteen fields a sentence may have at most.
       {"RmcChecksumZeroWithMode", Nmea(Replace(kRmc, "123519", "000028") + ",A"), kFix, 2, kRmcFix},
       {"RmcLowerCaseChecksum", Nmea(kRmc, true), kInvalid, 0, kNone, "invalid checksum, expected checksum '6A'", 3},
-      {"RmcBlanksAndLineEnd", " \t" + Nmea(kRmc) + "\r\n", kFix, 2, kRmcFix},
+      {"RmcBlanksAndLineEnd", " \t\v\f" + Nmea(kRmc) + "\r\n", kFix, 2, kRmcFix},
+      {"RmcWithoutChecksum", "$" + kRmc, kFix, 2, kRmcFix},
+      {"RmcFourteenFields", Nmea(kRmc + ",A,B,C"), kInvalid, 2, kNone, "RMC message has invalid num parameters 14", 3},
+      {"RmcNoFields", Nmea("GPRMC"), kInvalid, 2, kNone, "RMC message has invalid num parameters", 3},
       {"RmcTenFields", Nmea(Replace(kRmc, ",003.1,W", ",W")), kInvalid, 2, kNone,
        "RMC message has invalid num parameters 10", 3},
       {"RmcNoSpeedNoCourse", Nmea(Replace(kRmc, "022.4,084.4", ",")), kFix, 2, kPosition},
@@ -83,6 +86,13 @@ std::vector<ParseCase> Cases() {
        "Latitude '9107.038' is out of range", 3},
       {"LongitudeOutOfRange", Nmea(Replace(kRmc, "01131.000", "51217.167")), kInvalid, 2,
        {kLat, {}, {}, {}, {}, {}}, "Longitude '51217.167' is out of range", 3},
+      {"NegativeDegrees", Nmea(Replace(kRmc, "4807.038", "-107.038")), kInvalid, 2, kNone,
+       "Latitude '-107.038' is out of range", 3},
+      {"NegativeMinutes", Nmea(Replace(kRmc, "4807.038", "48-7.038")), kInvalid, 2, kNone,
+       "Latitude '48-7.038' is out of range", 3},
+      {"SixtyMinutes", Nmea(Replace(kRmc, "4807.038", "4860.000")), kInvalid, 2, kNone,
+       "Latitude '4860.000' is out of range", 3},
+      {"NoDollar", kRmc, kInvalid, 0, kNone, "does not start with $G", 5},
       {"Proprietary", Nmea("PGRME,15.0,M,45.0,M,25.0,M"), kInvalid, 0, kNone, "does not start with $G", 5},
       {"TooSmall", "$GPRM", kInvalid, 0, kNone, "NMEA sentence '$GPRM' is too small", 3},
       {"ShortType", Nmea("GPRM,1"), kInvalid, 0, kNone, "has a type that's too small and valid checksum", 5},
@@ -107,6 +117,7 @@ std::vector<ParseCase> Cases() {
        "GNS Number of satellites 'many' has invalid format", 3},
       {"GnsEmptyAltitude", Nmea(Replace(kGns, "25.63", "")), kInvalid, 4, {kGnsLat, kGnsLon, {}, {}, {}, 13},
        "GNS Altitude '' has invalid format", 3},
+      {"GnsWithNavigationalStatus", Nmea(kGns + ",V"), kFix, 4, kGnsFix},
       {"GnsModeNN", Nmea(Replace(kGns, ",RR,", ",NN,")), kNoFix, 4, kNone},
   };
 }
