@@ -82,6 +82,11 @@ TEST_P(ActiveConnectionTest, ACdmaConnectionIsNamedAfterItsTechnology) {
   CachedActiveConnection connection{};
   CopyCachedText(connection.name, u"apn.test");
   sdk_->SetActiveConnection(&connection);
+  // Null records are ignored, and change nothing.
+  sdk_->SetActiveConnection(nullptr);
+  sdk_->GetActiveConnection(nullptr);
+  sdk_->SetCachedDefaultProfile(nullptr);
+  sdk_->GetCachedDefaultProfile(nullptr);
   CachedActiveConnection stored{};
   sdk_->GetActiveConnection(&stored);
   EXPECT_EQ(CachedTextView(stored.name), GetParam().name);
