@@ -1,12 +1,12 @@
-// The PDUs the simulator builds from messages written as text, checked against PDUs worked out by
-// hand from TS 23.040 (9.2.2.1 SMS-DELIVER, 9.2.3.24 user-data header) rather than against the
-// simulator's own encoder.
+// The PDUs the simulator builds from messages written as text, checked against SMS-DELIVER PDUs and
+// user-data headers worked out by hand rather than against the simulator's own encoder.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "sim/sms_pdu.h"
+#include "sim_library.h"
 
 namespace simtest {
 namespace {
@@ -17,16 +17,6 @@ using Pdus = std::vector<std::vector<uint8_t>>;
 constexpr char kCentre[] = "07915155550500F0";
 constexpr char kStamp[] = "62216021000000";
 constexpr char kWhen[] = "2026-12-06 12:00:00";
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (uint8_t byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 0xF];
-  }
-  return hex;
-}
 
 std::string Message(const std::string& sender, const std::string& text) {
   return sender + " " + kWhen + " " + text;
@@ -105,21 +95,18 @@ TEST_P(SplitTest, CutsIntoConcatenatedParts) {
       continue;
     }
     EXPECT_EQ(pdu[8], 0x44) << "TP-UDHI set";
-    const std::vector<uint8_t> header(pdu.begin() + kLengthAt + 1, pdu.begin() + kLengthAt + 7);
-    EXPECT_EQ(Hex(header), "0500032A0" + std::to_string(pdus.size()) + "0" + std::to_string(i + 1));
+    EXPECT_EQ(Hex(std::span(pdu).subspan(kLengthAt + 1, 6)),
+              "0500032A0" + std::to_string(pdus.size()) + "0" + std::to_string(i + 1));
     const bool ucs2 = pdu[kLengthAt - 8] == 0x08;
     // Packed septets (header and fill bit counted as 7) or UCS2 octets end with the PDU.
     const size_t octets = ucs2 ? c.lengths[i] : (c.lengths[i] * 7 + 7) / 8;
     EXPECT_EQ(pdu.size(), kLengthAt + 1 + octets) << "part " << i + 1;
   }
   if (!c.lastUserData.empty()) {
-    const auto& last = pdus.back();
-    EXPECT_EQ(Hex(std::vector<uint8_t>(last.begin() + kLengthAt + 7, last.end())), c.lastUserData);
+    EXPECT_EQ(Hex(std::span(pdus.back()).subspan(kLengthAt + 7)), c.lastUserData);
   }
   if (!c.secondStart.empty()) {
-    const auto& second = pdus[1];
-    EXPECT_EQ(Hex(std::vector<uint8_t>(second.begin() + kLengthAt + 7, second.begin() + kLengthAt + 9)),
-              c.secondStart);
+    EXPECT_EQ(Hex(std::span(pdus[1]).subspan(kLengthAt + 7, 2)), c.secondStart);
   }
 }
 
@@ -185,6 +172,8 @@ INSTANTIATE_TEST_SUITE_P(Clauses, PartsOrderTest,
                                          OrderCase{"parts  1,1,3,2", {1, 1, 3, 2}}));
 
 // Values that do not read, and why.
+const char kBadSender[] = "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet";
+
 struct BadCase {
   const char* value;
   const char* error;
@@ -203,12 +192,9 @@ TEST_P(BadMessageTest, IsRefusedWithItsReason) {
 INSTANTIATE_TEST_SUITE_P(
     Values, BadMessageTest,
     testing::Values(
-        BadCase{"from VeskBank12345 2026-12-06 12:00:00 hi",
-                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
-        BadCase{"from \xCF\x89mega 2026-12-06 12:00:00 hi",
-                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
-        BadCase{"from \"\" 2026-12-06 12:00:00 hi",
-                "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet"},
+        BadCase{"from VeskBank12345 2026-12-06 12:00:00 hi", kBadSender},
+        BadCase{"from \xCF\x89mega 2026-12-06 12:00:00 hi", kBadSender},
+        BadCase{"from \"\" 2026-12-06 12:00:00 hi", kBadSender},
         BadCase{"from \"Vesk Bank 2026-12-06 12:00:00 hi",
                 "a text message is 'SENDER YYYY-MM-DD hh:mm:ss TEXT'"},
         BadCase{"from +123456789012345678901 2026-12-06 12:00:00 hi", "bad sender number"},
