@@ -81,10 +81,22 @@ INSTANTIATE_TEST_SUITE_P(
                   "07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834"},
         StoreCase{"HexStatusReportRequested",
                   "07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834"},
+        // Text becomes the SMS-DELIVER worked out by hand, its time stamp in zone 0.
+        // 13 digits, international; "Hi" packs to C8 34.
+        StoreCase{"TextFromANumber", "from +4915112345678 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 0D91945111325476F8 0000 62216021000000 02 C834"},
+        // Eight septets fill 56 bits: 14 semi-octets, type 0xD0.
         StoreCase{"TextFromAName", "from VeskBank 2026-12-06 12:00:00 Hi",
                   "07915155550500F0 04 0ED0D6F27C2D0CBBD7 0000 62216021000000 02 C834"},
+        // Nine septets fill 63 bits: 16 semi-octets in 8 octets.
         StoreCase{"TextFromANameWithABlank", "from \"Vesk Bank\" 2026-12-06 12:00:00 Hi",
-                  "07915155550500F0 04 10D0D6F27C0D1286DD6B 0000 62216021000000 02 C834"}),
+                  "07915155550500F0 04 10D0D6F27C0D1286DD6B 0000 62216021000000 02 C834"},
+        // Three septets, 21 bits: 6 semi-octets; a reader must not find a fourth septet.
+        StoreCase{"TextFromAShortName", "from aaa 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 06D0E17018 0000 62216021000000 02 C834"},
+        // The emoji is outside both GSM tables: UCS2, its surrogate pair kept as it is.
+        StoreCase{"TextWithAnEmojiInUcs2", "from +4915112345678 2026-12-06 12:00:00 Hi \xF0\x9F\x98\x80",
+                  "07915155550500F0 04 0D91945111325476F8 0008 62216021000000 0A 00480069 0020D83DDE00"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(StoredSmsTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {

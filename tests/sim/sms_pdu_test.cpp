@@ -13,9 +13,6 @@ namespace {
 
 using Pdus = std::vector<std::vector<uint8_t>>;
 
-// Service centre +15555550000, then the first octet; the time stamp 2026-12-06 12:00:00, zone 0.
-constexpr char kCentre[] = "07915155550500F0";
-constexpr char kStamp[] = "62216021000000";
 constexpr char kWhen[] = "2026-12-06 12:00:00";
 
 std::string Message(const std::string& sender, const std::string& text) {
@@ -28,42 +25,6 @@ Pdus Parse(const std::string& value, uint8_t reference = 7) {
   EXPECT_TRUE(pdus.has_value()) << value.substr(0, 80) << ": " << error;
   return pdus.value_or(Pdus{});
 }
-
-// Whole single-part messages, byte for byte.
-struct WholeCase {
-  const char* label;
-  std::string value;
-  std::string pdu;  // after the service centre
-};
-
-class WholeMessageTest : public testing::TestWithParam<WholeCase> {};
-
-TEST_P(WholeMessageTest, IsTheDeliverPduWorkedOutByHand) {
-  const Pdus pdus = Parse("from " + GetParam().value);
-  ASSERT_EQ(pdus.size(), 1u);
-  EXPECT_EQ(Hex(pdus[0]), kCentre + GetParam().pdu);
-}
-
-INSTANTIATE_TEST_SUITE_P(Senders, WholeMessageTest,
-                         testing::Values(
-                             // 13 digits, international; "Hi" packs to C8 34.
-                             WholeCase{"Number", Message("+4915112345678", "Hi"),
-                                       std::string("04") + "0D91945111325476F8" + "0000" + kStamp + "02C834"},
-                             // Eight septets fill 56 bits: 14 semi-octets, type 0xD0.
-                             WholeCase{"Name", Message("VeskBank", "Hi"),
-                                       std::string("04") + "0ED0D6F27C2D0CBBD7" + "0000" + kStamp + "02C834"},
-                             // Nine septets fill 63 bits: 16 semi-octets in 8 octets.
-                             WholeCase{
-                                 "QuotedNameWithABlank", Message("\"Vesk Bank\"", "Hi"),
-                                 std::string("04") + "10D0D6F27C0D1286DD6B" + "0000" + kStamp + "02C834"},
-                             // Three septets, 21 bits: 6 semi-octets; a reader must not find a fourth septet.
-                             WholeCase{"ShortName", Message("aaa", "Hi"),
-                                       std::string("04") + "06D0E17018" + "0000" + kStamp + "02C834"},
-                             // The emoji is outside both GSM tables: UCS2, its surrogate pair kept as it is.
-                             WholeCase{"EmojiInUcs2", Message("+4915112345678", "Hi \xF0\x9F\x98\x80"),
-                                       std::string("04") + "0D91945111325476F8" + "0008" + kStamp +
-                                           "0A00480069" + "0020D83DDE00"}),
-                         [](const auto& info) { return std::string(info.param.label); });
 
 // Long messages: how many parts, their header and lengths, and where they are cut.
 struct SplitCase {
