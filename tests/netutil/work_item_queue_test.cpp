@@ -9,6 +9,7 @@
 #include <numeric>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "netutil/scaled_time.h"
@@ -121,11 +122,7 @@ TEST_F(WorkItemQueueTest, DrainTimeOutKeepsWorkerAndItemsButRefusesNewOnes) {
 // The running item ends within the worker's end wait, or outlasts it (the worker is abandoned and
 // finishes the item after the queue is gone); queued items are deleted unrun either way, also those
 // the worker had already taken out of the queue with the running one (offered before the start).
-struct DestructionCase {
-  bool outlastsEndWait;
-  bool offeredBeforeStart;
-};
-class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<DestructionCase>> {};
+class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<std::tuple<bool, bool>>> {};
 
 TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
   const auto [outlastsEndWait, offeredBeforeStart] = GetParam();
@@ -149,11 +146,9 @@ TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EndWait, WorkItemQueueDestructionTest,
-                         testing::Values(DestructionCase{false, false}, DestructionCase{true, false},
-                                         DestructionCase{false, true}, DestructionCase{true, true}),
-                         [](const auto& info) {
-                           return std::string(info.param.outlastsEndWait ? "Outlasts" : "EndsInTime") +
-                                  (info.param.offeredBeforeStart ? "OfferedBeforeStart" : "OfferedAfterStart");
+                         testing::Combine(testing::Bool(), testing::Bool()), [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "Outlasts" : "EndsInTime") +
+                                  (std::get<1>(info.param) ? "OfferedBeforeStart" : "OfferedAfterStart");
                          });
 
 // Items offered before the start reach the worker together with the first; a Clear while that one
