@@ -99,19 +99,36 @@ INSTANTIATE_TEST_SUITE_P(
                   "07915155550500F0 04 0D91945111325476F8 0008 62216021000000 0A 00480069 0020D83DDE00"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(StoredSmsTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
+// The parts clause: the parts listed, in that order, each at its own index with its callback.
+struct OrderCase {
+  const char* clause;
+  std::string sequence;  // of the stored parts
+};
+
+class PartsOrderTest : public StoredSmsTest, public testing::WithParamInterface<OrderCase> {};
+
+TEST_P(PartsOrderTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
   ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
   ConnectRecordingSms();
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long("parts 3,1,2 ")).c_str())) << lib_.LastError();
-  ASSERT_TRUE(recorder_.WaitFor("sms ", 3));
-  EXPECT_EQ(recorder_.Texts("sms "), (std::vector<std::string>{"sms 0 0", "sms 0 1", "sms 0 2"}));
-  const auto stored = Stored(0);
-  ASSERT_EQ(stored.size(), 3u);
-  // Header 05 00 03 REF 03 SEQ from octet 28 (hex digit 56) on.
-  for (size_t i = 0; i < stored.size(); ++i) {
-    EXPECT_EQ(stored[i].substr(56, 12), std::string("0500030103") + "0" + "312"[i]) << "index " << i;
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long(GetParam().clause)).c_str()))
+      << lib_.LastError();
+  const std::string& sequence = GetParam().sequence;
+  ASSERT_TRUE(recorder_.WaitFor("sms ", sequence.size()));
+  std::vector<std::string> callbacks, headers, stored;
+  for (size_t i = 0; i < sequence.size(); ++i) {
+    callbacks.push_back("sms 0 " + std::to_string(i));
+    headers.push_back(std::string("05000301030") + sequence[i]);
   }
+  for (const std::string& pdu : Stored(0)) {
+    stored.push_back(pdu.substr(56, 12));  // header 05 00 03 REF 03 SEQ from octet 28 (hex digit 56) on
+  }
+  EXPECT_EQ(recorder_.Texts("sms "), callbacks);
+  EXPECT_EQ(stored, headers);
 }
+
+INSTANTIATE_TEST_SUITE_P(Clauses, PartsOrderTest,
+                         testing::Values(OrderCase{"parts 3,1,2 ", "312"}, OrderCase{"parts 2 ", "2"},
+                                         OrderCase{"parts  1,1,3,2 ", "1132"}));
 
 TEST_F(StoredSmsTest, ReferencesCountOnFromTheScenarioAndStartAgainAfterAReset) {
   const auto referenceOfLast = [this] { return Stored(1).back().substr(62, 2); };

@@ -110,28 +110,6 @@ TEST(TextMessageTest, EachLongMessageTakesTheNextReference) {
   EXPECT_EQ((*second)[0][25], 0) << "a short message takes none; the reference wraps";
 }
 
-// The parts clause: the PDUs in the order to store them, by their sequence octet.
-struct OrderCase {
-  const char* clause;
-  std::vector<int> sequence;
-};
-
-class PartsOrderTest : public testing::TestWithParam<OrderCase> {};
-
-TEST_P(PartsOrderTest, StoresThePartsListed) {
-  const Pdus pdus =
-      Parse(std::string(GetParam().clause) + " from " + Message("VeskBank", std::string(400, 'z')));
-  std::vector<int> sequence;
-  for (const auto& pdu : pdus) {
-    sequence.push_back(pdu[33]);  // the last header octet, behind the 9 of the sender name
-  }
-  EXPECT_EQ(sequence, GetParam().sequence);
-}
-
-INSTANTIATE_TEST_SUITE_P(Clauses, PartsOrderTest,
-                         testing::Values(OrderCase{"parts 3,1,2", {3, 1, 2}}, OrderCase{"parts 2", {2}},
-                                         OrderCase{"parts  1,1,3,2", {1, 1, 3, 2}}));
-
 // Values that do not read, and why.
 const char kBadSender[] = "a sender is a number or a name of 1 to 11 characters of the GSM 7-bit alphabet";
 
