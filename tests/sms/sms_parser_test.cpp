@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -117,11 +117,8 @@ struct PduRow {
   SMSParser::Concatenation concatenation = {};
   int lockingShiftTable = -1;
   int singleShiftTable = -1;
+  friend void PrintTo(const PduRow& row, std::ostream* out) { *out << row.label; }
 };
-
-void PrintTo(const PduRow& row, std::ostream* out) {
-  *out << row.label;
-}
 
 class SMSParserPduTest : public testing::TestWithParam<PduRow> {};
 
@@ -431,14 +428,10 @@ TEST(SMSParserTest, DecodesTheSharedCorpus) {
     const std::vector<uint8_t> text = FromHex(textHex);
     EXPECT_EQ(parser.body, platform::Widen(std::string(text.begin(), text.end()))) << pduHex;
     EXPECT_EQ(u"+" + parser.sender, platform::Widen(sender)) << pduHex;
-    std::tm fields_{};
-    ASSERT_EQ(std::sscanf(stamp.c_str(), "%d-%d-%dT%d:%d:%d", &fields_.tm_year, &fields_.tm_mon,
-                          &fields_.tm_mday, &fields_.tm_hour, &fields_.tm_min, &fields_.tm_sec),
-              6);
-    fields_.tm_year -= 1900;
-    fields_.tm_mon -= 1;
-    fields_.tm_isdst = 0;
-    EXPECT_EQ(parser.time, static_cast<int64_t>(std::mktime(&fields_))) << stamp;
+    std::tm parts{};
+    ASSERT_TRUE(std::istringstream(stamp) >> std::get_time(&parts, "%Y-%m-%dT%H:%M:%S")) << stamp;
+    parts.tm_isdst = 0;  // local standard time
+    EXPECT_EQ(parser.time, static_cast<int64_t>(std::mktime(&parts))) << stamp;
     ++decoded;
   }
   EXPECT_EQ(decoded, 1000);
