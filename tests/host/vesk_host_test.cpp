@@ -105,7 +105,7 @@ hostkit::RecordedNotification WithSms() {
   n.hasPayload = true;
   n.text = u"+49";
   n.body = u"caf\u00e9 @ \n\f\u20AC";
-  n.timestamp = 3;
+  n.timestamp = 1242142200;
   return n;
 }
 
@@ -126,6 +126,7 @@ hostkit::RecordedNotification WithFix() {
 class NotificationLineTest : public testing::TestWithParam<PrintCase> {};
 
 TEST_P(NotificationLineTest, DecodesTheParameters) {
+  platform::SetTimeZone("UTC0");  // an SMS shows its local time
   EXPECT_EQ(FormatNotification(GetParam().notification, 1.25), GetParam().line);
 }
 
@@ -141,15 +142,12 @@ INSTANTIATE_TEST_SUITE_P(
             WithFix(),
             "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
             "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
+        // The sender, the local time and the body on one line.
+        PrintCase{
+            WithSms(),
+            "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 2009-05-12 15:30:00 text=\"caf\xC3\xA9 @ "
+            "\\n\\x0c\u20AC\""},
         PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
-
-TEST(SmsLineTest, ShowsSenderLocalTimeAndTheBodyOnOneLine) {
-  platform::SetTimeZone("UTC0");
-  EXPECT_EQ(SmsLocalTime(1242142200), "2009-05-12 15:30:00");
-  EXPECT_EQ(FormatNotification(WithSms(), 1.25),
-            "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 1970-01-01 00:00:03 text=\"caf\xC3\xA9 @ "
-            "\\n\\x0c\u20AC\"");
-}
 
 // Bodies from UCS2 messages: a surrogate pair is one character, an unpaired surrogate U+FFFD, on the
 // terminal line and in --json alike.
