@@ -330,8 +330,7 @@ TEST_P(DisconnectingTest, CallbackCallingBackGivesUpInsteadOfDeadlocking) {
   ASSERT_TRUE(callback.valid());
   EXPECT_EQ(callback.get(), NO_CONNECTION_TO_WWAN_DEVICE);
   EXPECT_TRUE(callbackReturnedInTime);
-  const std::vector<std::string> calls = journal_.Names();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "2K:GetSessionState"), 0);
+  EXPECT_EQ(std::ranges::count(journal_.Names(), "2K:GetSessionState"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(StartedOrQueued, DisconnectingTest, testing::Bool());

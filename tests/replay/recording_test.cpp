@@ -84,10 +84,6 @@ TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
   }
 }
 
-Arg TextArg(char* text) {
-  return ToArg(text);
-}
-
 TEST(CallCodecTest, ReplayWritesTheRecordedOutputsWithinTheCallersSizes) {
   // The library's answer: three message list entries and a long text.
   ULONG requestedTag = 1;
@@ -108,7 +104,7 @@ TEST(CallCodecTest, ReplayWritesTheRecordedOutputsWithinTheCallersSizes) {
   EXPECT_EQ(std::vector(room, room + 4), (std::vector<ULONG>{0, 1, 77, 77}));
 
   char name[6] = "-----";
-  const Arg textArgs[] = {ToArg(BYTE{6}), TextArg(name)};
+  const Arg textArgs[] = {ToArg(BYTE{6}), ToArg(name)};
   ApplyOutputs("GetModelID", textArgs, 2, {Value::Number(6), Value::Text("a much longer model name")});
   EXPECT_STREQ(name, "a muc");
 }
@@ -138,7 +134,7 @@ TEST(CallCodecTest, InputsMatchComparesNumbersAndNarrowTextsOnly) {
   EXPECT_FALSE(InputsMatch(args, 3, {Value::Number(0), Value::Null(), Value::Number(99)}));
   EXPECT_TRUE(InputsMatch(args, 3, {Value::Number(0), Value::Secret(), Value::Number(99)}));
   char model[8];
-  const Arg sized[] = {ToArg(BYTE{8}), TextArg(model)};
+  const Arg sized[] = {ToArg(BYTE{8}), ToArg(model)};
   EXPECT_TRUE(InputsMatch(sized, 2, {Value::Number(100), Value::Text("recorded")}));
 }
 
