@@ -68,11 +68,9 @@ class GenericVeskSDKTest : public testing::Test {
   std::unique_ptr<TestGenericSDK> sdk_ = std::make_unique<TestGenericSDK>(&log_, &journal_);
 };
 
-enum class Texts { kNone, kBoth, kIdOnly };
-
 struct ConnectRow {
   const char* label;
-  Texts texts;
+  const char *id, *key;
   ULONG result2K, result1K, expectedResult, expectedGeneration;
   std::vector<std::string> expectedCalls;
   friend void PrintTo(const ConnectRow& row, std::ostream* os) { *os << row.label; }
@@ -82,20 +80,16 @@ class ConnectTest : public GenericVeskSDKTest, public testing::WithParamInterfac
 
 TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
   const ConnectRow& row = GetParam();
-  const char* id = "device-id";
-  const char* key = "device-key";
-  journal_.SetResult(row.texts == Texts::kBoth ? "2K:QCWWAN2kConnect" : "2K:QCWWANConnect", row.result2K);
+  journal_.SetResult(row.key != nullptr ? "2K:QCWWAN2kConnect" : "2K:QCWWANConnect", row.result2K);
   journal_.SetResult("1K:QCWWANConnect", row.result1K);
 
-  EXPECT_EQ(sdk_->Connect(row.texts == Texts::kBoth || row.texts == Texts::kIdOnly ? id : nullptr,
-                          row.texts == Texts::kBoth ? key : nullptr),
-            row.expectedResult);
+  EXPECT_EQ(sdk_->Connect(row.id, row.key), row.expectedResult);
 
   EXPECT_EQ(sdk_->ConnectedGeneration(), row.expectedGeneration);
   EXPECT_EQ(journal_.Names(), row.expectedCalls);
-  if (row.texts == Texts::kBoth) {
+  if (row.key != nullptr) {
     EXPECT_EQ(journal_.Entries()[0].args,
-              (std::vector{reinterpret_cast<uintptr_t>(id), reinterpret_cast<uintptr_t>(key)}));
+              (std::vector{reinterpret_cast<uintptr_t>(row.id), reinterpret_cast<uintptr_t>(row.key)}));
   }
   // The first generation's library object is made only when that generation is tried.
   EXPECT_EQ(sdk_->created1K.load(), row.expectedCalls.size() == 2 ? 1 : 0);
@@ -103,12 +97,13 @@ TEST_P(ConnectTest, TriesTheGenerationsInOrderAndReports) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, ConnectTest, testing::Values(
-    ConnectRow{"SecondGenerationFirst", Texts::kNone, 0, 0, 0, SDK_2000, {"2K:QCWWANConnect"}},
-    ConnectRow{"FirstGenerationWhenTheSecondFails", Texts::kNone, 1, 0, 0, SDK_1000,
+    ConnectRow{"SecondGenerationFirst", nullptr, nullptr, 0, 0, 0, SDK_2000, {"2K:QCWWANConnect"}},
+    ConnectRow{"FirstGenerationWhenTheSecondFails", nullptr, nullptr, 1, 0, 0, SDK_1000,
                {"2K:QCWWANConnect", "1K:QCWWANConnect"}},
-    ConnectRow{"NeitherGeneration", Texts::kNone, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"}},
-    ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", Texts::kBoth, 15, 0, 15, 0, {"2K:QCWWAN2kConnect"}},
-    ConnectRow{"IdWithoutKey", Texts::kIdOnly, 0, 0, 4, 0, {}}),
+    ConnectRow{"NeitherGeneration", nullptr, nullptr, 6, 8, 8, 0, {"2K:QCWWANConnect", "1K:QCWWANConnect"}},
+    ConnectRow{"NamedDeviceNeverTriesTheFirstGeneration", "device-id", "device-key", 15, 0, 15, 0,
+               {"2K:QCWWAN2kConnect"}},
+    ConnectRow{"IdWithoutKey", "device-id", nullptr, 0, 0, 4, 0, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
