@@ -18,6 +18,8 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -85,16 +87,14 @@ TEST(GpxWriterTest, WritesAValidTrackAndLeavesOutWhatTheSchemaRejects) {
   std::string error;
   ASSERT_TRUE(writer.Open(path, &error)) << error;
   const auto now = std::chrono::system_clock::now();
-  const struct {
-    GpsInfo fix;
-    bool written;
-  } rows[] = {
+  // Each fix, and whether it is written.
+  const std::pair<GpsInfo, bool> rows[] = {
       {Fix(48.1173, 11.516667), true},  {Fix(-33.9, -151.2, false), true}, {Fix(90.0, -180.0), true},
       {Fix(90.5, 11.5), false},         {Fix(48.1, 180.0), false},         {Fix(GpsInfo::kUnknown, 0), false},
       {Fix(std::nan(""), 11.5), false},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(writer.AddFix(row.fix, now), row.written) << row.fix.latitude << " " << row.fix.longitude;
+  for (const auto& [fix, written] : rows) {
+    EXPECT_EQ(writer.AddFix(fix, now), written) << fix.latitude << " " << fix.longitude;
   }
   writer.EndSegment();
   writer.EndSegment();  // a second loss changes nothing
@@ -104,9 +104,8 @@ TEST(GpxWriterTest, WritesAValidTrackAndLeavesOutWhatTheSchemaRejects) {
   writer.Close();
 
   const std::string gpx = ReadFile(path);
-  EXPECT_EQ(CountOf(gpx, "<trkseg>"), 2u);
-  EXPECT_EQ(TrackPoints(gpx).size(), 4u);
-  EXPECT_EQ(CountOf(gpx, "<ele>"), 3u);
+  EXPECT_EQ(std::tuple(CountOf(gpx, "<trkseg>"), TrackPoints(gpx).size(), CountOf(gpx, "<ele>")),
+            std::tuple(2u, 4u, 3u));  // segments, points, elevations
   EXPECT_EQ(ValidateGpx(path), 0) << gpx;
   std::remove(path.c_str());
 }
