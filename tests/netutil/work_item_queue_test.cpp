@@ -53,30 +53,26 @@ std::vector<int> Ids(int count) {
   return ids;
 }
 
-struct DrainCase {
-  int items;
-  bool beforeStart;
-};
-class WorkItemQueueDrainTest : public Scaled<testing::TestWithParam<DrainCase>> {};
+class WorkItemQueueDrainTest : public Scaled<testing::TestWithParam<std::tuple<int, bool>>> {};
 
 TEST_P(WorkItemQueueDrainTest, StopRunsEveryQueuedItemInOrder) {
+  const auto [items, beforeStart] = GetParam();
   Log log;
   CWorkItemQueue queue;
-  ASSERT_TRUE(GetParam().beforeStart || queue.Start());
-  for (int i = 0; i < GetParam().items; ++i) {
+  ASSERT_TRUE(beforeStart || queue.Start());
+  for (int i = 0; i < items; ++i) {
     ASSERT_TRUE(queue.Enqueue(new Item(log, i)));
   }
-  ASSERT_TRUE(!GetParam().beforeStart || queue.Start());
+  ASSERT_TRUE(!beforeStart || queue.Start());
   EXPECT_TRUE(queue.Stop(kTimeoutMs));
-  EXPECT_EQ(log.Ran(), Ids(GetParam().items));
-  EXPECT_EQ(log.deleted, GetParam().items);
+  EXPECT_EQ(log.Ran(), Ids(items));
+  EXPECT_EQ(log.deleted, items);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WorkItemQueueDrainTest,
-                         testing::Values(DrainCase{0, false}, DrainCase{100, false}, DrainCase{100, true}),
-                         [](const auto& info) {
-                           return std::to_string(info.param.items) +
-                                  (info.param.beforeStart ? "BeforeStart" : "AfterStart");
+                         testing::Combine(testing::Values(0, 100), testing::Bool()), [](const auto& info) {
+                           return std::to_string(std::get<0>(info.param)) +
+                                  (std::get<1>(info.param) ? "BeforeStart" : "AfterStart");
                          });
 
 class WorkItemQueueTest : public Scaled<> {
