@@ -121,6 +121,7 @@ struct PduRow {
 };
 
 class SMSParserPduTest : public testing::TestWithParam<PduRow> {};
+const testing::PrintToStringParamName kRowName;  // the row's label
 
 // Time stamps are read as local standard time. No cut of a message that reads gives text.
 TEST_P(SMSParserPduTest, GivesTheFirstFaultsCodeOrTheMessage) {
@@ -147,10 +148,6 @@ TEST_P(SMSParserPduTest, GivesTheFirstFaultsCodeOrTheMessage) {
   }
 }
 
-std::string RowName(const testing::TestParamInfo<PduRow>& info) {
-  return info.param.label;
-}
-
 std::string Hex(uint8_t value) {
   return {"0123456789ABCDEF"[value >> 4], "0123456789ABCDEF"[value & 0xF]};
 }
@@ -168,7 +165,7 @@ PduRow FirstOctet(uint8_t octet, int32_t error, std::vector<uint8_t> header = {}
 INSTANTIATE_TEST_SUITE_P(FirstOctets, SMSParserPduTest, testing::Values(
     FirstOctet(0x04, 0), FirstOctet(0x00, 0), FirstOctet(0x24, 0), FirstOctet(0x84, 0),
     FirstOctet(0x44, 0, {0x70, 0x00}), FirstOctet(0x64, 0, {0x70, 0x00}),
-    FirstOctet(0x01, 14), FirstOctet(0x06, 14), FirstOctet(0x47, 14, {0x70, 0x00})), RowName);
+    FirstOctet(0x01, 14), FirstOctet(0x06, 14), FirstOctet(0x47, 14, {0x70, 0x00})), kRowName);
 // clang-format on
 
 PduRow ServiceCentre(std::string label, std::vector<uint8_t> centre, std::u16string digits) {
@@ -183,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(ServiceCentres, SMSParserPduTest,
                                          ServiceCentre("TypeOnly", {0x01, 0x91}, u""),
                                          ServiceCentre("Unknown", {0x03, 0x81, 0x21, 0xF3}, u"123"),
                                          ServiceCentre("National", {0x03, 0xA1, 0xBA, 0xDC}, u"*#ab")),
-                         RowName);
+                         kRowName);
 
 PduRow ProtocolId(uint8_t id, int32_t error) {
   return {"0x" + Hex(id), [=](Pdu& p) { p.protocolId = id; }, error};
@@ -195,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(ProtocolIds, SMSParserPduTest,
                                          ProtocolId(0x48, 6), ProtocolId(0x5E, 6), ProtocolId(0x5F, 0),
                                          ProtocolId(0x7C, 6), ProtocolId(0x7F, 6), ProtocolId(0x80, 6),
                                          ProtocolId(0xC0, 6), ProtocolId(0xFF, 6)),
-                         RowName);
+                         kRowName);
 
 // The same text in the alphabet the scheme names: 7-bit ('7'), UCS2 ('U'), or not text ('-', 9).
 PduRow CodingScheme(uint8_t scheme, char alphabet) {
@@ -217,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(CodingSchemes, SMSParserPduTest, testing::Values(
     CodingScheme(0x48, 'U'), CodingScheme(0x60, '-'), CodingScheme(0x80, '7'), CodingScheme(0xB8, '7'),
     CodingScheme(0xC0, '7'), CodingScheme(0xC8, '7'), CodingScheme(0xD0, '7'), CodingScheme(0xE0, 'U'),
     CodingScheme(0xEB, 'U'), CodingScheme(0xF0, '7'), CodingScheme(0xF3, '7'), CodingScheme(0xF4, '-'),
-    CodingScheme(0xF8, '7')), RowName);
+    CodingScheme(0xF8, '7')), kRowName);
 // clang-format on
 
 PduRow Sender(std::string label, uint8_t type, uint8_t digits, std::vector<uint8_t> bytes,
@@ -250,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(Senders, SMSParserPduTest, testing::Values(
     Sender("AlphanumericExtension", 0xD0, 11, kShop, u"Shop€"),
     Sender("AlphanumericTooShort", 0xD0, 1, {0x42}, u"", 12),
     Sender("Reserved", 0xF1, 4, {0x21, 0x43}, u"", 15),
-    Sender("ReservedWithoutTopBit", 0x71, 4, {0x21, 0x43}, u"", 15)), RowName);
+    Sender("ReservedWithoutTopBit", 0x71, 4, {0x21, 0x43}, u"", 15)), kRowName);
 // clang-format on
 
 PduRow Header(std::string label, std::vector<uint8_t> header, int32_t error,
@@ -282,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Headers, SMSParserPduTest, testing::Values(
                                           p.userDataLength = 2; }, 8},
     PduRow{.label = "Ucs2AfterHeader", .change = [](Pdu& p) { p.header = {0x00, 0x03, 0x2A, 0x03, 0x02};
                                                             p.codingScheme = 8; p.ucs2 = Ucs2(u"hello"); },
-           .concatenation = {0x2A, 3, 2}}), RowName);
+           .concatenation = {0x2A, 3, 2}}), kRowName);
 // clang-format on
 
 PduRow Stamp(std::string label, std::vector<uint8_t> stamp, int64_t time) {
@@ -304,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(TimeStamps, SMSParserPduTest, testing::Values(
     Stamp("Minute60", {0x90, 0x50, 0x21, 0x01, 0x06, 0x00, 0x00}, 0),
     Stamp("Second60", {0x90, 0x50, 0x21, 0x01, 0x03, 0x06, 0x00}, 0),
     Stamp("HexDigits", {0x90, 0x50, 0x21, 0xA1, 0x1A, 0x00, 0x00}, 0),
-    Stamp("HexYear", {0xA0, 0x50, 0x21, 0x01, 0x03, 0x00, 0x00}, 0)), RowName);
+    Stamp("HexYear", {0xA0, 0x50, 0x21, 0x01, 0x03, 0x00, 0x00}, 0)), kRowName);
 // clang-format on
 
 // Every character of the default table once, then every character of the extension table.
@@ -353,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Bodies, SMSParserPduTest, testing::Values(
     Ucs2Text("HighSurrogateLast", {0x00, 0x41, 0xD8, 0x3D}, u"A\uFFFD"),
     Ucs2Text("HighSurrogateTwice", {0xD8, 0x3D, 0xD8, 0x3D, 0xDE, 0x00}, u"\uFFFD😀"),
     Ucs2Text("HighSurrogateThenOddByte", {0xD8, 0x3D, 0xDE}, u"\uFFFD\uFFFD"),
-    Ucs2Text("EmptyUcs2", {}, u"")), RowName);
+    Ucs2Text("EmptyUcs2", {}, u"")), kRowName);
 // clang-format on
 
 // Codes of the field each cut of the plain PDU (32 bytes) falls in.
