@@ -37,14 +37,11 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-int RunCommand(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // xmllint's exit code: 0 when the file is valid GPX 1.1.
 int ValidateGpx(const std::string& path) {
-  return RunCommand(std::string(XMLLINT) + " --noout --schema " + GPX_SCHEMA + " " + path + " 2>&1");
+  const std::string command = std::string(XMLLINT) + " --noout --schema " + GPX_SCHEMA + " " + path + " 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 size_t CountOf(const std::string& text, const std::string& what) {

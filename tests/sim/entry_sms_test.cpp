@@ -8,12 +8,6 @@
 namespace simtest {
 namespace {
 
-// A PDU as hex with the blanks taken out.
-std::string Compact(std::string hex) {
-  std::erase(hex, ' ');
-  return hex;
-}
-
 class StoredSmsTest : public SimTest {
  protected:
   // Every message of the storage, in index order, as hex.
@@ -56,7 +50,9 @@ struct StoreCase {
 class StoreFormTest : public StoredSmsTest, public testing::WithParamInterface<StoreCase> {};
 
 TEST_P(StoreFormTest, ScenarioAndEventLineStoreTheSamePdus) {
-  const std::vector<std::string> expected{Compact(GetParam().pdu ? GetParam().pdu : GetParam().value)};
+  std::string pdu = GetParam().pdu ? GetParam().pdu : GetParam().value;
+  std::erase(pdu, ' ');
+  const std::vector<std::string> expected{pdu};
   ASSERT_EQ(0, lib_.LoadScenario(std::string("[sms]\ndevice = ") + GetParam().value + "\n"))
       << lib_.LastError();
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));

@@ -11,19 +11,10 @@
 namespace simtest {
 namespace {
 
-using Pdus = std::vector<std::vector<uint8_t>>;
-
 constexpr char kWhen[] = "2026-12-06 12:00:00";
 
 std::string Message(const std::string& sender, const std::string& text) {
   return sender + " " + kWhen + " " + text;
-}
-
-Pdus Parse(const std::string& value, uint8_t reference = 7) {
-  std::string error;
-  const auto pdus = vesksim::ParseSmsMessage(value, &reference, &error);
-  EXPECT_TRUE(pdus.has_value()) << value.substr(0, 80) << ": " << error;
-  return pdus.value_or(Pdus{});
 }
 
 // Long messages: how many parts, their header and lengths, and where they are cut.
@@ -43,7 +34,12 @@ class SplitTest : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitTest, CutsIntoConcatenatedParts) {
   const SplitCase& c = GetParam();
-  const Pdus pdus = Parse("from " + Message("+4915112345678", c.text), 0x2A);
+  uint8_t reference = 0x2A;
+  std::string error;
+  const auto parsed =
+      vesksim::ParseSmsMessage("from " + Message("+4915112345678", c.text), &reference, &error);
+  ASSERT_TRUE(parsed) << error;
+  const auto& pdus = *parsed;
   ASSERT_EQ(pdus.size(), c.lengths.size());
   // Service centre (8), first octet, sender (9), protocol, coding and time stamp (7) come first.
   constexpr size_t kLengthAt = 27;
