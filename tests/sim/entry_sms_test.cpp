@@ -27,13 +27,6 @@ class StoredSmsTest : public SimTest {
     return pdus;
   }
 
-  void ConnectRecordingSms() const {
-    ConnectWithCallbacks();
-    ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, [](ULONG storage, ULONG index) {
-                CallbackRecorder::Get().Add("sms " + std::to_string(storage) + " " + std::to_string(index));
-              }));
-  }
-
   // The long message of the tests below: three parts.
   static std::string Long(const char* clause = "") {
     return std::string(clause) + "from VeskBank 2026-12-06 12:00:00 " + std::string(400, 'z');
@@ -105,7 +98,10 @@ class PartsOrderTest : public StoredSmsTest, public testing::WithParamInterface<
 
 TEST_P(PartsOrderTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
   ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
-  ConnectRecordingSms();
+  ConnectWithCallbacks();
+  ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, [](ULONG storage, ULONG index) {
+              CallbackRecorder::Get().Add("sms " + std::to_string(storage) + " " + std::to_string(index));
+            }));
   ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long(GetParam().clause)).c_str()))
       << lib_.LastError();
   const std::string& sequence = GetParam().sequence;
