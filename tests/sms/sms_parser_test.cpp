@@ -67,7 +67,7 @@ struct Pdu {
   uint8_t senderType = 0x91;
   std::vector<uint8_t> sender = {0x51, 0x55, 0x55, 0x05, 0x21, 0xF3};
   uint8_t protocolId = 0;
-  uint8_t codingScheme = 0;
+  std::optional<uint8_t> codingScheme;  // else that of the user data: UCS2 (8) or septets (0)
   std::vector<uint8_t> timestamp = {0x90, 0x50, 0x21, 0x01, 0x03, 0x00, 0x8A};
   std::vector<uint8_t> septets = Septets("hello");
   std::optional<std::vector<uint8_t>> ucs2;  // user data bytes instead of septets
@@ -79,7 +79,7 @@ struct Pdu {
     const uint8_t headerFlag = header.empty() ? 0 : 0x40;
     bytes.insert(bytes.end(), {static_cast<uint8_t>(firstOctet | headerFlag), senderDigits, senderType});
     bytes.insert(bytes.end(), sender.begin(), sender.end());
-    bytes.insert(bytes.end(), {protocolId, codingScheme});
+    bytes.insert(bytes.end(), {protocolId, codingScheme.value_or(ucs2 ? 8 : 0)});
     bytes.insert(bytes.end(), timestamp.begin(), timestamp.end());
     std::vector<uint8_t> data;
     if (!header.empty()) {
@@ -275,10 +275,9 @@ INSTANTIATE_TEST_SUITE_P(Headers, SMSParserPduTest, testing::Values(
     Header("ElementPastHeader", {0x00, 0x05, 0x2A, 0x03, 0x02}, 8),
     Header("LoneIdentifier", {0x00, 0x03, 0x2A, 0x03, 0x02, 0x00}, 8),
     PduRow{"HeaderPastSeptets", [](Pdu& p) { p.header = {0x00, 0x03, 0x2A, 0x03, 0x02}; p.userDataLength = 6; }, 8},
-    PduRow{"HeaderPastUcs2", [](Pdu& p) { p.header = {0x70, 0x00}; p.codingScheme = 8; p.ucs2 = {};
-                                          p.userDataLength = 2; }, 8},
+    PduRow{"HeaderPastUcs2", [](Pdu& p) { p.header = {0x70, 0x00}; p.ucs2 = {}; p.userDataLength = 2; }, 8},
     PduRow{.label = "Ucs2AfterHeader", .change = [](Pdu& p) { p.header = {0x00, 0x03, 0x2A, 0x03, 0x02};
-                                                            p.codingScheme = 8; p.ucs2 = Ucs2(u"hello"); },
+                                                            p.ucs2 = Ucs2(u"hello"); },
            .concatenation = {0x2A, 3, 2}}), kRowName);
 // clang-format on
 
@@ -323,12 +322,7 @@ PduRow Text(std::string label, std::vector<uint8_t> septets, std::u16string body
 }
 
 PduRow Ucs2Text(std::string label, std::vector<uint8_t> bytes, std::u16string body) {
-  PduRow row{std::move(label), [=](Pdu& p) {
-               p.codingScheme = 8;
-               p.ucs2 = bytes;
-             }};
-  row.body = std::move(body);
-  return row;
+  return {.label = std::move(label), .change = [=](Pdu& p) { p.ucs2 = bytes; }, .body = std::move(body)};
 }
 
 // clang-format off
