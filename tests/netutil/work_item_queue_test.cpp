@@ -9,6 +9,7 @@
 #include <numeric>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "netutil/scaled_time.h"
@@ -52,30 +53,26 @@ std::vector<int> Ids(int count) {
   return ids;
 }
 
-struct DrainCase {
-  int items;
-  bool beforeStart;
-};
-class WorkItemQueueDrainTest : public Scaled<testing::TestWithParam<DrainCase>> {};
+class WorkItemQueueDrainTest : public Scaled<testing::TestWithParam<std::tuple<int, bool>>> {};
 
 TEST_P(WorkItemQueueDrainTest, StopRunsEveryQueuedItemInOrder) {
+  const auto [items, beforeStart] = GetParam();
   Log log;
   CWorkItemQueue queue;
-  ASSERT_TRUE(GetParam().beforeStart || queue.Start());
-  for (int i = 0; i < GetParam().items; ++i) {
+  ASSERT_TRUE(beforeStart || queue.Start());
+  for (int i = 0; i < items; ++i) {
     ASSERT_TRUE(queue.Enqueue(new Item(log, i)));
   }
-  ASSERT_TRUE(!GetParam().beforeStart || queue.Start());
+  ASSERT_TRUE(!beforeStart || queue.Start());
   EXPECT_TRUE(queue.Stop(kTimeoutMs));
-  EXPECT_EQ(log.Ran(), Ids(GetParam().items));
-  EXPECT_EQ(log.deleted, GetParam().items);
+  EXPECT_EQ(log.Ran(), Ids(items));
+  EXPECT_EQ(log.deleted, items);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WorkItemQueueDrainTest,
-                         testing::Values(DrainCase{0, false}, DrainCase{100, false}, DrainCase{100, true}),
-                         [](const auto& info) {
-                           return std::to_string(info.param.items) +
-                                  (info.param.beforeStart ? "BeforeStart" : "AfterStart");
+                         testing::Combine(testing::Values(0, 100), testing::Bool()), [](const auto& info) {
+                           return std::to_string(std::get<0>(info.param)) +
+                                  (std::get<1>(info.param) ? "BeforeStart" : "AfterStart");
                          });
 
 class WorkItemQueueTest : public Scaled<> {
@@ -121,11 +118,7 @@ TEST_F(WorkItemQueueTest, DrainTimeOutKeepsWorkerAndItemsButRefusesNewOnes) {
 // The running item ends within the worker's end wait, or outlasts it (the worker is abandoned and
 // finishes the item after the queue is gone); queued items are deleted unrun either way, also those
 // the worker had already taken out of the queue with the running one (offered before the start).
-struct DestructionCase {
-  bool outlastsEndWait;
-  bool offeredBeforeStart;
-};
-class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<DestructionCase>> {};
+class WorkItemQueueDestructionTest : public Scaled<testing::TestWithParam<std::tuple<bool, bool>>> {};
 
 TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
   const auto [outlastsEndWait, offeredBeforeStart] = GetParam();
@@ -150,11 +143,9 @@ TEST_P(WorkItemQueueDestructionTest, DeletesQueuedItemsUnrun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EndWait, WorkItemQueueDestructionTest,
-                         testing::Values(DestructionCase{false, false}, DestructionCase{true, false},
-                                         DestructionCase{false, true}, DestructionCase{true, true}),
-                         [](const auto& info) {
-                           return std::string(info.param.outlastsEndWait ? "Outlasts" : "EndsInTime") +
-                                  (info.param.offeredBeforeStart ? "OfferedBeforeStart" : "OfferedAfterStart");
+                         testing::Combine(testing::Bool(), testing::Bool()), [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "Outlasts" : "EndsInTime") +
+                                  (std::get<1>(info.param) ? "OfferedBeforeStart" : "OfferedAfterStart");
                          });
 
 // Items offered before the start reach the worker together with the first; a Clear while that one
@@ -202,16 +193,12 @@ TEST_P(WorkItemQueueWakeTest, EveryItemRunsWithoutAStop) {
   Log log;
   CWorkItemQueue queue;
   ASSERT_TRUE(queue.Start());
-  std::atomic<int> ran{0};
   std::vector<std::thread> producers;
   for (int p = 0; p < c.producers; ++p) {
     producers.emplace_back([&, p] {
       for (int i = 0; i < kPerProducer; ++i) {
         EventPtr done = NewEvent();
-        EXPECT_TRUE(queue.Enqueue(new Item(log, p * kPerProducer + i, [&ran, done] {
-          ++ran;
-          done->Set();
-        })));
+        EXPECT_TRUE(queue.Enqueue(new Item(log, p * kPerProducer + i, [done] { done->Set(); })));
         if (c.oneAtATime) {
           EXPECT_TRUE(done->Wait(kTimeoutMs));
         }
@@ -221,7 +208,8 @@ TEST_P(WorkItemQueueWakeTest, EveryItemRunsWithoutAStop) {
   for (std::thread& t : producers) {
     t.join();
   }
-  ASSERT_TRUE(Eventually([&] { return ran.load() == c.producers * kPerProducer; }));
+  ASSERT_TRUE(
+      Eventually([&] { return log.Ran().size() == static_cast<size_t>(c.producers * kPerProducer); }));
   // Each producer's items ran in the order it offered them.
   std::vector<int> last(c.producers, -1);
   for (int id : log.Ran()) {

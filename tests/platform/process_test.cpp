@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/calendar.h"
@@ -45,10 +46,8 @@ TEST_P(CalendarTest, UtcAndLocalPartsInAZoneWithoutOffset) {
   for (const bool local : {false, true}) {
     std::tm parts{};
     ASSERT_TRUE(local ? ToLocalTime(GetParam().time, &parts) : ToUtcTime(GetParam().time, &parts));
-    EXPECT_EQ(parts.tm_year + 1900, GetParam().year);
-    EXPECT_EQ(parts.tm_mon + 1, GetParam().month);
-    EXPECT_EQ(parts.tm_mday, GetParam().day);
-    EXPECT_EQ(parts.tm_hour, GetParam().hour);
+    EXPECT_EQ(std::tuple(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour),
+              std::tuple(GetParam().year, GetParam().month, GetParam().day, GetParam().hour));
   }
 }
 
@@ -60,20 +59,20 @@ INSTANTIATE_TEST_SUITE_P(Times, CalendarTest,
 // A folder of the test's own: two files, a folder, listed in name order whatever the creation order.
 TEST(DirectoryTest, ListsEntriesInNameOrderAndTellsFoldersApart) {
   namespace fs = std::filesystem;
-  const fs::path root = fs::path(testing::TempDir()) / ("vesk-listing-" + std::to_string(std::random_device{}()));
+  const fs::path root =
+      fs::path(testing::TempDir()) / ("vesk-listing-" + std::to_string(std::random_device{}()));
   fs::create_directories(root / "m-folder");
   std::ofstream(root / "z-file") << "z";
   std::ofstream(root / "a-file") << "a";
 
   std::vector<DirectoryEntry> entries;
   ASSERT_EQ(ListDirectory(Widen(root.string()), &entries), 0u);
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].name, u"a-file");
-  EXPECT_EQ(entries[1].name, u"m-folder");
-  EXPECT_EQ(entries[2].name, u"z-file");
-  EXPECT_FALSE(entries[0].isDirectory);
-  EXPECT_TRUE(entries[1].isDirectory);
-  EXPECT_FALSE(entries[1].isLink);
+  std::vector<std::tuple<std::u16string, bool, bool>> listed;  // name, folder, link
+  for (const DirectoryEntry& entry : entries) {
+    listed.emplace_back(entry.name, entry.isDirectory, entry.isLink);
+  }
+  EXPECT_EQ(listed, (decltype(listed){
+                        {u"a-file", false, false}, {u"m-folder", true, false}, {u"z-file", false, false}}));
 
   const std::u16string canonical = CanonicalPath(Widen((root / "m-folder").string()));
   EXPECT_FALSE(canonical.empty());

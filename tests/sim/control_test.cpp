@@ -74,24 +74,5 @@ INSTANTIATE_TEST_SUITE_P(Files, ExampleScenarioTest,
                          ::testing::Values("cdma-not-activated.scn", "first-generation.scn", "no-sim.scn",
                                            "flaky-modem.scn"));
 
-// The tour's simulate lines are lines the simulator takes, the long message in three parts.
-TEST_F(ControlTest, TheTourSimulatesOnlyLinesTheSimulatorTakes) {
-  std::ifstream file(std::string(VESK_EXAMPLES_DIR) + "/tour.vsh");
-  ASSERT_TRUE(file);
-  ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
-  ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
-  ULONG lines = 0;
-  for (std::string line; std::getline(file, line);) {
-    if (line.rfind("simulate ", 0) == 0) {
-      ++lines;
-      EXPECT_EQ(0, CALL(lib_, VeskSimEvent, line.substr(9).c_str())) << line << ": " << lib_.LastError();
-    }
-  }
-  ULONG list[2 * 64];
-  ULONG stored = 64;
-  ASSERT_EQ(0u, CALL(lib_, GetSMSList, 1, nullptr, &stored, list));
-  EXPECT_EQ(stored, lines + 2);
-}
-
 }  // namespace
 }  // namespace simtest

@@ -8,17 +8,6 @@
 namespace simtest {
 namespace {
 
-// A PDU as hex with the blanks taken out.
-std::string Compact(const std::string& hex) {
-  std::string compact;
-  for (char c : hex) {
-    if (c != ' ') {
-      compact += c;
-    }
-  }
-  return compact;
-}
-
 class StoredSmsTest : public SimTest {
  protected:
   // Every message of the storage, in index order, as hex.
@@ -33,22 +22,9 @@ class StoredSmsTest : public SimTest {
       ULONG format = 0;
       ULONG size = sizeof pdu;
       EXPECT_EQ(0u, CALL(lib_, GetSMS, storage, list[2 * i], &tag, &format, &size, pdu));
-      static const char digits[] = "0123456789ABCDEF";
-      std::string hex;
-      for (ULONG b = 0; b < size; ++b) {
-        hex += digits[pdu[b] >> 4];
-        hex += digits[pdu[b] & 0xF];
-      }
-      pdus.push_back(hex);
+      pdus.push_back(Hex({pdu, size}));
     }
     return pdus;
-  }
-
-  void ConnectRecordingSms() const {
-    ConnectWithCallbacks();
-    ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, [](ULONG storage, ULONG index) {
-                CallbackRecorder::Get().Add("sms " + std::to_string(storage) + " " + std::to_string(index));
-              }));
   }
 
   // The long message of the tests below: three parts.
@@ -61,16 +37,15 @@ class StoredSmsTest : public SimTest {
 struct StoreCase {
   const char* label;
   const char* value;
-  std::vector<std::string> pdus;
+  const char* pdu = nullptr;  // as stored, when not the value itself
 };
 
 class StoreFormTest : public StoredSmsTest, public testing::WithParamInterface<StoreCase> {};
 
 TEST_P(StoreFormTest, ScenarioAndEventLineStoreTheSamePdus) {
-  std::vector<std::string> expected;
-  for (const std::string& pdu : GetParam().pdus) {
-    expected.push_back(Compact(pdu));
-  }
+  std::string pdu = GetParam().pdu ? GetParam().pdu : GetParam().value;
+  std::erase(pdu, ' ');
+  const std::vector<std::string> expected{pdu};
   ASSERT_EQ(0, lib_.LoadScenario(std::string("[sms]\ndevice = ") + GetParam().value + "\n"))
       << lib_.LastError();
   ASSERT_EQ(0u, CALL(lib_, QCWWANConnect));
@@ -89,36 +64,63 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // TP-UDHI, alphanumeric sender, UCS2: part 1 of 2, an emoji.
         StoreCase{"HexUcs2PartFromAName",
-                  "07915155550500F0 44 0ED0D6F27C2D0CBBD7 00 08 62216021000000 0A 050003010201 D83DDE00",
-                  {"07915155550500F0 44 0ED0D6F27C2D0CBBD7 00 08 62216021000000 0A 050003010201 D83DDE00"}},
+                  "07915155550500F0 44 0ED0D6F27C2D0CBBD7 00 08 62216021000000 0A 050003010201 D83DDE00"},
         // A 16-bit reference header of 7 octets needs no fill bit: "Hi" follows it directly.
         StoreCase{"HexSixteenBitReference",
-                  "07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834",
-                  {"07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834"}},
+                  "07915155550500F0 44 0D91945111325476F8 00 00 62216021000000 0A 06080412340201 C834"},
         StoreCase{"HexStatusReportRequested",
-                  "07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834",
-                  {"07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834"}},
-        StoreCase{"TextFromAName",
-                  "from VeskBank 2026-12-06 12:00:00 Hi",
-                  {"07915155550500F0 04 0ED0D6F27C2D0CBBD7 0000 62216021000000 02 C834"}},
-        StoreCase{"TextFromANameWithABlank",
-                  "from \"Vesk Bank\" 2026-12-06 12:00:00 Hi",
-                  {"07915155550500F0 04 10D0D6F27C0D1286DD6B 0000 62216021000000 02 C834"}}),
+                  "07915155550500F0 24 0D91945111325476F8 0000 62216021000000 02 C834"},
+        // Text becomes the SMS-DELIVER worked out by hand, its time stamp in zone 0.
+        // 13 digits, international; "Hi" packs to C8 34.
+        StoreCase{"TextFromANumber", "from +4915112345678 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 0D91945111325476F8 0000 62216021000000 02 C834"},
+        // Eight septets fill 56 bits: 14 semi-octets, type 0xD0.
+        StoreCase{"TextFromAName", "from VeskBank 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 0ED0D6F27C2D0CBBD7 0000 62216021000000 02 C834"},
+        // Nine septets fill 63 bits: 16 semi-octets in 8 octets.
+        StoreCase{"TextFromANameWithABlank", "from \"Vesk Bank\" 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 10D0D6F27C0D1286DD6B 0000 62216021000000 02 C834"},
+        // Three septets, 21 bits: 6 semi-octets; a reader must not find a fourth septet.
+        StoreCase{"TextFromAShortName", "from aaa 2026-12-06 12:00:00 Hi",
+                  "07915155550500F0 04 06D0E17018 0000 62216021000000 02 C834"},
+        // The emoji is outside both GSM tables: UCS2, its surrogate pair kept as it is.
+        StoreCase{"TextWithAnEmojiInUcs2", "from +4915112345678 2026-12-06 12:00:00 Hi \xF0\x9F\x98\x80",
+                  "07915155550500F0 04 0D91945111325476F8 0008 62216021000000 0A 00480069 0020D83DDE00"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(StoredSmsTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
+// The parts clause: the parts listed, in that order, each at its own index with its callback.
+struct OrderCase {
+  const char* clause;
+  std::string sequence;  // of the stored parts
+};
+
+class PartsOrderTest : public StoredSmsTest, public testing::WithParamInterface<OrderCase> {};
+
+TEST_P(PartsOrderTest, PartsArriveInTheOrderListedEachAtItsOwnIndexWithItsCallback) {
   ASSERT_EQ(0, lib_.LoadScenario("[sms]\n"));
-  ConnectRecordingSms();
-  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long("parts 3,1,2 ")).c_str())) << lib_.LastError();
-  ASSERT_TRUE(recorder_.WaitFor("sms ", 3));
-  EXPECT_EQ(recorder_.Texts("sms "), (std::vector<std::string>{"sms 0 0", "sms 0 1", "sms 0 2"}));
-  const auto stored = Stored(0);
-  ASSERT_EQ(stored.size(), 3u);
-  // Header 05 00 03 REF 03 SEQ from octet 28 (hex digit 56) on.
-  for (size_t i = 0; i < stored.size(); ++i) {
-    EXPECT_EQ(stored[i].substr(56, 12), std::string("0500030103") + "0" + "312"[i]) << "index " << i;
+  ConnectWithCallbacks();
+  ASSERT_EQ(0u, CALL(lib_, SetNewSMSCallback, [](ULONG storage, ULONG index) {
+              CallbackRecorder::Get().Add("sms " + std::to_string(storage) + " " + std::to_string(index));
+            }));
+  ASSERT_EQ(0, CALL(lib_, VeskSimEvent, ("sms = sim " + Long(GetParam().clause)).c_str()))
+      << lib_.LastError();
+  const std::string& sequence = GetParam().sequence;
+  ASSERT_TRUE(recorder_.WaitFor("sms ", sequence.size()));
+  std::vector<std::string> callbacks, headers, stored;
+  for (size_t i = 0; i < sequence.size(); ++i) {
+    callbacks.push_back("sms 0 " + std::to_string(i));
+    headers.push_back(std::string("05000301030") + sequence[i]);
   }
+  for (const std::string& pdu : Stored(0)) {
+    stored.push_back(pdu.substr(56, 12));  // header 05 00 03 REF 03 SEQ from octet 28 (hex digit 56) on
+  }
+  EXPECT_EQ(recorder_.Texts("sms "), callbacks);
+  EXPECT_EQ(stored, headers);
 }
+
+INSTANTIATE_TEST_SUITE_P(Clauses, PartsOrderTest,
+                         testing::Values(OrderCase{"parts 3,1,2 ", "312"}, OrderCase{"parts 2 ", "2"},
+                                         OrderCase{"parts  1,1,3,2 ", "1132"}));
 
 TEST_F(StoredSmsTest, ReferencesCountOnFromTheScenarioAndStartAgainAfterAReset) {
   const auto referenceOfLast = [this] { return Stored(1).back().substr(62, 2); };

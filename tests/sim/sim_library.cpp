@@ -5,7 +5,8 @@
 namespace simtest {
 
 SimLibrary::SimLibrary(const char* name) {
-  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
+  const std::string path =
+      std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
   std::string error;
   if (!library_.Load(path, &error)) {
     ADD_FAILURE() << error;
@@ -52,10 +53,8 @@ void CallbackRecorder::Add(std::string text) {
   if (hook) {
     hook();
   }
-  {
-    std::lock_guard<std::mutex> lock(lock_);
-    records_.push_back(std::move(text));
-  }
+  std::lock_guard<std::mutex> lock(lock_);
+  records_.push_back(std::move(text));
   added_.notify_all();
 }
 
@@ -78,10 +77,9 @@ std::vector<std::string> CallbackRecorder::Texts(const std::string& prefix) cons
 
 bool CallbackRecorder::WaitFor(const std::string& prefix, size_t count) const {
   std::unique_lock<std::mutex> lock(lock_);
+  const auto matching = [&](const std::string& record) { return record.starts_with(prefix); };
   return added_.wait_for(lock, std::chrono::seconds(10), [&] {
-    return static_cast<size_t>(std::count_if(
-               records_.begin(), records_.end(),
-               [&](const std::string& record) { return record.rfind(prefix, 0) == 0; })) >= count;
+    return static_cast<size_t>(std::ranges::count_if(records_, matching)) >= count;
   });
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,15 @@ class CallbackRecorder {
   std::vector<std::string> records_;
   std::function<void()> hook_;
 };
+
+// Bytes as upper-case hex, as the tests write PDUs.
+inline std::string Hex(std::span<const uint8_t> bytes) {
+  std::string hex;
+  for (uint8_t byte : bytes) {
+    hex.append({"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]});
+  }
+  return hex;
+}
 
 // A test on the second-generation library: reset, scaled time, fresh recorder; disconnected after.
 class SimTest : public ::testing::Test {

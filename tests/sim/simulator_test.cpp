@@ -80,8 +80,7 @@ TEST_F(CallbackGuaranteeTest, ALoadDropsTheEventsQueuedBehindTheCallbackThatMade
   ConnectWithCallbacks();
   ASSERT_EQ(0, CALL(lib_, VeskSimEvent, "roaming = 4"));
   ASSERT_TRUE(recorder_.WaitFor("roaming 4"));
-  const std::vector<std::string> expected{"roaming 1", "roaming 4"};
-  EXPECT_EQ(expected, recorder_.Texts("roaming"));
+  EXPECT_EQ(recorder_.Texts("roaming"), (std::vector<std::string>{"roaming 1", "roaming 4"}));
 }
 
 // Events acted out now go in front of a timed one still pending, in the order they were played.
@@ -92,8 +91,7 @@ TEST_F(CallbackGuaranteeTest, EventsDueNowOvertakeAPendingLaterOneInOrder) {
     ASSERT_EQ(0, CALL(lib_, VeskSimEvent, line));
   }
   ASSERT_TRUE(recorder_.WaitFor("roaming", 3));
-  const std::vector<std::string> expected{"roaming 1", "roaming 2", "roaming 3"};
-  EXPECT_EQ(expected, recorder_.Texts("roaming"));
+  EXPECT_EQ(recorder_.Texts("roaming"), (std::vector<std::string>{"roaming 1", "roaming 2", "roaming 3"}));
 }
 
 using GpsTest = SimTest;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "host/kit/recording_trace_log.h"
 #include "trace/trace.h"
@@ -18,7 +20,6 @@ struct ScopeCase {
   const char* scopeName;
   std::optional<int32_t> level;
   bool returnEarly;
-  const char* printedName;
   int32_t expectedLevel;
   bool staticName = false;  // passed as a literal the scope keeps by address
 };
@@ -58,24 +59,23 @@ TEST_P(ScopeTraceTest, WritesOneEntryAndOneExitLine) {
   TracedOperation(&log, c);
   const auto lines = log.lines();
   ASSERT_EQ(lines.size(), c.returnEarly ? 2u : 3u);
-  EXPECT_EQ(lines.front().text, std::string("==> ") + c.printedName);
-  EXPECT_EQ(lines.back().text, std::string("<== ") + c.printedName);
-  for (const auto& line : {lines.front(), lines.back()}) {
-    EXPECT_EQ(line.channel, 'A');
-    EXPECT_EQ(line.category, kTraceCategory);
-    EXPECT_EQ(line.level, c.expectedLevel);
+  const std::string name = c.scopeName != nullptr ? c.scopeName : "NULL";
+  for (const auto& [line, text] :
+       {std::pair(lines.front(), "==> " + name), std::pair(lines.back(), "<== " + name)}) {
+    EXPECT_EQ(std::tuple(line.channel, line.category, line.level, line.text),
+              std::tuple('A', kTraceCategory, c.expectedLevel, text));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scopes, ScopeTraceTest,
-    testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, "CVeskSDK::Connect", 5},
-                    ScopeCase{"NullNameGivenLevel", nullptr, 6, false, "NULL", 6},
-                    ScopeCase{"LongestKeptInPlace", kName63.c_str(), std::nullopt, false, kName63.c_str(), 5},
-                    ScopeCase{"ShortestOnTheHeap", kName64.c_str(), std::nullopt, true, kName64.c_str(), 5},
-                    ScopeCase{"StaticByAddress", "CVeskSDK::SignalStrengthCallback", std::nullopt, false,
-                              "CVeskSDK::SignalStrengthCallback", 5, true},
-                    ScopeCase{"StaticNull", nullptr, std::nullopt, true, "NULL", 5, true}),
+    testing::Values(ScopeCase{"EarlyReturn", "CVeskSDK::Connect", std::nullopt, true, 5},
+                    ScopeCase{"NullNameGivenLevel", nullptr, 6, false, 6},
+                    ScopeCase{"LongestKeptInPlace", kName63.c_str(), std::nullopt, false, 5},
+                    ScopeCase{"ShortestOnTheHeap", kName64.c_str(), std::nullopt, true, 5},
+                    ScopeCase{"StaticByAddress", "CVeskSDK::SignalStrengthCallback", std::nullopt, false, 5,
+                              true},
+                    ScopeCase{"StaticNull", nullptr, std::nullopt, true, 5, true}),
     [](const testing::TestParamInfo<ScopeCase>& info) { return info.param.testName; });
 
 struct MessageCase {
@@ -94,10 +94,8 @@ TEST_P(TraceMessageTest, ReachesTheHostAsOneIndentedLine) {
   c.trace(&log);
   const auto lines = log.lines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].channel, c.channel);
-  EXPECT_EQ(lines[0].category, kTraceCategory);
-  EXPECT_EQ(lines[0].level, c.level);
-  EXPECT_EQ(lines[0].text, c.text);
+  EXPECT_EQ(std::tuple(lines[0].channel, lines[0].category, lines[0].level, lines[0].text),
+            std::tuple(c.channel, kTraceCategory, c.level, c.text));
 }
 
 const std::u16string kWide251(251, u'w');
