@@ -61,6 +61,10 @@ TEST_F(TimerQueueTest, ChangeRearmsAndDisarms) {
   EXPECT_TRUE(DeleteQueueTimer(sentinel.handle, true));
   EXPECT_FALSE(ChangeQueueTimer(probe.handle, 0, 0));
   EXPECT_FALSE(DeleteQueueTimer(0, false));
+  TimerHandle handle = 7;
+  EXPECT_FALSE(CreateQueueTimer(nullptr, [](void*, bool) {}, nullptr, 0, 0, 0));
+  EXPECT_FALSE(CreateQueueTimer(&handle, nullptr, nullptr, 0, 0, 0));
+  EXPECT_EQ(handle, 0u);
 }
 
 class TimerDeleteTest : public TimerQueueTest, public testing::WithParamInterface<bool> {};
