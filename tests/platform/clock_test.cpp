@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <thread>
 
 #include "platform/scoped_time_scale.h"
@@ -35,6 +36,16 @@ TEST_P(ClockScaleChangeTest, TickCountNeitherJumpsNorGoesBack) {
   const uint32_t after = TickCount();
   EXPECT_LE(static_cast<int32_t>(before - after), 0);
   EXPECT_LT(after - before, 20000u);
+}
+
+// A scale that is not a positive finite number is ignored.
+TEST(ClockScaleRefusalTest, KeepsTheScaleInForce) {
+  ScopedTimeScale scale(0.5);
+  using limits = std::numeric_limits<double>;
+  for (double refused : {0.0, -1.0, limits::quiet_NaN(), limits::infinity()}) {
+    SetTimeScale(refused);
+    EXPECT_EQ(ScaledDuration(1000), std::chrono::milliseconds(500)) << refused;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, ClockScaleChangeTest,
