@@ -29,6 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
     Utf8, WidenTest,
     testing::Values(WidenCase{"\xF0\x9F\x98\x80", u"\xD83D\xDE00", true},
                     WidenCase{std::string("a\0b", 3), std::u16string(u"a\0b", 3), true},
+                    WidenCase{"\xE0\xA4\xB9", u"\u0939", true}, WidenCase{"\xEE\x80\x80", u"\uE000", true},
+                    WidenCase{"z\xE2\x82", u"z\xFFFD", false},                          // cut at the end
                     WidenCase{"\xC0\xAFz", u"\xFFFD\xFFFDz", false},                    // overlong
                     WidenCase{"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD", false},            // surrogate
                     WidenCase{"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD", false},  // > U+10FFFF
@@ -37,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TextTest, NarrowReplacesUnpairedSurrogates) {
   bool valid = true;
-  EXPECT_EQ(Narrow(u"\xDC00\xD800", &valid), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Narrow(u"\xDC00\xD800z", &valid), "\xEF\xBF\xBD\xEF\xBF\xBDz");
   EXPECT_FALSE(valid);
 }
 
