@@ -40,6 +40,8 @@ TEST_F(DeviceInfoTest, ReadySimGathersEverythingInOrderAndEndsReadyToConnect) {
   EXPECT_EQ(Cached(&CachedCellularInfo::imsi), u"001010123456789");
   EXPECT_EQ(Cached(&CachedCellularInfo::voiceNumber), u"+15555550100");
   EXPECT_TRUE(Notifications(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE).empty());
+  EXPECT_TRUE(traceLog_.Contains("    GetVeskDeviceInfo: updated the default info in the CCellularSDK object",
+                                 kTraceLevelInfo));
 }
 
 // The default profile reads the session state through the retrying query; the last step asks once.
