@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -103,18 +104,12 @@ TEST_P(ModemTreeTest, ListsEveryFunctionOfTheUsbDeviceInPreOrder) {
   for (std::size_t i = 0; i < kModemNodes.size(); ++i) {
     const NodeRow& row = kModemNodes[i];
     const DeviceNode& node = info.nodes[i];
-    SCOPED_TRACE(kModem + row.id);
-    EXPECT_EQ(platform::Narrow(node.id), kModem + row.id);
-    EXPECT_EQ(node.kind, row.kind);
-    EXPECT_EQ(platform::Narrow(node.deviceDescription), row.description);
-    EXPECT_EQ(platform::Narrow(node.comPort), row.comPort);
-    EXPECT_EQ(platform::Narrow(node.settingId), row.settingId);
-    EXPECT_EQ(platform::Narrow(node.service), row.service);
-    EXPECT_EQ(platform::Narrow(node.hardwareId0), row.hardwareId0);
-    EXPECT_EQ(platform::Narrow(node.manufacturer), "Vesk Wireless");
-    EXPECT_EQ(platform::Narrow(node.vid), "vid_ffff");
-    EXPECT_EQ(node.disabled, row.disabled);
-    EXPECT_EQ(node.hasWwanDrivers, row.wwan);
+    const auto N = [](const std::u16string& text) { return platform::Narrow(text); };
+    EXPECT_EQ(std::tuple(N(node.id), node.kind, N(node.deviceDescription), N(node.comPort), N(node.settingId),
+                         N(node.service), N(node.hardwareId0), N(node.manufacturer), N(node.vid),
+                         node.disabled, node.hasWwanDrivers),
+              std::tuple(kModem + row.id, row.kind, row.description, row.comPort, row.settingId, row.service,
+                         row.hardwareId0, "Vesk Wireless", "vid_ffff", row.disabled, row.wwan));
   }
   EXPECT_EQ(adapterName_, "Vesk Mobile Broadband Network Adapter (wwan0)");
   EXPECT_TRUE(traceLog_.Contains("Stop here, not same PID/VID, PID = 'pid_0002' VID = 'vid_1d6b'"));
