@@ -100,8 +100,7 @@ TEST_F(CellularSDKTest, PowerEventsReachTheMostDerivedHandlersWhileRegistered) {
   ASSERT_TRUE(sdk_->Open());
   EXPECT_EQ(powerSource_.RaiseSleep(), 1u);
   EXPECT_EQ(powerSource_.RaiseResume(), 1u);
-  EXPECT_EQ(sdk_->sleeps, 1);
-  EXPECT_EQ(sdk_->resumes, 1);
+  EXPECT_EQ(std::pair(sdk_->sleeps.load(), sdk_->resumes.load()), std::pair(1, 1));
   ASSERT_TRUE(sdk_->Close());
   EXPECT_EQ(powerSource_.RaiseSleep(), 0u) << "the observer registered is the one unregistered";
 }
