@@ -89,10 +89,9 @@ TEST_F(NetworkReportTest, RacingSignalReportsNeverMixTheirValues) {
     ASSERT_EQ(rssi.param2, static_cast<int32_t>(rssi.param1) == -112 ? 0u : 100u)
         << static_cast<int32_t>(rssi.param1);
   }
-  const auto cached =
-      sdk_->WithInfo([](CachedCellularInfo& info) { return std::pair(info.signalDbm, info.signalPercent); });
-  EXPECT_EQ(cached.first, static_cast<int32_t>(posted.back().param1));
-  EXPECT_EQ(static_cast<uintptr_t>(cached.second), posted.back().param2);
+  EXPECT_EQ(
+      sdk_->WithInfo([](CachedCellularInfo& info) { return std::pair(info.signalDbm, info.signalPercent); }),
+      std::pair(static_cast<int32_t>(posted.back().param1), static_cast<int32_t>(posted.back().param2)));
 }
 
 struct DecodeRow {

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/kit/recording_trace_log.h"
@@ -62,8 +63,7 @@ TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
   std::u16string vid = u"unchanged";
   std::u16string pid = u"unchanged";
   EXPECT_EQ(GetParam().found, helper_.GetVIDPID(GetParam().hardwareIds, vid, pid));
-  EXPECT_EQ(N(GetParam().vid), N(vid));
-  EXPECT_EQ(N(GetParam().pid), N(pid));
+  EXPECT_EQ(N(GetParam().vid + u" " + GetParam().pid), N(vid + u" " + pid));
 }
 
 // clang-format off
@@ -173,11 +173,8 @@ TEST_P(GetNodeTest, ReadsNode) {
   node.comPort = u"stale";
   helper_.GetNode(node, devInst);
 
-  EXPECT_EQ(c.kind, node.kind);
-  EXPECT_EQ(N(c.comPort), N(node.comPort));
-  EXPECT_EQ(c.disabled, node.disabled);
-  EXPECT_EQ(c.hasWwanDrivers, node.hasWwanDrivers);
-  EXPECT_EQ(N(c.friendlyName), N(node.friendlyName));
+  EXPECT_EQ(std::tuple(c.kind, N(c.comPort), c.disabled, c.hasWwanDrivers, N(c.friendlyName)),
+            std::tuple(node.kind, N(node.comPort), node.disabled, node.hasWwanDrivers, N(node.friendlyName)));
   if (c.line != nullptr) {
     ExpectLine(c.line, c.level);
   }
@@ -195,13 +192,12 @@ TEST_F(WholeTreeTest, ClimbsFromAdapterInterfaceToUsbDeviceAndListsEveryFunction
   tree.nodes.resize(3);  // stale content must go
   ASSERT_TRUE(helper_.GetDeviceInfo(instanceId, tree));
 
-  EXPECT_EQ("vid_12ab", N(tree.vid));
-  EXPECT_EQ("pid_34cd", N(tree.pid));
-  ASSERT_EQ(5u, tree.nodes.size());
-  const std::u16string ports[] = {u"", u"", u"COM5", u"COM6", u"COM7"};
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(N(ports[i]), N(tree.nodes[i].comPort)) << i;
+  EXPECT_EQ("vid_12ab pid_34cd", N(tree.vid + u" " + tree.pid));
+  std::vector<std::string> ports;
+  for (const DeviceNode& node : tree.nodes) {
+    ports.push_back(N(node.comPort));
   }
+  EXPECT_EQ(ports, (std::vector<std::string>{"", "", "COM5", "COM6", "COM7"}));
   EXPECT_EQ("Vesk HS-USB Modem", N(helper_.GetAdapterName(tree)));
   ExpectLine("Could not get child for USB\\VID_12AB&PID_34CD&MI_03", 5);
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -62,34 +63,30 @@ struct NodeRow {
   const char* comPort;
   const char* settingId;
   const char* service;
-  const char* hardwareId0;
+  std::string interface;  // what the first hardware ID adds to the device's
   bool disabled;
   bool wwan;
 };
 
+constexpr int32_t kUsb = NetUtilities::kNodeUsb;
+constexpr int32_t kTty = NetUtilities::kNodePorts;
 const std::vector<NodeRow> kModemNodes{
-    {"", NetUtilities::kNodeUsb, "Vesk 2000 Mobile Broadband", "", "", "usb",
-     "USB\\VID_FFFF&PID_2000&REV_0001", false, false},
-    {"/1-1:1.0", NetUtilities::kNodeUsb, "Vesk Mobile Broadband Network Adapter", "", "", "qmi_wwan",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, false},
+    {"", kUsb, "Vesk 2000 Mobile Broadband", "", "", "usb", "", false, false},
+    {"/1-1:1.0", kUsb, "Vesk Mobile Broadband Network Adapter", "", "", "qmi_wwan", "&MI_00", false, false},
     {"/1-1:1.0/net/wwan0", NetUtilities::kNodeNet, "Vesk Mobile Broadband Network Adapter", "", "wwan0",
-     "qmi_wwan", "USB\\VID_FFFF&PID_2000&REV_0001&MI_00", false, true},
-    {"/1-1:1.1", NetUtilities::kNodeUsb, "Vesk Modem Port", "", "", "option",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
-    {"/1-1:1.1/ttyUSB0/tty/ttyUSB0", NetUtilities::kNodePorts, "Vesk Modem Port", "ttyUSB0", "", "option1",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_01", false, false},
-    {"/1-1:1.2", NetUtilities::kNodeUsb, "Vesk NMEA Port", "", "", "option",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
-    {"/1-1:1.2/ttyUSB1/tty/ttyUSB1", NetUtilities::kNodePorts, "Vesk NMEA Port", "ttyUSB1", "", "option1",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_02", false, false},
-    {"/1-1:1.3", NetUtilities::kNodeUsb, "Vesk Diagnostics Port", "", "", "option",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
-    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", NetUtilities::kNodePorts, "Vesk Diagnostics Port", "ttyUSB2", "",
-     "option1", "USB\\VID_FFFF&PID_2000&REV_0001&MI_03", true, false},
-    {"/1-1:1.4", NetUtilities::kNodeUsb, "Vesk Mass Storage", "", "", "usb-storage",
-     "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+     "qmi_wwan", "&MI_00", false, true},
+    {"/1-1:1.1", kUsb, "Vesk Modem Port", "", "", "option", "&MI_01", false, false},
+    {"/1-1:1.1/ttyUSB0/tty/ttyUSB0", kTty, "Vesk Modem Port", "ttyUSB0", "", "option1", "&MI_01", false,
+     false},
+    {"/1-1:1.2", kUsb, "Vesk NMEA Port", "", "", "option", "&MI_02", false, false},
+    {"/1-1:1.2/ttyUSB1/tty/ttyUSB1", kTty, "Vesk NMEA Port", "ttyUSB1", "", "option1", "&MI_02", false,
+     false},
+    {"/1-1:1.3", kUsb, "Vesk Diagnostics Port", "", "", "option", "&MI_03", true, false},
+    {"/1-1:1.3/ttyUSB2/tty/ttyUSB2", kTty, "Vesk Diagnostics Port", "ttyUSB2", "", "option1", "&MI_03", true,
+     false},
+    {"/1-1:1.4", kUsb, "Vesk Mass Storage", "", "", "usb-storage", "&MI_04", false, false},
     {"/1-1:1.4/host0/target0:0:0/0:0:0:0/block/sr0", NetUtilities::kNodeCdRom, "Vesk Mass Storage", "", "",
-     "sr", "USB\\VID_FFFF&PID_2000&REV_0001&MI_04", false, false},
+     "sr", "&MI_04", false, false},
 };
 
 class ModemTreeTest : public UmockdevTest, public testing::WithParamInterface<const char*> {};
@@ -97,24 +94,18 @@ class ModemTreeTest : public UmockdevTest, public testing::WithParamInterface<co
 // Whichever function the walk starts from, it climbs to the USB device and lists all of it.
 TEST_P(ModemTreeTest, ListsEveryFunctionOfTheUsbDeviceInPreOrder) {
   const DeviceInfoTree info = Walk(kModem + GetParam());
-  EXPECT_EQ(platform::Narrow(info.vid), "vid_ffff");
-  EXPECT_EQ(platform::Narrow(info.pid), "pid_2000");
+  EXPECT_EQ(platform::Narrow(info.vid + u" " + info.pid), "vid_ffff pid_2000");
   ASSERT_EQ(info.nodes.size(), kModemNodes.size());
   for (std::size_t i = 0; i < kModemNodes.size(); ++i) {
     const NodeRow& row = kModemNodes[i];
     const DeviceNode& node = info.nodes[i];
-    SCOPED_TRACE(kModem + row.id);
-    EXPECT_EQ(platform::Narrow(node.id), kModem + row.id);
-    EXPECT_EQ(node.kind, row.kind);
-    EXPECT_EQ(platform::Narrow(node.deviceDescription), row.description);
-    EXPECT_EQ(platform::Narrow(node.comPort), row.comPort);
-    EXPECT_EQ(platform::Narrow(node.settingId), row.settingId);
-    EXPECT_EQ(platform::Narrow(node.service), row.service);
-    EXPECT_EQ(platform::Narrow(node.hardwareId0), row.hardwareId0);
-    EXPECT_EQ(platform::Narrow(node.manufacturer), "Vesk Wireless");
-    EXPECT_EQ(platform::Narrow(node.vid), "vid_ffff");
-    EXPECT_EQ(node.disabled, row.disabled);
-    EXPECT_EQ(node.hasWwanDrivers, row.wwan);
+    const auto N = [](const std::u16string& text) { return platform::Narrow(text); };
+    EXPECT_EQ(std::tuple(N(node.id), node.kind, N(node.deviceDescription), N(node.comPort), N(node.settingId),
+                         N(node.service), N(node.hardwareId0), N(node.manufacturer), N(node.vid),
+                         node.disabled, node.hasWwanDrivers),
+              std::tuple(kModem + row.id, row.kind, row.description, row.comPort, row.settingId, row.service,
+                         "USB\\VID_FFFF&PID_2000&REV_0001" + row.interface, "Vesk Wireless", "vid_ffff",
+                         row.disabled, row.wwan));
   }
   EXPECT_EQ(adapterName_, "Vesk Mobile Broadband Network Adapter (wwan0)");
   EXPECT_TRUE(traceLog_.Contains("Stop here, not same PID/VID, PID = 'pid_0002' VID = 'vid_1d6b'"));

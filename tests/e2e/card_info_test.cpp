@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "e2e_host.h"
 #include "platform/text.h"
@@ -68,9 +69,8 @@ TEST_F(EndToEndTest, CardInformationHoldsTheCachedStateAtTheHostsOffsets) {
   for (const auto& [offset, text] : texts) {
     EXPECT_EQ(TextAt(*info, offset), text) << "offset " << offset;
   }
-  EXPECT_EQ(numberAt(1044), TECHNOLOGY_UMTS);
-  EXPECT_EQ(numberAt(18796), 0x2u);
-  EXPECT_EQ(numberAt(18804), 0x24u);
+  EXPECT_EQ((std::vector{numberAt(1044), numberAt(18796), numberAt(18804)}),
+            (std::vector<uint32_t>{TECHNOLOGY_UMTS, 0x2, 0x24}));
   const auto* bytes = reinterpret_cast<const unsigned char*>(info.get());
   EXPECT_EQ(bytes[18812], 1);  // a GPS-capable image and an NMEA port
   for (const auto& [offset, size] : reserved) {

@@ -1,6 +1,7 @@
 // Service selection through the simulated modem: each host value written as the preference of the
 // device's technology, permanently, and read back; the failures of the query and a refused write.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e_host.h"
@@ -42,8 +43,7 @@ TEST_P(ServiceSelectionTest, WritesThePreferenceOfTheTechnologyPermanentlyAndRea
     const ULONG written = modem.cdma ? row.cdmaPreference : row.gsmPreference;
     ULONG preference = 99, duration = 99, persistent = 99;
     ASSERT_EQ(second_.Call<ULONG>("GetNetworkPreference", &preference, &duration, &persistent), 0u);
-    EXPECT_TRUE(preference == written && duration == 0 && persistent == written)
-        << preference << " " << duration << " " << persistent;
+    EXPECT_EQ(std::tuple(preference, duration, persistent), std::tuple(written, ULONG{0}, written));
 
     int32_t selection = -1;
     EXPECT_TRUE(sdk_->GetCellularServiceSelection(&selection));

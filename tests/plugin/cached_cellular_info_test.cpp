@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "plugin_test_host.h"
@@ -35,8 +37,7 @@ TEST_P(FirmwareRevisionTest, SplitsAtRunsOfBrackets) {
   Buffer revision, tag;
   sdk_->GetCachedFirmwareRevision(revision.text);
   sdk_->GetFirmwareRevisionTag(tag.text);
-  EXPECT_EQ(revision.str(), GetParam().revision);
-  EXPECT_EQ(tag.str(), GetParam().tag);
+  EXPECT_EQ(std::pair(revision.str(), tag.str()), std::pair(GetParam().revision, GetParam().tag));
 }
 
 INSTANTIATE_TEST_SUITE_P(Revisions, FirmwareRevisionTest,
@@ -120,10 +121,9 @@ TEST_P(ResetTest, ClearsEverythingAndReportsOnlyClearedDeviceState) {
     EXPECT_EQ(notification.param1 | notification.param2, 0u) << notification.code;
   }
   sdk_->WithInfo([](const CachedCellularInfo& info) {
-    EXPECT_EQ(info.deviceStateBits, 0u);
-    EXPECT_EQ(info.bytesReceived, 0u);
-    EXPECT_EQ(CachedTextView(info.adapterText), u"");
-    EXPECT_EQ(CachedTextView(info.homeNetworkCode), u"");
+    EXPECT_EQ(std::tuple(info.deviceStateBits, info.bytesReceived, CachedTextView(info.adapterText),
+                         CachedTextView(info.homeNetworkCode)),
+              std::tuple(0u, 0ull, u"", u""));
   });
 }
 

@@ -15,12 +15,7 @@ namespace {
 constexpr int32_t kGpsChanged = WWAN_NOTIFICATION_GPS_INFO_CHANGED;
 
 GpsFix Position(double latitude, double longitude) {
-  GpsFix fix;
-  fix.latitude = latitude;
-  fix.latitudeValid = true;
-  fix.longitude = longitude;
-  fix.longitudeValid = true;
-  return fix;
+  return {.latitude = latitude, .latitudeValid = true, .longitude = longitude, .longitudeValid = true};
 }
 
 class GpsTest : public ScaledPluginHostTest<> {

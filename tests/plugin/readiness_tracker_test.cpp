@@ -38,8 +38,7 @@ TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
 
   std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING};
   expected.insert(expected.end(), GetParam().delivered.begin(), GetParam().delivered.end());
-  expected.push_back(WWAN_NOTIFICATION_DETACHED_FROM_DEVICE);
-  expected.push_back(WWAN_NOTIFICATION_SDK_CLOSED);
+  expected.insert(expected.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
   EXPECT_EQ(sink_.Codes(), expected);
 }
 
