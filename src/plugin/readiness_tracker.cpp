@@ -65,8 +65,6 @@ uint32_t CReadinessTracker::Update(int32_t code, uintptr_t param1) {
         RaiseInit();
       }
       break;
-    default:
-      break;
   }
   return result_;
 }

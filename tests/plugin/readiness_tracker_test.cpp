@@ -44,7 +44,7 @@ TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Sequences, ReadinessTest, testing::Values(
-    Row{"ServiceLostBeforeInfo", {{kService, 2}, {kService, 0}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
+    Row{"ServiceLostBeforeInfo", {{kService, 2}, {kService, 1}, {kInfo, 0}}, {kService, kService, kInfo, kInit}},
     Row{"ServiceLostAfterReadyChangesNothing", {{kInfo, 0}, {kService, 9}, {kService, 0}, {kService, 2}},
        {kInfo, kInit, kService, kReady, kService, kService}},
     Row{"ReadyOncePerAttach", {{kInfo, 0}, {kService, 2}, {kDetached, 0}, {kInfo, 0}, {kService, 2}},
