@@ -127,6 +127,8 @@ std::vector<NodeCase> NodeCases() {
       {"PortNameNotText", Which::kNmea, Value(kHardware, u"PortName", RegistryValue::Number(6)), 4, u"", false,
        false, kNmeaName},
       {"HardwareKeyMissing", Which::kNmea, NoKey(kHardware), 4, u"", false, false, kNmeaName},
+      {"PortNameLongerThanItsBuffer", Which::kNmea, Value(kHardware, u"PortName", Text(std::u16string(261, u'9'))),
+       4, u"", false, false, kNmeaName},
       {"WirelessWanMedium", Which::kAdapter, kUnchanged, 2, u"", false, true, kAdapterName},
       {"MediumMissing", Which::kAdapter, NoValue(kDriver, u"*MediaType"), 2, u"", false, false, kAdapterName},
       {"DriverKeyMissing", Which::kAdapter, NoKey(kDriver), 2, u"", false, false, kAdapterName,
@@ -262,12 +264,24 @@ TEST(InMemoryDeviceTreeTest, UnknownNodesAreRefusedAndLeftAlone) {
                                            tree.GetSibling(node, &other), tree.GetInstanceId(node, &id),
                                            tree.GetStatus(node, &status, &problem),
                                            tree.GetProperty(node, DeviceProperty::kFriendlyName, &value),
-                                           tree.OpenKey(node, DeviceKey::kDriver)};
+                                           tree.OpenKey(node, DeviceKey::kDriver),
+                                           tree.GetKeyValue(node, DeviceKey::kDriver, u"x", &value)};
     EXPECT_EQ(std::count(answers.begin(), answers.end(), platform::kDeviceTreeOk), 0) << node;
   }
   uint32_t status = 0, problem = 0;
   EXPECT_EQ(tree.GetStatus(only, &status, &problem), platform::kDeviceTreeOk);
   EXPECT_EQ(status | problem, 0u) << "a change meant for another node reached this one";
+  // Removals reach the node they name; without setup information its keys cannot be opened.
+  tree.SetProperty(only, DeviceProperty::kFriendlyName, RegistryValue::Text(u"x"));
+  tree.RemoveProperty(only, DeviceProperty::kFriendlyName);
+  tree.SetKeyValue(only, DeviceKey::kHardware, u"x", RegistryValue::Number(1));
+  tree.RemoveKeyValue(only, DeviceKey::kHardware, u"x");
+  RegistryValue value;
+  EXPECT_EQ((std::vector{tree.GetProperty(only, DeviceProperty::kFriendlyName, &value),
+                         tree.GetKeyValue(only, DeviceKey::kHardware, u"x", &value)}),
+            (std::vector{platform::kNoSuchValue, platform::kFileNotFound}));
+  tree.SetSetupInfoPresent(only, false);
+  EXPECT_EQ(tree.OpenKey(only, DeviceKey::kHardware), platform::kInvalidHandle);
 }
 
 // The simulator fills the tree while the module reads it.

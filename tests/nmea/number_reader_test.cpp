@@ -51,6 +51,8 @@ TEST_P(NumberReaderTest, ReadsAsStreamExtractionDoes) {
   ExpectSameAsStream(GetParam());
 }
 
+const std::string kPastTheLargestDouble(310, '9');  // overflows without an exponent
+
 // Long and out-of-range fields; short random ones are left to the fuzz target.
 INSTANTIATE_TEST_SUITE_P(Fields, NumberReaderTest,
                          testing::Values("\t\n\v\f\r", "\t-3.5x", "0x1A", "inf", "nan",
@@ -62,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, NumberReaderTest,
                                          "-4294967295", "99999999999999999999999",
                                          "0.1000000000000000055511151231257827021181583404541015625",
                                          " 7", "+7", "+2.5", "1.2.3", "2E3", "1e+5x", "1e+", "1e+400",
-                                         "0.0001e-400", "00012e400"));
+                                         "0.0001e-400", "00012e400", "1e",
+                                         kPastTheLargestDouble.c_str()));
 
 }  // namespace

@@ -243,6 +243,7 @@ INSTANTIATE_TEST_SUITE_P(Senders, SMSParserPduTest, testing::Values(
     Sender("SymbolsBeforeFiller", 0x81, 5, {0xBA, 0xDC, 0xFE}, u"*#abc"),
     Sender("OddLosesOnlyItsFiller", 0x91, 1, {0xF1}, u"1"),
     Sender("AllFiller", 0x91, 3, {0xFF, 0xFF}, u"", 12),
+    Sender("NoDigits", 0x91, 0, {}, u"", 12),
     Sender("Alphanumeric", 0xD0, 7, Pack(Septets("Bank")), u"Bank"),
     Sender("AlphanumericExtension", 0xD0, 11, kShop, u"Shop€"),
     Sender("AlphanumericTooShort", 0xD0, 1, {0x42}, u"", 12),
@@ -271,11 +272,12 @@ INSTANTIATE_TEST_SUITE_P(Headers, SMSParserPduTest, testing::Values(
     Header("PartsZeroIgnored", {0x00, 0x03, 0x2A, 0x00, 0x00}, 0),
     Header("SequenceZeroIgnored", {0x00, 0x03, 0x2A, 0x03, 0x00}, 0),
     Header("SequencePastPartsIgnored", {0x00, 0x03, 0x2A, 0x02, 0x03}, 0),
-    Header("WrongLengthIgnored", {0x00, 0x02, 0x2A, 0x02}, 0),
+    Header("WrongLengthsIgnored", {0x00, 0x02, 0x2A, 0x02, 0x08, 0x03, 0x12, 0x34, 0x03, 0x24, 0x00, 0x25, 0x02, 1, 2}, 0),
     Header("ElementPastHeader", {0x00, 0x05, 0x2A, 0x03, 0x02}, 8),
     Header("LoneIdentifier", {0x00, 0x03, 0x2A, 0x03, 0x02, 0x00}, 8),
     PduRow{"HeaderPastSeptets", [](Pdu& p) { p.header = {0x00, 0x03, 0x2A, 0x03, 0x02}; p.userDataLength = 6; }, 8},
     PduRow{"HeaderPastUcs2", [](Pdu& p) { p.header = {0x70, 0x00}; p.ucs2 = {}; p.userDataLength = 2; }, 8},
+    PduRow{"HeaderWithoutUserData", [](Pdu& p) { p.header = {0x70, 0x00}; p.ucs2 = {}; p.userDataLength = 0; }, 8},
     PduRow{.label = "Ucs2AfterHeader", .change = [](Pdu& p) { p.header = {0x00, 0x03, 0x2A, 0x03, 0x02};
                                                             p.ucs2 = Ucs2(u"hello"); },
            .concatenation = {0x2A, 3, 2}}), kRowName);

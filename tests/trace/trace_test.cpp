@@ -115,6 +115,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, TraceMessageTest, testing::Values(
     MessageCase{"DeviceLongWithNonAscii", [](IHostTraceLog* log) {
         TraceDeviceMessage(log, kTraceCategory, 4, kWide252.c_str(), 7); },
         4, "    " + std::string(252, 'w') + "\xC3\xA9" + "7"},
+    MessageCase{"DeviceShortNonAscii", [](IHostTraceLog* log) {
+        TraceDeviceMessage(log, kTraceCategory, 4, u"caf\u00e9 %d", 1); }, 4, "    caf\xC3\xA9 1"},
+    MessageCase{"DeviceNullFormat", [](IHostTraceLog* log) {
+        TraceDeviceMessage(log, kTraceCategory, 4, static_cast<const char16_t*>(nullptr)); }, 4, "    "},
+    MessageCase{"NarrowNullFormat", [](IHostTraceLog* log) {
+        TraceNarrowMessage(log, kTraceCategory, 4, static_cast<const char*>(nullptr)); }, 4, "    "},
     MessageCase{"NarrowLongestInPlace", [](IHostTraceLog* log) {
         TraceNarrowMessage(log, kTraceCategory, 3, kNarrow251.c_str()); }, 3, "    " + kNarrow251},
     MessageCase{"NarrowLong", [](IHostTraceLog* log) {
