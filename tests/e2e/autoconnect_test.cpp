@@ -118,6 +118,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, SetModeTest, testing::Values(
     ModeRow{"RefusedWrittenBack", "", kOnMode, GENERAL_ERROR, 1, false, 2, 1, {}, false},
     ModeRow{"CdmaWritesNoProfile", "[firmware]\ntechnology = 0\n", kOnMode, 0, 0, true, 2, 0, {kDisconnected}, true},
     ModeRow{"OffWhileDisconnected", kOn, kOff, 0, 0, true, 1, 0, {kDisconnected}, false},
+    ModeRow{"OffAlreadyOff", "", kOff, 0, 0, true, 0, 0, {kDisconnected}, false,
+            "    Autoconnect mode is already disabled, returning successful"},
+    ModeRow{"OffAlreadyOffConnected", "[session]\nstate = 2\n", kOff, 0, 0, true, 0, 0, {}, false},
+    ModeRow{"OffRefused", kOn, kOff, GENERAL_ERROR, 1, false, 1, 0, {kDisconnected}, false,
+            "    there was an error disabling autoconnect (rc = 1)"},
     ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on

@@ -204,6 +204,7 @@ struct StoredRow {
   std::string stored;  // [sms] lines
   std::vector<std::u16string> bodies;
   std::u16string sender;  // of the first message
+  std::vector<const char*> warnings = {};
 };
 
 class StoredMessagesTest : public SmsTest, public testing::WithParamInterface<StoredRow> {};
@@ -215,6 +216,9 @@ TEST_P(StoredMessagesTest, ReachTheHostWholeAndAreAllMarkedRead) {
   EXPECT_EQ(Bodies(), GetParam().bodies);
   ASSERT_FALSE(Messages().empty());
   EXPECT_EQ(Messages()[0].text, GetParam().sender);
+  for (const char* warning : GetParam().warnings) {
+    EXPECT_TRUE(traceLog_.Contains(warning)) << warning;
+  }
   for (uint32_t storage : {0u, 1u}) {
     for (uint32_t index = 0; index < 3; ++index) {
       EXPECT_NE(Tag(storage, index), 1) << storage << "/" << index;  // read, or no such message (-1)
@@ -240,6 +244,12 @@ INSTANTIATE_TEST_SUITE_P(
         StoredRow{"NamedSenderInUcs2WithAnEmoji",
                   "device = " + Hex({"VeskBank", {}, "", u"Code 4711 \U0001F600"}) + "\n",
                   {u"Code 4711 \U0001F600"}, u"VeskBank"},
+        // No national language tables: the default alphabet and extension table, and a warning each.
+        StoredRow{"NationalLanguageShiftTables",
+                  "device = " + Hex({"4915112345678", {0x24, 0x01, 0x01, 0x25, 0x01, 0x02}, "plain"}) + "\n",
+                  {u"plain"}, u"4915112345678",
+                  {"locking shift table 2, decoded with the default alphabet",
+                   "single shift table 1, decoded with the default extension table"}},
         // Sent more than a day ago, and every stored message read: part 2 is not waited for any longer.
         StoredRow{"PartMissingForMoreThanADay",
                   "device = " + Part(3, 3, kLastYear) + "\nsim = " + Part(1, 3, kLastYear) + "\n",
