@@ -134,22 +134,27 @@ class AttachDelayTest : public EndToEndTest, public testing::WithParamInterface<
 
 TEST_P(AttachDelayTest, FirstAttemptComesAfterTheDelay) {
   const bool duringSleep = GetParam();
+  // Read before the delay is armed and after: the lower bound cannot be met early by a test thread that
+  // was slow to read the clock, nor the upper one missed by a slow return.
+  Clock::time_point armed;
   if (duringSleep) {
     powerSource_.RaiseSleep();
     EXPECT_TRUE(sdk_->AttachToCellularDevice());
     platform::Sleep(2 * CVeskSDK::kAttachRetryMs);  // only recorded: no attempt until the resume
+    armed = Clock::now();
     powerSource_.RaiseResume();
   } else {
+    armed = Clock::now();
     EXPECT_TRUE(sdk_->GetVeskSDK()->AttachToCellularDevice(true));
   }
+  const Clock::time_point returned = Clock::now();
   const uint32_t delayMs = duringSleep ? CVeskSDK::kReattachDelayMs : CVeskSDK::kTurnedOnAttachDelayMs;
-  const Clock::time_point start = Clock::now();
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
 
   const auto attempts = LineTimes("==> CVeskSDK::InitializeVesk");
   ASSERT_EQ(attempts.size(), 1u);
-  EXPECT_GE(attempts[0] - start, AtLeast(delayMs));
-  EXPECT_LT(attempts[0] - start, platform::ScaledDuration(delayMs + CVeskSDK::kAttachRetryMs));
+  EXPECT_GE(attempts[0] - armed, AtLeast(delayMs));
+  EXPECT_LT(attempts[0] - returned, platform::ScaledDuration(delayMs + CVeskSDK::kAttachRetryMs));
 }
 
 INSTANTIATE_TEST_SUITE_P(TurnedOnOrDuringSleep, AttachDelayTest, testing::Bool());
