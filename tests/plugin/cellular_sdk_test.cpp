@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <latch>
@@ -16,6 +15,7 @@
 
 #include "nothrow_allocation_hook.h"
 #include "platform/clock.h"
+#include "platform/event.h"
 #include "platform/task_allocator.h"
 #include "plugin/notification_names.h"
 #include "trace/trace.h"
@@ -171,28 +171,13 @@ TEST_F(ConcurrentPostingTest, EachPostersNotificationsArriveInOrderOneAtATime) {
 class BlockingSink : public hostkit::RecordingNotificationSink {
  public:
   void OnNotification(int32_t code, uintptr_t param1, uintptr_t param2) override {
-    std::unique_lock<std::mutex> lock(lock_);
-    entered_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return released_; });
-    lock.unlock();
+    entered.Set();
+    released.Wait(platform::kInfinite);
     RecordingNotificationSink::OnNotification(code, param1, param2);
   }
-  bool WaitEntered() {
-    std::unique_lock<std::mutex> lock(lock_);
-    return changed_.wait_for(lock, kWait, [this] { return entered_; });
-  }
-  void Release() {
-    std::lock_guard<std::mutex> lock(lock_);
-    released_ = true;
-    changed_.notify_all();
-  }
 
- private:
-  std::mutex lock_;
-  std::condition_variable changed_;
-  bool entered_ = false;
-  bool released_ = false;
+  platform::Event entered{platform::Event::ResetPolicy::kManual};
+  platform::Event released{platform::Event::ResetPolicy::kManual};
 };
 
 class SlowHostTest : public PluginHostTest<BlockingSink>, public testing::WithParamInterface<bool> {
@@ -203,7 +188,7 @@ class SlowHostTest : public PluginHostTest<BlockingSink>, public testing::WithPa
     PluginHostTest<BlockingSink>::SetUp();
   }
   void TearDown() override {
-    sink_.Release();
+    sink_.released.Set();
     sdk_.reset();
     platform::SetTimeScale(1.0);
   }
@@ -218,10 +203,10 @@ TEST_P(SlowHostTest, CloseGivesUpOnAThreadThatDoesNotDrain) {
     sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{sent, 0}), 0);
   }
   ASSERT_TRUE(sdk_->Open());
-  ASSERT_TRUE(sink_.WaitEntered());
+  ASSERT_TRUE(sink_.entered.Wait(static_cast<uint32_t>(kWait.count() / platform::TimeScale())));
   EXPECT_FALSE(sdk_->Close());
   EXPECT_EQ(traceLog_.Count("    Could not shut down notification thread", 4), 1u);
-  sink_.Release();
+  sink_.released.Set();
   sdk_.reset();
   EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{postedBeforeOpen ? WWAN_NOTIFICATION_BYTES_TX_RX
                                                                  : WWAN_NOTIFICATION_SDK_INITIALIZING});
