@@ -24,9 +24,6 @@
 namespace plugin_test {
 namespace {
 
-const std::vector<int32_t> kOpenClose{WWAN_NOTIFICATION_SDK_INITIALIZING,
-                                      WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
-
 using CellularSDKTest = PluginHostTest<>;
 
 // The base offers no vendor interface and no GPS tracking: a derived plug-in must bring its own.
@@ -51,9 +48,9 @@ TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
       sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0));
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
-  std::vector<int32_t> twice = kOpenClose;
-  twice.insert(twice.begin() + 1, WWAN_NOTIFICATION_RSSI);
-  twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
+  std::vector<int32_t> twice = OpenClose({WWAN_NOTIFICATION_RSSI});
+  const std::vector<int32_t> again = OpenClose();
+  twice.insert(twice.end(), again.begin(), again.end());
   EXPECT_EQ(sink_.Codes(), twice);
 }
 
@@ -74,9 +71,7 @@ TEST_F(CellularSDKTest, APostCaughtByCloseIsDeliveredAndClosedStillArrives) {
   EXPECT_TRUE(sdk_->PostNotification(WWAN_NOTIFICATION_RSSI, 20, 0));
   closer.join();
   EXPECT_TRUE(closed);
-  std::vector<int32_t> expected = kOpenClose;
-  expected.insert(expected.begin() + 1, WWAN_NOTIFICATION_RSSI);
-  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_EQ(sink_.Codes(), OpenClose({WWAN_NOTIFICATION_RSSI}));
 }
 
 TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
@@ -91,7 +86,7 @@ TEST_F(CellularSDKTest, RefusedUnregistrationStillDeliversDetachedAndClosed) {
   ASSERT_TRUE(sdk_->Open());
   powerSource_.RefuseUnregister(true);
   EXPECT_FALSE(sdk_->Close());
-  EXPECT_EQ(sink_.Codes(), kOpenClose);
+  EXPECT_EQ(sink_.Codes(), OpenClose());
   EXPECT_EQ(traceLog_.Count("    Could not unregister PC Power State Observer", 4), 1u);
   EXPECT_FALSE(traceLog_.Contains("Could not shut down notification thread"));
 }
@@ -267,7 +262,7 @@ TEST_P(PayloadTest, EveryPayloadIsFreedExactlyOnce) {
       ASSERT_TRUE(sdk_->Close());
       sdk_->PostNotification(code, NewPayload(code), 0);
       sdk_.reset();
-      EXPECT_EQ(sink_.Codes(), kOpenClose);
+      EXPECT_EQ(sink_.Codes(), OpenClose());
       break;
   }
 }
