@@ -51,11 +51,8 @@ const Simulator& Simulator::First() {
 }
 
 TwoModems::TwoModems() {
-  platform::CompositeModemOptions options;
-  options.serial = u"1111";
-  modems[0] = platform::AddCompositeModem(*tree, options);
-  options.serial = u"2222";
-  modems[1] = platform::AddCompositeModem(*tree, options);
+  modems[0] = platform::AddCompositeModem(*tree, {.serial = u"1111"});
+  modems[1] = platform::AddCompositeModem(*tree, {.serial = u"2222"});
   platform::SetSystemDeviceTree(tree);
 }
 
