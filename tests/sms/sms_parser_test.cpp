@@ -145,15 +145,12 @@ INSTANTIATE_TEST_SUITE_P(CodingSchemes, SMSParserPduTest, testing::Values(
 
 PduRow Sender(std::string label, uint8_t type, uint8_t digits, std::vector<uint8_t> bytes,
               std::u16string text, int32_t error = 0) {
-  PduRow row{std::move(label),
-             [=](Pdu& p) {
-               p.senderType = type;
-               p.senderDigits = digits;
-               p.sender = bytes;
-             },
-             error};
-  row.sender = std::move(text);
-  return row;
+  return {
+      .label = std::move(label),
+      .change =
+          [=](Pdu& p) { std::tie(p.senderType, p.senderDigits, p.sender) = std::tie(type, digits, bytes); },
+      .error = error,
+      .sender = std::move(text)};
 }
 
 // "Shop€": S h o p, then the escape and 0x65; six septets in 11 semi-octets.
