@@ -168,9 +168,8 @@ std::vector<hostkit::RecordedNotification> EndToEndTest::Notifications(int32_t c
 
 std::vector<uintptr_t> EndToEndTest::Params(int32_t code) const {
   std::vector<uintptr_t> params;
-  for (const auto& notification : Notifications(code)) {
-    params.push_back(notification.param1);
-  }
+  std::ranges::transform(Notifications(code), std::back_inserter(params),
+                         &hostkit::RecordedNotification::param1);
   return params;
 }
 

@@ -78,9 +78,7 @@ class SmsTest : public EndToEndTest {
   }
   std::vector<std::u16string> Bodies() const {
     std::vector<std::u16string> bodies;
-    for (const auto& message : Messages()) {
-      bodies.push_back(message.body);
-    }
+    std::ranges::transform(Messages(), std::back_inserter(bodies), &hostkit::RecordedNotification::body);
     return bodies;
   }
   int Tag(uint32_t storage, uint32_t index) const {
