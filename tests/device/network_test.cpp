@@ -2,6 +2,7 @@
 // modem.
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "device/signal_strength.h"
@@ -54,9 +55,8 @@ TEST_P(ServiceChoiceTest, PostsAndCachesTheBestServiceType) {
                                      capabilities.empty() ? nullptr : capabilities.data());
   const auto posted = Posted();
   ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].code, WWAN_NOTIFICATION_SERVICE);
-  EXPECT_EQ(posted[0].param1, static_cast<uintptr_t>(row.service));
-  EXPECT_EQ(sdk_->GetConnectionCapability(), row.service);
+  EXPECT_EQ(std::tuple(posted[0].code, posted[0].param1, sdk_->GetConnectionCapability()),
+            std::tuple(WWAN_NOTIFICATION_SERVICE, static_cast<uintptr_t>(row.service), row.service));
 }
 
 // clang-format off
@@ -109,8 +109,8 @@ TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
   const bool undecodable = row.selection == NORMAL_SERVICESELECTION_Not_Supported;
   const auto lines = traceLog_.lines();
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back().text, std::string("    ") + row.lastLine);
-  EXPECT_EQ(lines.back().level, undecodable ? kTraceLevelError : kTraceLevelInfo);
+  EXPECT_EQ(std::pair(lines.back().text, lines.back().level),
+            std::pair(std::string("    ") + row.lastLine, undecodable ? kTraceLevelError : kTraceLevelInfo));
   EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
 }
 

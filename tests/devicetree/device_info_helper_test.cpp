@@ -291,9 +291,7 @@ TEST(InMemoryDeviceTreeTest, ReadsWhileAnotherThreadAddsModems) {
   std::atomic<bool> done{false};
   std::thread writer([&] {
     for (int i = 0; i < 50; ++i) {
-      platform::CompositeModemOptions options;
-      options.serial = platform::Widen(std::to_string(5000 + i));
-      platform::AddCompositeModem(*tree, options);
+      platform::AddCompositeModem(*tree, {.serial = platform::Widen(std::to_string(5000 + i))});
     }
     done = true;
   });

@@ -51,11 +51,8 @@ const Simulator& Simulator::First() {
 }
 
 TwoModems::TwoModems() {
-  platform::CompositeModemOptions options;
-  options.serial = u"1111";
-  modems[0] = platform::AddCompositeModem(*tree, options);
-  options.serial = u"2222";
-  modems[1] = platform::AddCompositeModem(*tree, options);
+  modems[0] = platform::AddCompositeModem(*tree, {.serial = u"1111"});
+  modems[1] = platform::AddCompositeModem(*tree, {.serial = u"2222"});
   platform::SetSystemDeviceTree(tree);
 }
 
@@ -171,9 +168,8 @@ std::vector<hostkit::RecordedNotification> EndToEndTest::Notifications(int32_t c
 
 std::vector<uintptr_t> EndToEndTest::Params(int32_t code) const {
   std::vector<uintptr_t> params;
-  for (const auto& notification : Notifications(code)) {
-    params.push_back(notification.param1);
-  }
+  std::ranges::transform(Notifications(code), std::back_inserter(params),
+                         &hostkit::RecordedNotification::param1);
   return params;
 }
 

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>

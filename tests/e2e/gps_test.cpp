@@ -71,8 +71,7 @@ TEST_F(GpsTest, PositionsOfATrackArriveAtMostOncePerPeriod) {
   for (int i = 0; i < 4; ++i) {
     const GpsInfo gps = NextGps(index + (i == 0 ? 0 : 1), &index);
     times.push_back(sink_.Notifications()[index].time);
-    EXPECT_EQ(gps.hasFix, 1);
-    EXPECT_EQ(gps.altitudeValid, 1);
+    EXPECT_EQ(std::pair(gps.hasFix, gps.altitudeValid), (std::pair<uint8_t, uint8_t>(1, 1)));
   }
   // Measured where the host receives them, so one late delivery may shorten the next gap: judge the
   // whole span, which a notification per sentence (one a second) would fall far short of.

@@ -39,14 +39,11 @@ TEST_P(ModemReportTest, ReachesTheHostWithItsParameters) {
   const std::string scope = std::string("CVeskSDK::") + row.callback;
   ASSERT_TRUE(WaitForLines("<== " + scope));
   EXPECT_EQ(LineTimes("==> " + scope).size(), 1u) << scope;
-  if (row.code == WWAN_NOTIFICATION_BYTES_TX_RX) {
-    ASSERT_TRUE(report.hasPayload);
-    EXPECT_EQ(report.totals.transmitted, static_cast<uint64_t>(row.param1));
-    EXPECT_EQ(report.totals.received, row.param2);
-  } else {
-    EXPECT_EQ(report.param1, static_cast<uintptr_t>(row.param1));
-    EXPECT_EQ(report.param2, row.param2);
-  }
+  const bool totals = row.code == WWAN_NOTIFICATION_BYTES_TX_RX;
+  EXPECT_EQ(report.hasPayload, totals);
+  EXPECT_EQ(totals ? std::pair(report.totals.transmitted, report.totals.received)
+                   : std::pair(uint64_t{report.param1}, uint64_t{report.param2}),
+            std::pair(static_cast<uint64_t>(row.param1), row.param2));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@
 
 #include "e2e_host.h"
 #include "platform/calendar.h"
+#include "tests/sms/deliver_pdu.h"
 #include "vesk/notifications.h"
 
 namespace e2e {
@@ -27,10 +28,9 @@ std::vector<uint8_t> Now() {
 // 2025-12-06 12:00:00, more than a day ago.
 const std::vector<uint8_t> kLastYear = {0x52, 0x21, 0x60, 0x21, 0x00, 0x00, 0x00};
 
-// An SMS-DELIVER PDU as hex, written bit by bit as the standard lays it out: the sender (digits, or a
-// name as an alphanumeric address), the time stamp, a user-data header when one is given (the first
-// octet then says so), and the text in 7-bit (ASCII letters and digits map to themselves) or, when
-// ucs2 is set, in UCS2.
+// An SMS-DELIVER PDU as hex: the sender (digits, or a name as an alphanumeric address), the time
+// stamp, a user-data header when one is given, and the text in 7-bit (ASCII letters and digits map to
+// themselves) or, when ucs2 is set, in UCS2.
 struct PduFields {
   std::string sender;
   std::vector<uint8_t> header;
@@ -40,64 +40,24 @@ struct PduFields {
 };
 
 std::string Hex(const PduFields& fields) {
-  std::vector<uint8_t> pdu = {0x07, 0x91, 0x51, 0x55, 0x55, 0x00, 0x00, 0xF0};
-  pdu.push_back(fields.header.empty() ? 0x04 : 0x44);
-  const bool named = fields.sender[0] > '9';
-  auto pack = [](std::vector<uint8_t>& out, const std::vector<uint8_t>& lead, std::size_t fill,
-                 const std::string& septets) {
-    uint32_t bits = 0;
-    int count = 0;
-    auto put = [&](uint32_t value, int width) {
-      bits |= value << count;
-      for (count += width; count >= 8; count -= 8, bits >>= 8) {
-        out.push_back(static_cast<uint8_t>(bits));
-      }
-    };
-    for (uint8_t byte : lead) {
-      put(byte, 8);
-    }
-    put(0, static_cast<int>(fill));
-    for (char septet : septets) {
-      put(static_cast<uint8_t>(septet), 7);
-    }
-    if (count > 0) {
-      out.push_back(static_cast<uint8_t>(bits));
-    }
-  };
-  if (named) {
-    pdu.insert(pdu.end(), {static_cast<uint8_t>((fields.sender.size() * 7 + 3) / 4), 0xD0});
-    pack(pdu, {}, 0, fields.sender);
+  sms_test::Pdu pdu{
+      .timestamp = fields.stamp, .septets = sms_test::Septets(fields.text), .header = fields.header};
+  if (fields.sender[0] > '9') {  // a name: its septets' semi-octets
+    pdu.senderDigits = static_cast<uint8_t>((fields.sender.size() * 7 + 3) / 4);
+    pdu.senderType = 0xD0;
+    pdu.sender = sms_test::Pack(sms_test::Septets(fields.sender));
   } else {
-    pdu.insert(pdu.end(), {static_cast<uint8_t>(fields.sender.size()), 0x91});
+    pdu.senderDigits = static_cast<uint8_t>(fields.sender.size());
+    pdu.sender.clear();
     for (std::size_t i = 0; i < fields.sender.size(); i += 2) {
       const int high = i + 1 < fields.sender.size() ? fields.sender[i + 1] - '0' : 0xF;
-      pdu.push_back(static_cast<uint8_t>(high << 4 | (fields.sender[i] - '0')));
+      pdu.sender.push_back(static_cast<uint8_t>(high << 4 | (fields.sender[i] - '0')));
     }
   }
-  pdu.insert(pdu.end(), {0x00, static_cast<uint8_t>(fields.ucs2.empty() ? 0x00 : 0x08)});
-  pdu.insert(pdu.end(), fields.stamp.begin(), fields.stamp.end());
-  std::vector<uint8_t> data;
-  if (!fields.header.empty()) {
-    data.push_back(static_cast<uint8_t>(fields.header.size()));
-    data.insert(data.end(), fields.header.begin(), fields.header.end());
+  if (!fields.ucs2.empty()) {
+    pdu.ucs2 = sms_test::Ucs2(fields.ucs2);
   }
-  if (fields.ucs2.empty()) {
-    const std::size_t headerSeptets = (data.size() * 8 + 6) / 7;
-    pdu.push_back(static_cast<uint8_t>(headerSeptets + fields.text.size()));
-    pack(pdu, data, headerSeptets * 7 - data.size() * 8, fields.text);
-  } else {
-    for (char16_t unit : fields.ucs2) {
-      data.insert(data.end(), {static_cast<uint8_t>(unit >> 8), static_cast<uint8_t>(unit)});
-    }
-    pdu.push_back(static_cast<uint8_t>(data.size()));
-    pdu.insert(pdu.end(), data.begin(), data.end());
-  }
-  std::string hex;
-  for (uint8_t byte : pdu) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    hex += {kDigits[byte >> 4], kDigits[byte & 0xF]};
-  }
-  return hex;
+  return sms_test::Hex(pdu.Bytes());
 }
 
 // Part sequence of parts of the long message with 8-bit reference 7, its text "partN", sent now.
@@ -118,9 +78,7 @@ class SmsTest : public EndToEndTest {
   }
   std::vector<std::u16string> Bodies() const {
     std::vector<std::u16string> bodies;
-    for (const auto& message : Messages()) {
-      bodies.push_back(message.body);
-    }
+    std::ranges::transform(Messages(), std::back_inserter(bodies), &hostkit::RecordedNotification::body);
     return bodies;
   }
   int Tag(uint32_t storage, uint32_t index) const {

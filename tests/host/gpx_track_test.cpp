@@ -67,14 +67,10 @@ std::vector<Point> TrackPoints(const std::string& gpx) {
 }
 
 GpsInfo Fix(double latitude, double longitude, bool withAltitude = true) {
-  GpsInfo fix;
-  fix.hasFix = 1;
-  fix.latitude = latitude;
-  fix.longitude = longitude;
-  fix.altitude = 545.4;
-  fix.altitudeValid = withAltitude ? 1 : 0;
+  GpsInfo fix{
+      .hasFix = 1, .sourceText = u"", .latitude = latitude, .longitude = longitude, .altitude = 545.4};
   fix.satellites = 8;
-  fix.satellitesValid = withAltitude ? 1 : 0;
+  fix.altitudeValid = fix.satellitesValid = withAltitude ? 1 : 0;
   return fix;
 }
 

@@ -2,9 +2,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -85,43 +87,30 @@ struct PrintCase {
   const char* line;
 };
 
-hostkit::RecordedNotification Note(int32_t code, uintptr_t param1, uintptr_t param2) {
-  hostkit::RecordedNotification n;
-  n.code = code;
-  n.param1 = param1;
-  n.param2 = param2;
+using Note = hostkit::RecordedNotification;
+
+// A notification whose payload, if any, `fill` writes.
+Note Notify(int32_t code, uintptr_t param1, uintptr_t param2 = 0,
+            const std::function<void(Note&)>& fill = {}) {
+  Note n;
+  std::tie(n.code, n.param1, n.param2, n.hasPayload) = std::tuple(code, param1, param2, fill != nullptr);
+  if (fill) {
+    fill(n);
+  }
   return n;
 }
 
-hostkit::RecordedNotification WithTotals() {
-  auto n = Note(WWAN_NOTIFICATION_BYTES_TX_RX, 1, 0);
-  n.hasPayload = true;
-  n.totals = {5000000000ull, 12};
-  return n;
-}
-
-hostkit::RecordedNotification WithSms() {
-  auto n = Note(WWAN_NOTIFICATION_SMS_EVENT, 1, 0);
-  n.hasPayload = true;
-  n.text = u"+49";
-  n.body = u"caf\u00e9 @ \n\f\u20AC";
-  n.timestamp = 1242142200;
-  return n;
-}
-
-hostkit::RecordedNotification WithFix() {
-  auto n = Note(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 1, 0);
-  n.hasPayload = true;
-  n.gps = GpsInfo{};
-  n.gps->hasFix = 1;
-  n.gps->latitude = 52.5;
-  n.gps->longitude = -13.25;
-  n.gps->satellites = 7;
-  n.gps->satellitesValid = 1;
-  n.gps->sourceText = u"NMEA";
+const Note kSms = Notify(WWAN_NOTIFICATION_SMS_EVENT, 1, 0, [](Note& n) {
+  std::tie(n.text, n.body, n.timestamp) = std::tuple(u"+49", u"caf\u00e9 @ \n\f\u20AC", 1242142200);
+});
+const Note kFix = Notify(WWAN_NOTIFICATION_GPS_INFO_CHANGED, 1, 0, [](Note& n) {
+  n.gps = GpsInfo{.hasFix = 1, .sourceText = u"NMEA", .latitude = 52.5, .longitude = -13.25};
+  std::tie(n.gps->satellites, n.gps->satellitesValid) = std::pair(7, 1);
   n.utc = std::chrono::system_clock::time_point(std::chrono::milliseconds(1242122400250));
-  return n;
-}
+});
+const Note kTotals = Notify(WWAN_NOTIFICATION_BYTES_TX_RX, 1, 0, [](Note& n) {
+  n.totals = {5000000000ull, 12};
+});
 
 class NotificationLineTest : public testing::TestWithParam<PrintCase> {};
 
@@ -133,21 +122,21 @@ TEST_P(NotificationLineTest, DecodesTheParameters) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, NotificationLineTest,
     testing::Values(
-        PrintCase{Note(WWAN_NOTIFICATION_RSSI, static_cast<uintptr_t>(-71), 55),
+        PrintCase{Notify(WWAN_NOTIFICATION_RSSI, static_cast<uintptr_t>(-71), 55),
                   "[    1.250] WWAN_NOTIFICATION_RSSI dBm=-71 percent=55"},
-        PrintCase{Note(WWAN_NOTIFICATION_SIM_STATUS, 2, 0),
+        PrintCase{Notify(WWAN_NOTIFICATION_SIM_STATUS, 2),
                   "[    1.250] WWAN_NOTIFICATION_SIM_STATUS sim=locked (2)"},
-        PrintCase{WithTotals(), "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
+        PrintCase{kTotals, "[    1.250] WWAN_NOTIFICATION_BYTES_TX_RX tx=5000000000 rx=12"},
         PrintCase{
-            WithFix(),
+            kFix,
             "[    1.250] WWAN_NOTIFICATION_GPS_INFO_CHANGED fix lat=52.500000 lon=-13.250000 altitude=- "
             "speed=- satellites=7 heading=- utc=2009-05-12T10:00:00.250Z source \"NMEA\""},
         // The sender, the local time and the body on one line.
         PrintCase{
-            WithSms(),
+            kSms,
             "[    1.250] WWAN_NOTIFICATION_SMS_EVENT from=+49 at 2009-05-12 15:30:00 text=\"caf\xC3\xA9 @ "
             "\\n\\x0c\u20AC\""},
-        PrintCase{Note(11, 0x10, 0), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
+        PrintCase{Notify(11, 0x10), "[    1.250] notification 11 param1=0x10 param2=0x0"}));
 
 // Bodies from UCS2 messages: a surrogate pair is one character, an unpaired surrogate U+FFFD, on the
 // terminal line and in --json alike.
@@ -161,7 +150,7 @@ struct BodyCase {
 class SmsBodyTest : public testing::TestWithParam<BodyCase> {};
 
 TEST_P(SmsBodyTest, StaysOneLineOfUtf8) {
-  auto n = WithSms();
+  Note n = kSms;
   n.text = u"VeskBank";
   n.body = GetParam().body;
   EXPECT_EQ(SmsQuotedBody(n.body), GetParam().line);

@@ -111,12 +111,8 @@ TEST_P(ResetTest, ClearsEverythingAndReportsOnlyClearedDeviceState) {
   sdk_->ResetCachedInfo();
   ASSERT_TRUE(sdk_->Close());
 
-  std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING};
-  if (bits != 0) {
-    expected.push_back(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE);
-  }
-  expected.insert(expected.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
-  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_EQ(sink_.Codes(), OpenClose(bits != 0 ? std::vector{WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE}
+                                               : std::vector<int32_t>{}));
   for (const auto& notification : sink_.Notifications()) {
     EXPECT_EQ(notification.param1 | notification.param2, 0u) << notification.code;
   }

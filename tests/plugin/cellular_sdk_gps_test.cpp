@@ -74,19 +74,13 @@ TEST_F(GpsTest, ARecordMergesItsValidValuesAndALostFixClearsThem) {
   std::size_t from = sink_.Count();
   ASSERT_TRUE(sdk_->StartGPSNotificationTimer());
   GpsFix first = Position(10, 20);
-  first.speed = 3;
-  first.speedValid = true;
+  std::tie(first.speed, first.speedValid) = std::pair(3.0, true);
   sdk_->UpdateCachedGPSInfo(first);
   NextGpsInfo(&from);
-  GpsInfo record;
-  record.hasFix = 1;
-  record.latitude = 11;
-  record.longitude = 20;
-  record.heading = 90;
-  record.headingValid = 1;
-  record.speed = 7;  // not valid: the cached speed stays
+  GpsInfo record{.hasFix = 1, .sourceText = u"", .latitude = 11, .longitude = 20, .heading = 90};
+  record.headingValid = record.satellitesValid = 1;
   record.satellites = 6;
-  record.satellitesValid = 1;
+  record.speed = 7;  // not valid: the cached speed stays
   sdk_->UpdateCachedGPSInfo(record);
   const GpsInfo merged = NextGpsInfo(&from);
   EXPECT_EQ(std::make_tuple(merged.hasFix, merged.latitude, merged.longitude, merged.heading, merged.headingValid,

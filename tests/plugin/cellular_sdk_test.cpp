@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <latch>
@@ -16,6 +15,7 @@
 
 #include "nothrow_allocation_hook.h"
 #include "platform/clock.h"
+#include "platform/event.h"
 #include "platform/task_allocator.h"
 #include "plugin/notification_names.h"
 #include "trace/trace.h"
@@ -23,9 +23,6 @@
 
 namespace plugin_test {
 namespace {
-
-const std::vector<int32_t> kOpenClose{WWAN_NOTIFICATION_SDK_INITIALIZING,
-                                      WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
 
 using CellularSDKTest = PluginHostTest<>;
 
@@ -51,9 +48,9 @@ TEST_F(CellularSDKTest, PostsBetweenCloseAndTheNextOpenAreDropped) {
       sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{1, 2}), 0));
   ASSERT_TRUE(sdk_->Open());
   ASSERT_TRUE(sdk_->Close());
-  std::vector<int32_t> twice = kOpenClose;
-  twice.insert(twice.begin() + 1, WWAN_NOTIFICATION_RSSI);
-  twice.insert(twice.end(), kOpenClose.begin(), kOpenClose.end());
+  std::vector<int32_t> twice = OpenClose({WWAN_NOTIFICATION_RSSI});
+  const std::vector<int32_t> again = OpenClose();
+  twice.insert(twice.end(), again.begin(), again.end());
   EXPECT_EQ(sink_.Codes(), twice);
 }
 
@@ -74,9 +71,7 @@ TEST_F(CellularSDKTest, APostCaughtByCloseIsDeliveredAndClosedStillArrives) {
   EXPECT_TRUE(sdk_->PostNotification(WWAN_NOTIFICATION_RSSI, 20, 0));
   closer.join();
   EXPECT_TRUE(closed);
-  std::vector<int32_t> expected = kOpenClose;
-  expected.insert(expected.begin() + 1, WWAN_NOTIFICATION_RSSI);
-  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_EQ(sink_.Codes(), OpenClose({WWAN_NOTIFICATION_RSSI}));
 }
 
 TEST_F(CellularSDKTest, RefusedRegistrationFailsOpenAfterQueuingInitializing) {
@@ -91,7 +86,7 @@ TEST_F(CellularSDKTest, RefusedUnregistrationStillDeliversDetachedAndClosed) {
   ASSERT_TRUE(sdk_->Open());
   powerSource_.RefuseUnregister(true);
   EXPECT_FALSE(sdk_->Close());
-  EXPECT_EQ(sink_.Codes(), kOpenClose);
+  EXPECT_EQ(sink_.Codes(), OpenClose());
   EXPECT_EQ(traceLog_.Count("    Could not unregister PC Power State Observer", 4), 1u);
   EXPECT_FALSE(traceLog_.Contains("Could not shut down notification thread"));
 }
@@ -171,28 +166,13 @@ TEST_F(ConcurrentPostingTest, EachPostersNotificationsArriveInOrderOneAtATime) {
 class BlockingSink : public hostkit::RecordingNotificationSink {
  public:
   void OnNotification(int32_t code, uintptr_t param1, uintptr_t param2) override {
-    std::unique_lock<std::mutex> lock(lock_);
-    entered_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return released_; });
-    lock.unlock();
+    entered.Set();
+    released.Wait(platform::kInfinite);
     RecordingNotificationSink::OnNotification(code, param1, param2);
   }
-  bool WaitEntered() {
-    std::unique_lock<std::mutex> lock(lock_);
-    return changed_.wait_for(lock, kWait, [this] { return entered_; });
-  }
-  void Release() {
-    std::lock_guard<std::mutex> lock(lock_);
-    released_ = true;
-    changed_.notify_all();
-  }
 
- private:
-  std::mutex lock_;
-  std::condition_variable changed_;
-  bool entered_ = false;
-  bool released_ = false;
+  platform::Event entered{platform::Event::ResetPolicy::kManual};
+  platform::Event released{platform::Event::ResetPolicy::kManual};
 };
 
 class SlowHostTest : public PluginHostTest<BlockingSink>, public testing::WithParamInterface<bool> {
@@ -203,7 +183,7 @@ class SlowHostTest : public PluginHostTest<BlockingSink>, public testing::WithPa
     PluginHostTest<BlockingSink>::SetUp();
   }
   void TearDown() override {
-    sink_.Release();
+    sink_.released.Set();
     sdk_.reset();
     platform::SetTimeScale(1.0);
   }
@@ -218,10 +198,10 @@ TEST_P(SlowHostTest, CloseGivesUpOnAThreadThatDoesNotDrain) {
     sdk_->PostNotification(WWAN_NOTIFICATION_BYTES_TX_RX, reinterpret_cast<uintptr_t>(new ByteTotals{sent, 0}), 0);
   }
   ASSERT_TRUE(sdk_->Open());
-  ASSERT_TRUE(sink_.WaitEntered());
+  ASSERT_TRUE(sink_.entered.Wait(static_cast<uint32_t>(kWait.count() / platform::TimeScale())));
   EXPECT_FALSE(sdk_->Close());
   EXPECT_EQ(traceLog_.Count("    Could not shut down notification thread", 4), 1u);
-  sink_.Release();
+  sink_.released.Set();
   sdk_.reset();
   EXPECT_EQ(sink_.Codes(), std::vector<int32_t>{postedBeforeOpen ? WWAN_NOTIFICATION_BYTES_TX_RX
                                                                  : WWAN_NOTIFICATION_SDK_INITIALIZING});
@@ -282,7 +262,7 @@ TEST_P(PayloadTest, EveryPayloadIsFreedExactlyOnce) {
       ASSERT_TRUE(sdk_->Close());
       sdk_->PostNotification(code, NewPayload(code), 0);
       sdk_.reset();
-      EXPECT_EQ(sink_.Codes(), kOpenClose);
+      EXPECT_EQ(sink_.Codes(), OpenClose());
       break;
   }
 }

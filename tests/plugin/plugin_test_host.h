@@ -22,6 +22,13 @@ namespace plugin_test {
 // The one generous bound of every wait in these tests.
 inline constexpr std::chrono::milliseconds kWait{10000};
 
+// The codes the host receives for an open and a close, with those delivered between them.
+inline std::vector<int32_t> OpenClose(std::vector<int32_t> between = {}) {
+  between.insert(between.begin(), WWAN_NOTIFICATION_SDK_INITIALIZING);
+  between.insert(between.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
+  return between;
+}
+
 class TestCellularSDK : public CCellularSDK {
  public:
   using CCellularSDK::CCellularSDK;

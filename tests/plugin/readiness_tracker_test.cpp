@@ -36,10 +36,7 @@ TEST_P(ReadinessTest, DerivedNotificationsFollowTheirCause) {
   }
   ASSERT_TRUE(sdk_->Close());
 
-  std::vector<int32_t> expected{WWAN_NOTIFICATION_SDK_INITIALIZING};
-  expected.insert(expected.end(), GetParam().delivered.begin(), GetParam().delivered.end());
-  expected.insert(expected.end(), {WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED});
-  EXPECT_EQ(sink_.Codes(), expected);
+  EXPECT_EQ(sink_.Codes(), OpenClose(GetParam().delivered));
 }
 
 // clang-format off

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace vesksim {
 namespace {
@@ -33,15 +34,11 @@ std::optional<size_t> Call(Replay& replay, const char* name, ULONG value, std::s
   return answer ? std::optional<size_t>(answer->event) : std::nullopt;
 }
 
-ReplaySettings ByOrderOnly(uint32_t window = 32) {
-  ReplaySettings settings;
-  settings.window = window;
-  settings.slackMs = 0;
-  return settings;
-}
+// Calls found by their order alone, not by their time.
+const ReplaySettings kByOrderOnly{.file = "", .slackMs = 0};
 
 TEST(ReplayTest, CallsFromOtherThreadsMayComeInAnotherOrderWithinTheWindow) {
-  Replay replay(Read(kCalls), ByOrderOnly());
+  Replay replay(Read(kCalls), kByOrderOnly);
   std::string divergence;
   EXPECT_EQ(Call(replay, "GetActivationState", 0, &divergence), 3u);
   EXPECT_EQ(Call(replay, "GetPower", 0, &divergence), 0u);
@@ -53,7 +50,7 @@ TEST(ReplayTest, CallsFromOtherThreadsMayComeInAnotherOrderWithinTheWindow) {
 }
 
 TEST(ReplayTest, ADivergenceNamesTheExpectedAndTheActualCall) {
-  Replay replay(Read(kCalls), ByOrderOnly());
+  Replay replay(Read(kCalls), kByOrderOnly);
   std::string divergence;
   ASSERT_EQ(Call(replay, "GetPower", 0, &divergence), 0u);
   // Another argument is another call.
@@ -68,9 +65,7 @@ TEST(ReplayTest, ADivergenceNamesTheExpectedAndTheActualCall) {
 }
 
 TEST(ReplayTest, AStoppedReplayAnswersNothingMoreAndReportsOnce) {
-  ReplaySettings settings = ByOrderOnly(1);
-  settings.stopOnDivergence = true;
-  Replay replay(Read(kCalls), settings);
+  Replay replay(Read(kCalls), {.file = "", .stopOnDivergence = true, .window = 1, .slackMs = 0});
   std::string divergence;
   EXPECT_FALSE(Call(replay, "SetPower", 1, &divergence));  // GetPower comes first, and the window is 1
   EXPECT_NE(divergence.find("expected GetPower (recording line 4), got SetPower; answered 1, replay stopped"),
@@ -87,9 +82,7 @@ TEST(ReplayTest, ATimersPollIsFoundByItsTimeBeyondTheWindow) {
       "0.000000 0.000001 call GetActivationState 2 -> 0\n"
       "0.000100 0.000001 call GetAutoconnect 0 -> 0\n"
       "6.000000 0.000001 call GetPower 0 -> 0\n";
-  ReplaySettings settings = ByOrderOnly(1);
-  settings.slackMs = 1000;
-  Replay replay(Read(polls), settings);
+  Replay replay(Read(polls), {.file = "", .window = 1, .slackMs = 1000});
   std::string divergence;
   ASSERT_EQ(Call(replay, "GetActivationState", 0, &divergence, 0), 0u);
   // The poll one call on is too far ahead by order, and by time until the time comes near it.
@@ -106,7 +99,7 @@ TEST(ReplayTest, AnExtraQueryIsAnsweredAsLastTimeWithoutItsCallbacks) {
       "0.000100 callback Power 1\n"
       "6.000000 0.000001 call GetPower 5 -> 0\n"
       "6.000100 0.000001 call SetPower 1 -> 0\n";
-  Replay replay(Read(calls), ByOrderOnly());
+  Replay replay(Read(calls), kByOrderOnly);
   std::string divergence;
   ASSERT_EQ(Call(replay, "GetPower", 0, &divergence), 0u);
   ASSERT_EQ(Call(replay, "GetPower", 0, &divergence), 2u);
@@ -132,11 +125,9 @@ TEST(ReplayTest, TheImageStoreIsRebuiltInsideItsOwnFolder) {
                           "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\..\\\\..\\\\etc\" 3 0 1 0 1 -> 0\n"
                           "0.0 0.0 call GetImageInfoW u\"C:\\\\store\\\\umts\\\\v2\" 9 9 9 9 9 -> 0\n"));
   ASSERT_EQ(images.size(), 3u);
-  EXPECT_EQ(images[0].folder, "umts/v2");
-  EXPECT_EQ(images[0].info.carrier, 201u);
-  EXPECT_EQ(images[1].folder, "empty");
-  EXPECT_FALSE(images[1].hasImage);
-  EXPECT_EQ(images[2].folder, "etc");
+  EXPECT_EQ(std::tuple(images[0].folder, images[0].info.carrier, images[1].folder, images[1].hasImage,
+                       images[2].folder),
+            std::tuple("umts/v2", 201u, "empty", false, "etc"));
 }
 
 }  // namespace

@@ -67,8 +67,7 @@ TEST_F(ReplayControlTest, AnswersAsRecordedAndCallsBackAfterTheCall) {
   ULONG verifyLeft = 0;
   ULONG unblockLeft = 0;
   EXPECT_EQ(1012u, CALL(lib_, UIMVerifyPIN, 1, "0000", &verifyLeft, &unblockLeft));
-  EXPECT_EQ(2u, verifyLeft);
-  EXPECT_EQ(10u, unblockLeft);
+  EXPECT_EQ(std::pair(2u, 10u), std::pair(verifyLeft, unblockLeft));
   EXPECT_EQ(0u, CALL(lib_, VeskSimReplayDivergences, nullptr, 0));
   EXPECT_EQ(2, CALL(lib_, VeskSimEvent, "roaming = 1")) << "events are left to the replay";
   EXPECT_EQ(1u, recorder_.Count("roaming")) << "the recording's callbacks are the only ones";

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "facade/vendor_api.h"
 #include "platform/dynamic_library.h"
 #include "sim/control.h"
+#include "tests/sms/deliver_pdu.h"
 
 namespace simtest {
 
@@ -68,14 +68,7 @@ class CallbackRecorder {
   std::function<void()> hook_;
 };
 
-// Bytes as upper-case hex, as the tests write PDUs.
-inline std::string Hex(std::span<const uint8_t> bytes) {
-  std::string hex;
-  for (uint8_t byte : bytes) {
-    hex.append({"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]});
-  }
-  return hex;
-}
+using sms_test::Hex;  // bytes as upper-case hex, as the tests write PDUs
 
 // A test on the second-generation library: reset, scaled time, fresh recorder; disconnected after.
 class SimTest : public ::testing::Test {

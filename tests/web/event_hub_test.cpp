@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "vesk/notifications.h"
@@ -45,9 +48,7 @@ TEST(EventHubTest, AReaderTooFarBehindSkipsToTheOldestKept) {
   std::vector<EventHub::Event> events;
   ASSERT_EQ(hub.WaitAfter(&next, kTimeout, &events), EventHub::WaitResult::kEvents);
   ASSERT_EQ(events.size(), 4u);
-  EXPECT_EQ(events.front().data, "6");
-  EXPECT_EQ(next, 10u);
-  EXPECT_EQ(hub.NextId(), 10u);
+  EXPECT_EQ(std::tuple(events.front().data, next, hub.NextId()), std::tuple("6", 10u, 10u));
   EXPECT_EQ(hub.WaitAfter(&next, milliseconds(10), &events), EventHub::WaitResult::kTimedOut);
   EXPECT_EQ(events.size(), 4u);
 }
@@ -79,9 +80,7 @@ TEST(EventHubTest, ReplayKeepsWhatTheStateNeeds) {
   uint64_t next = 0;
   const auto kept = hub.Replay(std::chrono::minutes(10), 3, &next);
   std::vector<std::string> data;
-  for (const auto& event : kept) {
-    data.push_back(event.data);
-  }
+  std::ranges::transform(kept, std::back_inserter(data), &EventHub::Event::data);
   EXPECT_EQ(data, (std::vector<std::string>{"sms", "fix", "rssi", "service7", "service8", "service9"}));
   EXPECT_EQ(next, 13u);
   const auto withoutSignal =
