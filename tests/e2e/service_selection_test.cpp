@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionAccessTest, testing::Values(
     AccessRow{"ReadRetriedAfterRetryLater", "[radio]\nnetwork_preference = 10\n", false, QMI_ERR_RETRY_LATER,
               true, NORMAL_SERVICESELECTION_3G_ONLY, 2},
     AccessRow{"ReadRefused", "", false, GENERAL_ERROR, false, kNotSupported, 1},
+    AccessRow{"WriteRefused", "", true, GENERAL_ERROR, false, -1, 1, "    SetNetworkPreference failed (1)"},
     AccessRow{"WriteForUnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, -1, 0},
     AccessRow{"WriteWhileServiceTypeNotYetKnown", "[radio]\ndata_caps = 0\n", true, 0, true, -1, 1,
               "    Setting service selection while service type is unknown"}),
