@@ -5,7 +5,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "e2e_host.h"
 #include "vesk/notifications.h"

@@ -1,7 +1,6 @@
 // The recording trace log that tests and the reference host share.
 #include <atomic>
 #include <chrono>
-#include <string>
 #include <thread>
 #include <vector>
 

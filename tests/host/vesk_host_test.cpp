@@ -1,7 +1,5 @@
 // The reference host's command parsing, diag command words, notification lines and script handling.
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <optional>
 #include <sstream>

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 

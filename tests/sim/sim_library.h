@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
