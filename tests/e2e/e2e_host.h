@@ -63,6 +63,9 @@ class Simulator {
   void Fail(const char* entryPoint, uint32_t result, uint32_t times) const {
     Call<void>("VeskSimFail", entryPoint, result, times);
   }
+  // Holds the calls of entryPoint in the library for ms, or until Release.
+  void Delay(const char* entryPoint, uint32_t ms) const { Call<void>("VeskSimDelay", entryPoint, ms); }
+  void Release(const char* entryPoint) const { Call<void>("VeskSimRelease", entryPoint); }
   uint32_t CallCount(const char* entryPoint) const { return Call<uint32_t>("VeskSimCallCount", entryPoint); }
   bool WaitForCalls(const char* entryPoint, uint32_t count) const {
     return Call<int>("VeskSimWaitForCalls", entryPoint, count, static_cast<uint32_t>(kWait.count())) == 0;
