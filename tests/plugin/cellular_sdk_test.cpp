@@ -113,8 +113,7 @@ class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
     --inside_;
   }
 
-  std::atomic<int> inside_{0};
-  std::atomic<int> maxInside_{0};
+  std::atomic<int> inside_{0}, maxInside_{0};
   std::mutex threadsLock_;
   std::vector<std::thread::id> threads_;
 };
@@ -122,8 +121,7 @@ class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
 using ConcurrentPostingTest = PluginHostTest<ConcurrencyCheckingSink>;
 
 TEST_F(ConcurrentPostingTest, EachPostersNotificationsArriveInOrderOneAtATime) {
-  constexpr int kPosters = 4;
-  constexpr int kPerPoster = 250;
+  constexpr int kPosters = 4, kPerPoster = 250;
   ASSERT_TRUE(sdk_->Open());
   std::latch start(kPosters);
   std::vector<std::thread> posters;
