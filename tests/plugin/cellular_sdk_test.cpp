@@ -209,10 +209,8 @@ INSTANTIATE_TEST_SUITE_P(PostedBeforeOpen, SlowHostTest, testing::Bool());
 // Payloads the module allocates, as each payload-carrying code does.
 uintptr_t NewPayload(int32_t code) {
   switch (code) {
-    case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED: {
-      char16_t* number = new char16_t[4]{u'1', u'2', u'3', 0};
-      return reinterpret_cast<uintptr_t>(number);
-    }
+    case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED:
+      return reinterpret_cast<uintptr_t>(new char16_t[4]{u'1', u'2', u'3', 0});
     case WWAN_NOTIFICATION_BYTES_TX_RX:
       return reinterpret_cast<uintptr_t>(new ByteTotals{1ull << 40, 7});
     case WWAN_NOTIFICATION_GPS_INFO_CHANGED:
