@@ -8,7 +8,6 @@
 #include <future>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace {
 

@@ -162,8 +162,7 @@ struct UnplugRow {
 class UnplugTest : public UmockdevTest, public testing::WithParamInterface<UnplugRow> {};
 
 TEST_P(UnplugTest, WalkEndsWithWhatIsLeft) {
-  const fs::path gone = BedPath(kModem + GetParam().unplugged);
-  const fs::path aside = fs::path(bed_) / "unplugged";
+  const fs::path gone = BedPath(kModem + GetParam().unplugged), aside = fs::path(bed_) / "unplugged";
   // Unplugged as soon as the walk has read the network adapter's interface.
   traceLog_.SetLineObserver([&](const hostkit::TraceLine& line) {
     if (line.text.find("ID '" + kModem + "/1-1:1.0'") != std::string::npos && !fs::exists(aside)) {

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <chrono>
 #include <thread>
 
 #include "e2e_host.h"

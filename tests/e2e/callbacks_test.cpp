@@ -5,7 +5,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "e2e_host.h"
 #include "vesk/notifications.h"
@@ -74,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CallbacksDuringTeardownTest,
 // lock that Close holds across that disconnect would never return.
 TEST_F(EndToEndTest, RemovalCallbackDuringCloseDoesNotHoldCloseUp) {
   AttachAndWait();
-  second_.Call<void>("VeskSimDelay", "QCWWANDisconnect", 2000u);  // time for the callback to queue up
+  second_.Delay("QCWWANDisconnect", 2000);  // time for the callback to queue up
   OnLine("    disconnecting from the device", [this] { second_.Event("device = removed"); });
 
   auto closed = std::async(std::launch::async, [this] { return sdk_->Close(); });

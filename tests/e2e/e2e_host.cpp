@@ -30,26 +30,6 @@ bool ShowsSecret(const hostkit::RecordingTraceLog& log, std::string_view secret)
 
 }  // namespace
 
-Simulator::Simulator(const char* name) {
-  const std::string path = std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
-  std::string error;
-  if (!library_.Load(path, &error)) {
-    ADD_FAILURE() << error;
-  }
-}
-
-const Simulator& Simulator::Second() {
-  // Never unloaded: on Windows a library's unload runs under the loader lock, where the simulator
-  // could not wait for its threads to end.
-  static const Simulator& simulator = *new Simulator("QCWWAN2k.dll");
-  return simulator;
-}
-
-const Simulator& Simulator::First() {
-  static const Simulator& simulator = *new Simulator("QCWWAN.dll");
-  return simulator;
-}
-
 TwoModems::TwoModems() {
   modems[0] = platform::AddCompositeModem(*tree, {.serial = u"1111"});
   modems[1] = platform::AddCompositeModem(*tree, {.serial = u"2222"});

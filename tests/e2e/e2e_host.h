@@ -22,6 +22,7 @@
 #include "host/kit/recording_trace_log.h"
 #include "platform/composite_modem_tree.h"
 #include "platform/dynamic_library.h"
+#include "tests/sim/sim_file.h"
 
 namespace e2e {
 
@@ -38,8 +39,9 @@ inline constexpr char kWrongPin[] = "9731";
 // One simulator file, loaded by path from the bin folder: the library the module loads too.
 class Simulator {
  public:
-  static const Simulator& Second();  // QCWWAN2k.dll (libQCWWAN2k.so)
-  static const Simulator& First();   // QCWWAN.dll (libQCWWAN.so)
+  static const Simulator& Second() { return simtest::SimFile<Simulator>(2); }  // QCWWAN2k.dll
+  static const Simulator& First() { return simtest::SimFile<Simulator>(1); }   // QCWWAN.dll
+  explicit Simulator(const platform::DynamicLibrary& library) : library_(library) {}
 
   // Calls a control function: sim.Call<int>("VeskSimEvent", "power = 1").
   template <typename R, typename... A>
@@ -61,14 +63,16 @@ class Simulator {
   void Fail(const char* entryPoint, uint32_t result, uint32_t times) const {
     Call<void>("VeskSimFail", entryPoint, result, times);
   }
+  // Holds the calls of entryPoint in the library for ms, or until Release.
+  void Delay(const char* entryPoint, uint32_t ms) const { Call<void>("VeskSimDelay", entryPoint, ms); }
+  void Release(const char* entryPoint) const { Call<void>("VeskSimRelease", entryPoint); }
   uint32_t CallCount(const char* entryPoint) const { return Call<uint32_t>("VeskSimCallCount", entryPoint); }
   bool WaitForCalls(const char* entryPoint, uint32_t count) const {
     return Call<int>("VeskSimWaitForCalls", entryPoint, count, static_cast<uint32_t>(kWait.count())) == 0;
   }
 
  private:
-  explicit Simulator(const char* name);
-  platform::DynamicLibrary library_;
+  const platform::DynamicLibrary& library_;
 };
 
 // Two composite modems of the family in the system device tree, and the scenario that makes the

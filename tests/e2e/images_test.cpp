@@ -132,11 +132,11 @@ TEST_F(ImagesTest, APowerTickCaughtByTheSwitchLeavesItsDetachAndAttachAlone) {
   List();
   const std::string target = Store() + "/generic-cdma";
   ASSERT_TRUE(sdk_->StartGPSTracking());
-  second_.Call<void>("VeskSimDelay", "SetServiceAutomaticTracking", UINT32_MAX);
+  second_.Delay("SetServiceAutomaticTracking", UINT32_MAX);
   const std::size_t from = sink_.Count();
   std::thread release([&] {
     EXPECT_TRUE(WaitForLines("    Power mode "));  // 4, or 3 once the restarting modem is gone
-    second_.Call<void>("VeskSimRelease", "SetServiceAutomaticTracking");
+    second_.Release("SetServiceAutomaticTracking");
   });
   ASSERT_TRUE(Switch(target));
   release.join();
@@ -162,13 +162,13 @@ class SwitchRefusalTest : public ImagesTest, public testing::WithParamInterface<
  public:
   void TearDown() override {
     // A start held in the library would hold the detach of the teardown.
-    second_.Call<void>("VeskSimDelay", "StartDataSession", 0u);
-    second_.Call<void>("VeskSimRelease", "StartDataSession");
+    second_.Delay("StartDataSession", 0);
+    second_.Release("StartDataSession");
     ImagesTest::TearDown();
   }
   void BlockDataSessionStart() {
     AttachAndWait();
-    second_.Call<void>("VeskSimDelay", "StartDataSession", UINT32_MAX);
+    second_.Delay("StartDataSession", UINT32_MAX);
     ASSERT_TRUE(sdk_->Connect("internet.test", "", ""));
     ASSERT_TRUE(second_.WaitForCalls("StartDataSession", 1));
     sdk_->Disconnect();

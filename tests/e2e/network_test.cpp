@@ -2,7 +2,6 @@
 // the home and serving network read into the cache.
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "e2e_host.h"
 #include "vesk/notifications.h"

@@ -2,7 +2,6 @@
 // device's technology, permanently, and read back; the failures of the query and a refused write.
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "e2e_host.h"
 #include "vesk/values.h"

@@ -21,13 +21,6 @@ constexpr char kDeferred[] =
 class SessionTest : public EndToEndTest {
  protected:
   bool Connect() { return sdk_->Connect("internet.test", "alice", kPassword); }
-  void BlockStart(bool block) const {
-    if (block) {
-      second_.Call<void>("VeskSimDelay", "StartDataSession", UINT32_MAX);
-    } else {
-      second_.Call<void>("VeskSimRelease", "StartDataSession");
-    }
-  }
 };
 
 TEST_F(SessionTest, ConnectWhileConnectedOrStartingStartsNothingMore) {
@@ -105,7 +98,7 @@ TEST_P(BlockedStartTest, DisconnectIsDeferredUntilTheModemAcknowledgesTheStart) 
   const bool detach = GetParam();
   SetTimeScale(0.1);  // the acknowledgement wait then lasts a real second
   AttachAndWait(detach ? "[timing]\nconnect_ms = 3600000\n" : "");
-  BlockStart(true);
+  second_.Delay("StartDataSession", UINT32_MAX);
   const std::size_t from = sink_.Count();
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(second_.WaitForCalls("StartDataSession", 1));
@@ -114,7 +107,7 @@ TEST_P(BlockedStartTest, DisconnectIsDeferredUntilTheModemAcknowledgesTheStart) 
   EXPECT_EQ(Next(WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE, from).param1, CVeskSDK::kDeviceStateStartBlocked);
   EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
 
-  BlockStart(false);
+  second_.Release("StartDataSession");
   if (detach) {
     ASSERT_TRUE(
         WaitForLines("disconnect requested, waiting for acknowlegdement of connect before disconnecting"));
@@ -139,7 +132,7 @@ TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
          [ends = previousEnds.get_future().share()] { ends.wait_for(kWait); });
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(WaitForLines("problem starting the data session"));
-  BlockStart(true);
+  second_.Delay("StartDataSession", UINT32_MAX);
   const std::size_t states = traceLog_.Count("Session state = 1");
   platform::SetTimeScale(4.0);  // the calls' 500 ms wait for the running thread, in real time
   auto first = std::async(std::launch::async, [this] { return Connect(); });
@@ -155,7 +148,7 @@ TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
   auto disconnect = std::async(std::launch::async, [this] { return sdk_->Disconnect(); });
   struct Unblock {  // a Disconnect stuck behind the start returns once the test gives up
     const Simulator& simulator;
-    ~Unblock() { simulator.Call<void>("VeskSimRelease", "StartDataSession"); }
+    ~Unblock() { simulator.Release("StartDataSession"); }
   } unblock{second_};
   ASSERT_EQ(disconnect.wait_for(kWait), std::future_status::ready);
   EXPECT_TRUE(disconnect.get());

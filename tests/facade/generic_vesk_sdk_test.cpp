@@ -29,8 +29,7 @@ constexpr auto kExclusionWindow = std::chrono::milliseconds(300);
 class TestGenericSDK : public GenericVeskSDK {
  public:
   TestGenericSDK(IHostTraceLog* log, Journal* journal) : GenericVeskSDK(log), journal_(journal) {}
-  std::atomic<int> created1K{0};
-  std::atomic<int> created2K{0};
+  std::atomic<int> created1K{0}, created2K{0};
 
  protected:
   std::unique_ptr<VeskSDKFacade::IVeskSDK> CreateVesk2KSDK() override {

@@ -16,10 +16,6 @@ struct FormatCase {
   std::function<std::string()> format;
 };
 
-std::string CaseName(const testing::TestParamInfo<FormatCase>& info) {
-  return info.param.name;
-}
-
 class FormatTest : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatTest, FormatsLikeTheHost) {
@@ -69,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         FormatCase{"WidthClamped", std::string(9999, ' ') + "1", [] { return FormatA("%99999999999d", 1); }},
         FormatCase{"NullFormat", "", [] { return FormatA(nullptr); }}),
-    CaseName);
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The wide format shares the narrow one's engine: what differs is the literal text and the default
 // width of %s and %c.
@@ -89,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "b",
                    [] { return FormatW(u"a\xD800%s", u"b"); }},
         FormatCase{"NullStrings", "(null)|(null)", [] { return FormatW(u"%s|%S", kNullWide, kNull); }}),
-    CaseName);
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace hostkit

@@ -119,12 +119,9 @@ TEST_P(HostGpxTest, EndsWithTheTrackClosedAndValid) {
   const EndRow& row = GetParam();
   // Unique per process: the dev and the sanitizer suites may run at the same time.
   const std::string base = testing::TempDir() + row.label + "-" + std::to_string(getpid());
-  const std::string gpxPath = base + ".gpx";
-  const std::string outputPath = base + ".out";
-  const std::string tempPath = base + "-tmp";
+  const std::string gpxPath = base + ".gpx", outputPath = base + ".out", tempPath = base + "-tmp";
   ASSERT_TRUE(std::filesystem::create_directory(tempPath));
-  int input[2];
-  int output[2];
+  int input[2], output[2];
   ASSERT_EQ(pipe(input), 0);
   ASSERT_EQ(pipe(output), 0);
   const pid_t pid = fork();

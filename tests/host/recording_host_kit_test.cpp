@@ -1,7 +1,6 @@
 // The recording trace log that tests and the reference host share.
 #include <atomic>
 #include <chrono>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -21,8 +20,7 @@ TEST(RecordingTraceLogTest, ConcurrentTracersLoseNoLineAndObserverMayReadTheLog)
     (void)log.Count("never");  // must not deadlock
     ++observed;
   });
-  constexpr int kThreads = 4;
-  constexpr int kScopes = 100;
+  constexpr int kThreads = 4, kScopes = 100;
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&log, t] {

@@ -1,7 +1,5 @@
 // The reference host's command parsing, diag command words, notification lines and script handling.
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -179,10 +177,7 @@ class ScriptTest : public testing::Test {
  protected:
   bool Run(const std::string& script, bool interactive = false, bool json = false) {
     std::istringstream input(script);
-    RunMode mode;
-    mode.interactive = interactive;
-    mode.json = json;
-    return RunCommands(input, mode, session_, console_);
+    return RunCommands(input, RunMode{.interactive = interactive, .json = json}, session_, console_);
   }
 
   hostkit::RecordingNotificationSink sink_;

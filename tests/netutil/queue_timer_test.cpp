@@ -78,10 +78,8 @@ TEST_F(QueueTimerTest, CloseEndsACallbackThatKeepsRearmingItsTimer) {
 // Expiries of a periodic timer overlap; each closing the timer must not wait for the other.
 TEST_F(QueueTimerTest, OverlappingExpiriesMayBothCloseTheirTimer) {
   auto* owner = new Owner;  // left alive if the two closes hold each other, so the test can end
-  auto entered = std::make_shared<std::atomic<int>>(0);
-  auto closed = std::make_shared<std::atomic<int>>(0);
-  EventPtr secondEntered = NewEvent();
-  EventPtr bothClosed = NewEvent();
+  auto entered = std::make_shared<std::atomic<int>>(0), closed = std::make_shared<std::atomic<int>>(0);
+  EventPtr secondEntered = NewEvent(), bothClosed = NewEvent();
   owner->onTimer = [=](Owner& self) {
     const int expiry = ++*entered;
     if (expiry == 1) {

@@ -4,9 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <functional>
-#include <mutex>
 #include <thread>
 
 #include "platform/event.h"

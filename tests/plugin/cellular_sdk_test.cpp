@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <latch>
 #include <map>
@@ -114,8 +113,7 @@ class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
     --inside_;
   }
 
-  std::atomic<int> inside_{0};
-  std::atomic<int> maxInside_{0};
+  std::atomic<int> inside_{0}, maxInside_{0};
   std::mutex threadsLock_;
   std::vector<std::thread::id> threads_;
 };
@@ -123,8 +121,7 @@ class ConcurrencyCheckingSink : public hostkit::RecordingNotificationSink {
 using ConcurrentPostingTest = PluginHostTest<ConcurrencyCheckingSink>;
 
 TEST_F(ConcurrentPostingTest, EachPostersNotificationsArriveInOrderOneAtATime) {
-  constexpr int kPosters = 4;
-  constexpr int kPerPoster = 250;
+  constexpr int kPosters = 4, kPerPoster = 250;
   ASSERT_TRUE(sdk_->Open());
   std::latch start(kPosters);
   std::vector<std::thread> posters;
@@ -212,10 +209,8 @@ INSTANTIATE_TEST_SUITE_P(PostedBeforeOpen, SlowHostTest, testing::Bool());
 // Payloads the module allocates, as each payload-carrying code does.
 uintptr_t NewPayload(int32_t code) {
   switch (code) {
-    case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED: {
-      char16_t* number = new char16_t[4]{u'1', u'2', u'3', 0};
-      return reinterpret_cast<uintptr_t>(number);
-    }
+    case WWAN_NOTIFICATION_PHONE_NUMBER_ACQUIRED:
+      return reinterpret_cast<uintptr_t>(new char16_t[4]{u'1', u'2', u'3', 0});
     case WWAN_NOTIFICATION_BYTES_TX_RX:
       return reinterpret_cast<uintptr_t>(new ByteTotals{1ull << 40, 7});
     case WWAN_NOTIFICATION_GPS_INFO_CHANGED:

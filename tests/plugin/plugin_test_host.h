@@ -62,8 +62,7 @@ class TestCellularSDK : public CCellularSDK {
   bool SetCellularServiceSelection(int32_t) override { return false; }
   bool PerformSpecialDiagnostics(uint32_t) override { return false; }
 
-  std::atomic<int> sleeps{0};
-  std::atomic<int> resumes{0};
+  std::atomic<int> sleeps{0}, resumes{0};
 
  protected:
   void HandleEnterPCSleepMode() override { ++sleeps; }

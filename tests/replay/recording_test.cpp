@@ -86,8 +86,7 @@ TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
 
 TEST(CallCodecTest, ReplayWritesTheRecordedOutputsWithinTheCallersSizes) {
   // The library's answer: three message list entries and a long text.
-  ULONG requestedTag = 1;
-  ULONG listSize = 3;
+  ULONG requestedTag = 1, listSize = 3;
   ULONG list[6] = {0, 1, 4, 1, 9, 1};
   const Arg listArgs[] = {ToArg(ULONG{1}), ToArg(&requestedTag), ToArg(&listSize), ToArg(&list[0])};
   Capacities capacities;
@@ -110,8 +109,7 @@ TEST(CallCodecTest, ReplayWritesTheRecordedOutputsWithinTheCallersSizes) {
 }
 
 TEST(CallCodecTest, SecretsAreNeverEncoded) {
-  ULONG verifyLeft = 3;
-  ULONG unblockLeft = 10;
+  ULONG verifyLeft = 3, unblockLeft = 10;
   const Arg pinArgs[] = {ToArg(ULONG{1}), ToArg(static_cast<const char*>("73915")), ToArg(&verifyLeft),
                          ToArg(&unblockLeft)};
   const std::vector<Value> pin = EncodeCall("UIMVerifyPIN", pinArgs, 4, Capacities{});

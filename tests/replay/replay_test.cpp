@@ -107,9 +107,8 @@ TEST(ReplayTest, AnExtraQueryIsAnsweredAsLastTimeWithoutItsCallbacks) {
   const veskrec::Arg query = ToArg(&out);
   const auto repeat = replay.Match("GetPower", &query, 1, 0, &divergence);
   ASSERT_TRUE(repeat);
-  EXPECT_EQ(repeat->event, 2u) << "the latest recorded answer";
-  EXPECT_TRUE(repeat->repeat);
-  EXPECT_EQ(replay.repeats(), 1u);
+  EXPECT_EQ(std::tuple(repeat->event, repeat->repeat, replay.repeats()), std::tuple(2u, true, 1u))
+      << "the latest recorded answer, as a repeat";
   EXPECT_EQ(Call(replay, "SetPower", 1, &divergence), 3u);
   // An action is not repeated for the module.
   EXPECT_FALSE(Call(replay, "SetPower", 1, &divergence));

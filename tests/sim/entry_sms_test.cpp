@@ -18,9 +18,7 @@ class StoredSmsTest : public SimTest {
     std::vector<std::string> pdus;
     for (ULONG i = 0; i < count; ++i) {
       BYTE pdu[800];
-      ULONG tag = 0;
-      ULONG format = 0;
-      ULONG size = sizeof pdu;
+      ULONG tag = 0, format = 0, size = sizeof pdu;
       EXPECT_EQ(0u, CALL(lib_, GetSMS, storage, list[2 * i], &tag, &format, &size, pdu));
       pdus.push_back(Hex({pdu, size}));
     }

@@ -64,8 +64,7 @@ TEST_F(ReplayControlTest, AnswersAsRecordedAndCallsBackAfterTheCall) {
   EXPECT_EQ(0u, CALL(lib_, GetModelID, sizeof model, model));
   EXPECT_STREQ("recorde", model) << "cut to the caller's size";
   EXPECT_TRUE(recorder_.WaitFor("roaming 2"));
-  ULONG verifyLeft = 0;
-  ULONG unblockLeft = 0;
+  ULONG verifyLeft = 0, unblockLeft = 0;
   EXPECT_EQ(1012u, CALL(lib_, UIMVerifyPIN, 1, "0000", &verifyLeft, &unblockLeft));
   EXPECT_EQ(std::pair(2u, 10u), std::pair(verifyLeft, unblockLeft));
   EXPECT_EQ(0u, CALL(lib_, VeskSimReplayDivergences, nullptr, 0));

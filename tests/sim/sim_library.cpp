@@ -4,27 +4,6 @@
 
 namespace simtest {
 
-SimLibrary::SimLibrary(const char* name) {
-  const std::string path =
-      std::string(VESK_SIM_BIN_DIR) + "/" + platform::DynamicLibrary::PlatformFileName(name);
-  std::string error;
-  if (!library_.Load(path, &error)) {
-    ADD_FAILURE() << error;
-  }
-}
-
-SimLibrary& SimLibrary::Second() {
-  // Never unloaded: on Windows a library's unload runs under the loader lock, where the simulator
-  // could not wait for its threads to end.
-  static SimLibrary& library = *new SimLibrary("QCWWAN2k.dll");
-  return library;
-}
-
-SimLibrary& SimLibrary::First() {
-  static SimLibrary& library = *new SimLibrary("QCWWAN.dll");
-  return library;
-}
-
 int SimLibrary::LoadScenario(const std::string& text) const {
   return CALL(*this, VeskSimLoadScenario, text.c_str());
 }

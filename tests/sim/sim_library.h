@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,6 +14,7 @@
 #include "facade/vendor_api.h"
 #include "platform/dynamic_library.h"
 #include "sim/control.h"
+#include "tests/sim/sim_file.h"
 #include "tests/sms/deliver_pdu.h"
 
 namespace simtest {
@@ -22,8 +22,9 @@ namespace simtest {
 class SimLibrary {
  public:
   // QCWWAN2k.dll and QCWWAN.dll by their platform file names; loaded once and kept for the whole run.
-  static SimLibrary& Second();
-  static SimLibrary& First();
+  static const SimLibrary& Second() { return SimFile<SimLibrary>(2); }
+  static const SimLibrary& First() { return SimFile<SimLibrary>(1); }
+  explicit SimLibrary(const platform::DynamicLibrary& library) : library_(library) {}
 
   template <typename F>
   F Fn(const char* name) const {
@@ -39,8 +40,7 @@ class SimLibrary {
   std::string LastError() const;
 
  private:
-  explicit SimLibrary(const char* name);
-  platform::DynamicLibrary library_;
+  const platform::DynamicLibrary& library_;
 };
 
 // Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).

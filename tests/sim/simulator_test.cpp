@@ -15,8 +15,7 @@ using CallbackGuaranteeTest = SimTest;
 
 TEST_F(CallbackGuaranteeTest, DisconnectWaitsForTheRunningCallbackAndNothingFollows) {
   ConnectWithCallbacks();
-  std::promise<void> entered;
-  std::promise<void> release;
+  std::promise<void> entered, release;
   std::atomic<bool> finished{false};
   recorder_.OnNext([&] {
     entered.set_value();
@@ -49,8 +48,7 @@ TEST_F(CallbackGuaranteeTest, DisconnectWaitsForTheRunningCallbackAndNothingFoll
 
 TEST_F(CallbackGuaranteeTest, CallbackMayCallTheLibraryAndDisconnectFromInside) {
   ConnectWithCallbacks();
-  ULONG stateSeen = 0;
-  ULONG disconnectResult = 99;
+  ULONG stateSeen = 0, disconnectResult = 99;
   recorder_.OnNext([&] {
     CALL(lib_, GetSessionState, &stateSeen);
     disconnectResult = CALL(lib_, QCWWANDisconnect);

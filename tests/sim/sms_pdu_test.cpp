@@ -22,8 +22,8 @@ struct SplitCase {
   const char* label;
   std::string text;
   std::vector<int> lengths;  // user-data length of each part, in septets (7-bit) or octets (UCS2)
-  std::string lastUserData;  // the last part's user data after its header, when worked out
-  std::string secondStart;   // how the second part's text starts, when it matters
+  std::string lastUserData = "";  // the last part's user data after its header, when worked out
+  std::string secondStart = "";   // how the second part's text starts, when it matters
 };
 
 const std::string kEuro = "\xE2\x82\xAC";
@@ -67,31 +67,24 @@ TEST_P(SplitTest, CutsIntoConcatenatedParts) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SplitTest,
-    testing::Values(
-        SplitCase{"160SeptetsFitOneMessage", std::string(160, 'a'), {160}, "", ""},
-        SplitCase{"EscapesCountTwice", std::string(158, 'a') + kEuro, {160}, "", ""},
-        // 153 + 8 septets; the 8 'a' behind one fill bit pack to C2 E1 70 38 1C 0E 87 01.
-        SplitCase{"161SeptetsMakeTwoParts", std::string(161, 'a'), {160, 15}, "C2E170381C0E8701", ""},
-        SplitCase{"ThreeParts", std::string(400, 'a'), {160, 160, 101}, "", ""},
-        // Septet 153 would be the escape: the euro sign goes whole into part two (1B 65 after the fill bit).
-        SplitCase{"NeverBetweenEscapeAndCharacter",
-                  std::string(152, 'a') + kEuro + std::string(10, 'b'),
-                  {159, 19},
-                  "",
-                  "3665"},
-        SplitCase{"70Ucs2UnitsFitOneMessage", kOmega + std::string(69, 'a'), {140}, "", ""},
-        // 67 + 4 units; header 6 octets.
-        SplitCase{
-            "71Ucs2UnitsMakeTwoParts", kOmega + std::string(70, 'a'), {140, 14}, "0061006100610061", ""},
-        // Unit 67 would be the high surrogate: the pair goes whole into part two.
-        SplitCase{"NeverBetweenASurrogatePair",
-                  std::string(66, 'a') + kGrin + std::string(10, 'b'),
-                  {138, 30},
-                  "",
-                  "D83D"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Texts, SplitTest, testing::Values(
+    SplitCase{"160SeptetsFitOneMessage", std::string(160, 'a'), {160}},
+    SplitCase{"EscapesCountTwice", std::string(158, 'a') + kEuro, {160}},
+    // 153 + 8 septets; the 8 'a' behind one fill bit pack to C2 E1 70 38 1C 0E 87 01.
+    SplitCase{"161SeptetsMakeTwoParts", std::string(161, 'a'), {160, 15}, "C2E170381C0E8701"},
+    SplitCase{"ThreeParts", std::string(400, 'a'), {160, 160, 101}},
+    // Septet 153 would be the escape: the euro sign goes whole into part two (1B 65 after the fill bit).
+    SplitCase{"NeverBetweenEscapeAndCharacter", std::string(152, 'a') + kEuro + std::string(10, 'b'), {159, 19},
+              "", "3665"},
+    SplitCase{"70Ucs2UnitsFitOneMessage", kOmega + std::string(69, 'a'), {140}},
+    // 67 + 4 units; header 6 octets.
+    SplitCase{"71Ucs2UnitsMakeTwoParts", kOmega + std::string(70, 'a'), {140, 14}, "0061006100610061"},
+    // Unit 67 would be the high surrogate: the pair goes whole into part two.
+    SplitCase{"NeverBetweenASurrogatePair", std::string(66, 'a') + kGrin + std::string(10, 'b'), {138, 30}, "",
+              "D83D"}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 TEST(TextMessageTest, EachLongMessageTakesTheNextReference) {
   uint8_t reference = 255;

@@ -6,7 +6,6 @@
 #include <dlfcn.h>
 #endif
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
