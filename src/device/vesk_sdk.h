@@ -168,6 +168,7 @@ class CVeskSDK : public virtual IVeskSDK, public virtual CCellularSDK {
   static std::map<int32_t, std::string> LoadCarrierTable();
 
   // Timer, thread and worker bodies of other concerns (autoconnect.cpp, diagnostics.cpp, gps.cpp).
+  friend struct StressTestPeer;
   void HandleAutoconnectTimeout(uint32_t argument);
   void StressRssi(RssiStressPlan plan);
   void HandleNMEA(std::string sentence);

@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "e2e_host.h"
 #include "vesk/notifications.h"
+
+struct StressTestPeer {
+  static void Run(CVeskSDK& sdk, RssiStressPlan plan) { sdk.StressRssi(std::move(plan)); }
+};
 
 namespace e2e {
 namespace {
@@ -153,6 +158,13 @@ TEST_F(EndToEndTest, StressRunReportsTheFirstPatternInOrderAndRefusesASecondRun)
   }
   EXPECT_EQ(static_cast<intptr_t>(Next(WWAN_NOTIFICATION_RSSI, next).param1),
             0);  // the second pattern's start
+}
+
+// The random pattern, run without its pauses: exactly its 10,000 strengths.
+TEST_F(EndToEndTest, RandomStressPatternReportsTenThousandStrengths) {
+  const std::size_t before = traceLog_.Count("<== CVeskSDK::SignalStrengthCallback");
+  StressTestPeer::Run(*sdk_, {{"random", 0}});
+  EXPECT_EQ(traceLog_.Count("<== CVeskSDK::SignalStrengthCallback") - before, 10000u);
 }
 
 // On the real clock a stress run lasts about two minutes; closing or releasing the manager ends it.
