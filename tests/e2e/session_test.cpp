@@ -172,13 +172,15 @@ TEST_P(SessionStateTest, OnlyFinalStatesAreReportedToTheHost) {
   AttachAndWait(
       "[session]\napn = web.test\nuser = bob\npdp_type = 1\nauth = 2\nip = 10.1.2.3\ndns1 = 192.168.0.254\n"
       "dns2 = 255.0.0.1\n");
+  const auto valid = [this] { return sdk_->WithInfo([](CachedCellularInfo& c) { return c.activeConnection.valid; }); };
   const std::size_t from = sink_.Count();
   second_.Event(row.event);
   ASSERT_TRUE(WaitForLines("<== CVeskSDK::SessionStateCallback"));
-  EXPECT_EQ(sdk_->WithInfo([](CachedCellularInfo& info) { return info.activeConnection.valid; }), row.valid);
+  EXPECT_EQ(valid(), row.valid);
   second_.Event("session = 1");  // whatever the first state posted has been delivered before this
   ASSERT_TRUE(sink_.WaitForSequence(row.codes, kWait, from).has_value());
   EXPECT_EQ(CodesFrom(from, {kConnected, kDisconnected}), row.codes);
+  EXPECT_EQ(valid(), 0) << "after the disconnected state";
   // Each state reads the default profile back, addresses written most significant byte first.
   EXPECT_TRUE(traceLog_.Contains(
       "\nPDP TYPE             : 1\nIPAddress            : 10.1.2.3\nDNS1                 : 192.168.0.254\n"
