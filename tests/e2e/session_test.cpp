@@ -153,9 +153,10 @@ TEST_F(SessionTest, ConcurrentConnectsLeaveOneStartWithItsTimerAndDeferral) {
   ASSERT_EQ(disconnect.wait_for(kWait), std::future_status::ready);
   EXPECT_TRUE(disconnect.get());
   EXPECT_TRUE(traceLog_.Contains(kDeferred));
-  ASSERT_TRUE(WaitForLines("    StartDataSession timed out"));
+  ASSERT_TRUE(WaitForLines("<== CVeskSDK::HandleStartDataSessionTimeout"));
   EXPECT_GE(LineTimes("StartDataSession timed out")[0] - connectTime,
             AtLeast(CVeskSDK::kStartDataSessionTimeoutMs));
+  EXPECT_EQ(traceLog_.Count("==> CVeskSDK::Disconnect"), 2u) << "the test's, then the time-out's own";
   EXPECT_FALSE(traceLog_.Contains("Failed to spawn start data session thread"));
 }
 
