@@ -125,7 +125,8 @@ TEST(CallCodecTest, SecretsAreNeverEncoded) {
 
 TEST(CallCodecTest, InputsMatchComparesNumbersAndNarrowTextsOnly) {
   const char* apn = "internet.test";
-  const Arg args[] = {ToArg(ULONG{0}), ToArg(apn), ToArg(uintptr_t{0x1234})};
+  // Made by hand: on a 32-bit build uintptr_t is ULONG's type, and ToArg takes it for a ULONG.
+  const Arg args[] = {ToArg(ULONG{0}), ToArg(apn), Arg{ArgType::kUintptr, 0x1234, nullptr}};
   EXPECT_TRUE(InputsMatch(args, 3, {Value::Number(0), Value::Text("internet.test"), Value::Number(99)}));
   EXPECT_FALSE(InputsMatch(args, 3, {Value::Number(1), Value::Text("internet.test"), Value::Number(99)}));
   EXPECT_FALSE(InputsMatch(args, 3, {Value::Number(0), Value::Text("other"), Value::Number(99)}));
