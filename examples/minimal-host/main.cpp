@@ -93,9 +93,9 @@ std::string Format(const std::string& format, bool wide, va_list args) {
       out += format[i];
       continue;
     }
-    std::string spec = "%";
+    std::string directive = "%";
     while (++i < format.size() && std::string_view("-+ #0123456789.*").find(format[i]) != std::string_view::npos) {
-      spec += format[i] == '*' ? std::to_string(va_arg(args, int)) : std::string(1, format[i]);
+      directive += format[i] == '*' ? std::to_string(va_arg(args, int)) : std::string(1, format[i]);
     }
     bool is64 = false;
     bool wideArg = wide;
@@ -119,15 +119,15 @@ std::string Format(const std::string& format, bool wide, va_list args) {
     if (conversion == 's' || conversion == 'S') {
       const std::string text = wideArg || conversion == 'S' ? Utf8(va_arg(args, const char16_t*))
                                                             : std::string(va_arg(args, const char*));
-      std::snprintf(piece, sizeof piece, (spec + "s").c_str(), text.c_str());
+      std::snprintf(piece, sizeof piece, (directive + "s").c_str(), text.c_str());
     } else if (std::string_view("diuxXoc").find(conversion) != std::string_view::npos) {
       if (is64) {
-        std::snprintf(piece, sizeof piece, (spec + "ll" + conversion).c_str(), va_arg(args, long long));
+        std::snprintf(piece, sizeof piece, (directive + "ll" + conversion).c_str(), va_arg(args, long long));
       } else {
-        std::snprintf(piece, sizeof piece, (spec + conversion).c_str(), va_arg(args, int));
+        std::snprintf(piece, sizeof piece, (directive + conversion).c_str(), va_arg(args, int));
       }
     } else if (std::string_view("feEgGaA").find(conversion) != std::string_view::npos) {
-      std::snprintf(piece, sizeof piece, (spec + conversion).c_str(), va_arg(args, double));
+      std::snprintf(piece, sizeof piece, (directive + conversion).c_str(), va_arg(args, double));
     } else if (conversion == 'p') {
       std::snprintf(piece, sizeof piece, "%p", va_arg(args, void*));
     } else {
