@@ -2,6 +2,7 @@
 // session), the attempts at switching it on and off, and the 29 s watch that switches it off when the
 // modem never reports a session.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e_host.h"
@@ -37,6 +38,16 @@ TEST_F(AutoconnectTest, GsmImageWritesTheProfileAndTheModemConnectsByItselfAgain
   sdk_->GetCachedDefaultProfile(&profile);
   EXPECT_EQ(CachedTextView(profile.profileName), u"Default");
   EXPECT_EQ(CachedTextView(profile.apn), u"auto.test");
+  ULONG authentication = 99;
+  char name[16] = {};
+  char apn[16] = {};
+  char user[16] = {};
+  ULONG* const unread = nullptr;
+  ASSERT_EQ(second_.Call<ULONG>("GetDefaultProfile", ULONG{0}, unread, unread, unread, unread, &authentication,
+                                BYTE{16}, name, BYTE{16}, apn, BYTE{16}, user),
+            0u);
+  EXPECT_EQ(std::make_tuple(authentication, std::string(name), std::string(user)),
+            std::make_tuple(ULONG{2}, std::string("Default"), std::string("carol")));
 
   second_.Event("session = 1");
   WaitFor(kConnected, WaitFor(kDisconnected, connected + 1));

@@ -3,6 +3,7 @@
 // default profile read back on each, and the autoconnect setting as the host reads it.
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_host.h"
@@ -41,10 +42,19 @@ TEST_F(SessionTest, ConnectWhileConnectedOrStartingStartsNothingMore) {
   EXPECT_EQ(Notifications(kConnected).back().param2, static_cast<uintptr_t>(sdk_->GetConnectionCapability()));
 }
 
-// Null texts are empty ones; a stop the modem refuses fails the Disconnect and leaves the session up.
+// A Disconnect with no session up stops nothing and reports the session down again, without
+// parameters. Null texts are empty ones; a stop the modem refuses fails the Disconnect and leaves the
+// session up.
 TEST_F(SessionTest, ADisconnectTheModemRefusesFailsAndTheNextOneEndsTheSession) {
   AttachAndWait();
-  const std::size_t from = sink_.Count();
+  WaitFor(kDisconnected);  // the attach's own report
+  std::size_t from = sink_.Count();
+  EXPECT_TRUE(sdk_->Disconnect());
+  const auto again = Next(kDisconnected, from);
+  EXPECT_EQ(std::make_pair(again.param1, again.param2), std::make_pair(uintptr_t{0}, uintptr_t{0}));
+  EXPECT_EQ(second_.CallCount("StopDataSession"), 0u);
+
+  from = sink_.Count();
   ASSERT_TRUE(sdk_->Connect(nullptr, nullptr, nullptr));
   WaitFor(kConnected, from);
   second_.Fail("StopDataSession", GENERAL_ERROR, 1);
