@@ -1,9 +1,11 @@
 // The queue's own threads, which only the POSIX timer queue has (Windows uses the system's pool).
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <thread>
 #include <vector>
 
+#include "platform/event.h"
 #include "platform/posix/thread_census.h"
 #include "platform/timer_probe.h"
 
@@ -51,16 +53,38 @@ TEST_F(TimerQueueTest, IdleQueueThreadsStayBlocked) {
   EXPECT_TRUE(DeleteQueueTimer(pending.handle, true));
 }
 
+// The last Delete joins the queue's threads before it returns, so that a library holding the queue
+// can be unloaded right after. To show a thread that would still be on its way out, the queue's
+// threads are started at idle priority on the test thread's processor: they run only while the test
+// thread waits, and the census right after the Delete does not wait.
 TEST_F(TimerQueueTest, DeletingTheLastTimerEndsTheQueueThreads) {
+  cpu_set_t allowed, one;
+  ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+  CPU_ZERO(&one);
+  CPU_SET(sched_getcpu(), &one);
+  const auto pin = [&] { ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0); };
   const auto baseline = Baseline();
-  for (int round = 0; round < 2; ++round) {
+  pin();
+  // The second round deletes the timer while its callback runs, without waiting: only the thread
+  // inside the callback may then be left, to end on its own.
+  for (const bool waitForCallbacks : {true, false}) {
+    Event gate(Event::ResetPolicy::kManual);
     Probe probe;
-    ASSERT_TRUE(probe.Create(0, 50));
-    ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2; }));
+    probe.action = [&](Probe&) { gate.Wait(waitForCallbacks ? 0 : kInfinite); };
+    std::thread([&] {
+      pin();
+      const sched_param idle{};
+      ASSERT_EQ(sched_setscheduler(0, SCHED_IDLE, &idle), 0);
+      ASSERT_TRUE(probe.Create(0, waitForCallbacks ? 50 : 0));  // one thread in the callback
+    }).join();
+    ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2 || probe.running == 1; }));
     EXPECT_FALSE(ThreadsBesides(baseline).empty());
-    EXPECT_TRUE(DeleteQueueTimer(probe.handle, true));
-    EXPECT_TRUE(ThreadsBesides(baseline).empty());
+    EXPECT_TRUE(DeleteQueueTimer(probe.handle, waitForCallbacks));
+    EXPECT_EQ(ThreadsBesides(baseline).size(), waitForCallbacks ? 0u : 1u);
+    gate.Set();
+    ASSERT_TRUE(probe.WaitUntil([&] { return probe.running == 0; }));
   }
+  sched_setaffinity(0, sizeof allowed, &allowed);
 }
 
 }  // namespace
