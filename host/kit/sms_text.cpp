@@ -9,10 +9,10 @@
 namespace vesk_host {
 
 std::string SmsLocalTime(uint64_t timestamp) {
-  const auto seconds = static_cast<std::time_t>(timestamp);
+  const auto seconds = static_cast<int64_t>(timestamp);
   std::tm local{};
   char text[64];
-  if (static_cast<uint64_t>(seconds) != timestamp || !platform::ToLocalTime(seconds, &local) ||
+  if (seconds < 0 || !platform::ToLocalTime(seconds, &local) ||
       std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
     return std::to_string(timestamp);
   }

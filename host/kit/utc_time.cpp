@@ -10,9 +10,8 @@ namespace vesk_host {
 std::string UtcText(std::chrono::system_clock::time_point time) {
   const auto sinceEpoch = std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch());
   const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceEpoch);
-  const std::time_t whole = static_cast<std::time_t>(seconds.count());
   std::tm parts{};
-  platform::ToUtcTime(whole, &parts);
+  platform::ToUtcTime(static_cast<int64_t>(seconds.count()), &parts);
   char text[96];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", parts.tm_year + 1900, parts.tm_mon + 1,
                 parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/calendar.h"
 #include "sms/gsm7_alphabet.h"
 
 namespace {
@@ -146,7 +147,7 @@ int64_t StandardMktime(int64_t year, int month, int day, int hour, int minute, i
   fields.tm_min = minute;
   fields.tm_sec = second;
   fields.tm_isdst = 0;
-  return static_cast<int64_t>(std::mktime(&fields));
+  return platform::FromLocalTime(&fields);
 }
 
 // The local standard offset of each month of the years a time stamp can name (1991 to 2090), learnt

@@ -35,7 +35,7 @@ TEST(ProcessTest, CpuTimeGrowsWithWorkNotWithWallTime) {
 }
 
 struct CalendarCase {
-  std::time_t time;
+  int64_t time;
   int year, month, day, hour;
 };
 

@@ -332,7 +332,7 @@ TEST(SMSParserTest, DecodesTheSharedCorpus) {
     std::tm parts{};
     ASSERT_TRUE(std::istringstream(stamp) >> std::get_time(&parts, "%Y-%m-%dT%H:%M:%S")) << stamp;
     parts.tm_isdst = 0;  // local standard time
-    EXPECT_EQ(parser.time, static_cast<int64_t>(std::mktime(&parts))) << stamp;
+    EXPECT_EQ(parser.time, platform::FromLocalTime(&parts)) << stamp;
     ++decoded;
   }
   EXPECT_EQ(decoded, 1000);

@@ -5,12 +5,18 @@
 
 namespace platform {
 
-bool ToLocalTime(std::time_t time, std::tm* parts) {
-  return localtime_r(&time, parts) != nullptr;
+bool ToLocalTime(int64_t time, std::tm* parts) {
+  const auto value = static_cast<std::time_t>(time);
+  return value == time && localtime_r(&value, parts) != nullptr;
 }
 
-bool ToUtcTime(std::time_t time, std::tm* parts) {
-  return gmtime_r(&time, parts) != nullptr;
+bool ToUtcTime(int64_t time, std::tm* parts) {
+  const auto value = static_cast<std::time_t>(time);
+  return value == time && gmtime_r(&value, parts) != nullptr;
+}
+
+int64_t FromLocalTime(std::tm* parts) {
+  return static_cast<int64_t>(std::mktime(parts));
 }
 
 void SetTimeZone(const char* zone) {

@@ -6,12 +6,19 @@
 
 namespace platform {
 
-bool ToLocalTime(std::time_t time, std::tm* parts) {
-  return localtime_s(parts, &time) == 0;
+// The runtime's 64-bit functions: its time_t is 32 bits wide on x86.
+bool ToLocalTime(int64_t time, std::tm* parts) {
+  const __time64_t value = time;
+  return _localtime64_s(parts, &value) == 0;
 }
 
-bool ToUtcTime(std::time_t time, std::tm* parts) {
-  return gmtime_s(parts, &time) == 0;
+bool ToUtcTime(int64_t time, std::tm* parts) {
+  const __time64_t value = time;
+  return _gmtime64_s(parts, &value) == 0;
+}
+
+int64_t FromLocalTime(std::tm* parts) {
+  return _mktime64(parts);
 }
 
 void SetTimeZone(const char* zone) {
