@@ -6,7 +6,6 @@
 #include <future>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "device_test_host.h"
 #include "failing_allocation.h"

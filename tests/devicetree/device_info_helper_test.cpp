@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <tuple>

@@ -1,5 +1,4 @@
 // Vendor callbacks that arrive while the manager closes or is released, or after it is gone.
-#include <algorithm>
 #include <atomic>
 #include <future>
 #include <iterator>

@@ -2,22 +2,20 @@
 // --gpx writes every fix the simulated receiver sent, closing the file on quit, at the end of a script
 // and when a signal or a closed output pipe ends the host.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <filesystem>
-#include <thread>
-
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>

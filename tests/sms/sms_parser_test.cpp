@@ -9,7 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <iomanip>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
