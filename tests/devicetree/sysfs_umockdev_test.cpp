@@ -148,8 +148,7 @@ TEST_F(UmockdevTest, ClimbStopsBelowAParentThatIsNotUsb) {
 }
 
 TEST_F(UmockdevTest, UnknownInstanceIdIsNotLocated) {
-  const DeviceInfoTree info = Walk(kHub + "/1-9", false);
-  EXPECT_TRUE(info.nodes.empty());
+  EXPECT_TRUE(Walk(kHub + "/1-9", false).nodes.empty());
   EXPECT_TRUE(traceLog_.Contains("Failed CM_Locate_DevNode 0xd", 2));
 }
 
