@@ -17,6 +17,7 @@ namespace {
 
 const std::vector<int32_t> kOpenClose = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
                                          WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
+constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) {
   std::vector<int32_t> expected;
@@ -81,8 +82,7 @@ TEST_P(ClosedModuleTest, RefusesBeforeOpenAndAfterClose) {
 
 DeviceInfoTree OneNodeTree() {
   DeviceInfoTree tree;
-  tree.nodes.emplace_back();
-  tree.nodes.back().id = u"USB\\VID_1410&PID_A001\\1";
+  tree.nodes.emplace_back().id = u"USB\\VID_1410&PID_A001\\1";
   return tree;
 }
 
@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, ClosedModuleTest, testing::Values(
                [](CVeskSDK& s) { return s.GetVeskSDK()->StartImageSwitchingProcess(u"/images/a"); }},
     RefusedRow{"Diagnostics", "CVeskSDK::PerformSpecialDiagnostics",
                [](CVeskSDK& s) { return s.PerformSpecialDiagnostics(4); }}),  // roaming: posts
-    [](const auto& info) { return std::string(info.param.label); });
+    kLabel);
 // clang-format on
 
 // A session report still in flight when the library refused a disconnect arrives after the detach:
@@ -137,7 +137,6 @@ const CallbackRow kCallbacks[] = {
     {"ByteTotals", [] { CVeskSDK::ByteTotalsCallback(1000, 2000); }},
     {"PdsState", [] { CVeskSDK::PDSStateCallback(1, 1); }},
 };
-constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 class OrphanCallbackTest : public DeviceManagerTest, public testing::WithParamInterface<CallbackRow> {};
 
@@ -186,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, NmeaQueueTest,
                          testing::Values(NmeaRow{"Open", true, false, true},
                                          NmeaRow{"NeverOpened", false, false, false},
                                          NmeaRow{"Closed", true, true, false}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         kLabel);
 
 class CallbackAllocationTest : public DeviceManagerTest, public testing::WithParamInterface<CallbackRow> {};
 
