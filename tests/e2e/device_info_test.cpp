@@ -105,8 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PhoneNumberTest, testing::Values(
     PhoneRow{"NotProvisionedOnUmtsIsAnUnknownSim", "", QMI_ERR_NOT_PROVISIONED, 10, false,
              WWAN_NOTIFICATION_SIM_STATUS, HOST_SIM_STATUS_MISSING, 0x4001},
     PhoneRow{"NotProvisionedOnCdmaIsNotActivated", kCdma, QMI_ERR_NOT_PROVISIONED, 10, false,
-             WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE, CVeskSDK::kDeviceStateNotActivated, 0x0}),
-    [](const auto& info) { return std::string(info.param.label); });
+             WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE, CVeskSDK::kDeviceStateNotActivated, 0x0}), kLabel);
 // clang-format on
 
 TEST_F(DeviceInfoTest, CdmaAccountNotActivatedIsReportedOnceAndActivatedOverTheAir) {

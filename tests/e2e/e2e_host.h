@@ -35,6 +35,8 @@ inline constexpr std::chrono::milliseconds kWait{20000};
 inline constexpr char kPassword[] = "pw-Ac7Kq2";
 inline constexpr char kPin[] = "8642";
 inline constexpr char kWrongPin[] = "9731";
+// Names the rows of a parameterised test by their label.
+inline constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 // One simulator file, loaded by path from the bin folder: the library the module loads too.
 class Simulator {

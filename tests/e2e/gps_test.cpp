@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         SentenceRow{"RmcWithStatusV", Sentence("GPRMC,123521,V,,,,,,,230394,,"), true, GpsInfo::kUnknown},
         SentenceRow{"GsvWithValidChecksum", Sentence("GPGSV,1,1,01,12,40,083,46"), false, 0},
         SentenceRow{"TextAfterTheLineBreak", kFixAtSecond + "\r\n$GPRMC,garbage", true, kSecondLatitude}),
-    [](const auto& info) { return std::string(info.param.label); });
+    kLabel);
 
 // A receiver standing still is reported once; a second start makes its position news again.
 TEST_F(GpsTest, SecondStartResetsToNoFixAndFindsTrackingEnabled) {

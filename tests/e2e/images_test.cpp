@@ -208,8 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SwitchRefusalTest, testing::Values(
                "    Cannot upgrade image when API is blocked"},
     RefusalRow{"PowerUnreadable", [](SwitchRefusalTest& t) { t.PowerUnreadable(); }, "    GetPower failed (1)"},
     RefusalRow{"GoingOffline5", [](SwitchRefusalTest& t) { t.GoingOffline(5); },
-               kRefusedOffline + std::string("5")}),
-    [](const auto& info) { return std::string(info.param.label); });
+               kRefusedOffline + std::string("5")}), kLabel);
 // clang-format on
 
 }  // namespace

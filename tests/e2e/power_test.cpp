@@ -85,8 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
               sim.Fail("GetPower", 0, 0);
               sim.Event("device = returned");
             },
-            "    CVeskSDK::DeviceRemovalCallback()"}),
-    [](const auto& info) { return std::string(info.param.label); });
+            "    CVeskSDK::DeviceRemovalCallback()"}), kLabel);
 // clang-format on
 
 TEST_F(EndToEndTest, ThirdOverlappingPowerTickIsTurnedAway) {

@@ -154,8 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "    there was a problem getting the new SMS message (1)", 0, 1},
                     UnreadRow{"ModifySmsStatusFails", kOnce, "ModifySMSStatus",
                               "    there was a problem setting the SMS message status to Read(1)", 1, 1}),
-    [](const auto& info) { return std::string(info.param.label); });
-
+    kLabel);
 
 struct StoredRow {
   const char* label;
@@ -212,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoredRow{"PartMissingForMoreThanADay",
                   "device = " + Part(3, 3, kLastYear) + "\nsim = " + Part(1, 3, kLastYear) + "\n",
                   {u"part1[part 2 of 3 missing]part3"}, u"4915112345678"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    kLabel);
 
 TEST_F(SmsTest, PartsArrivingOutOfOrderStayUnreadUntilTheWholeMessageIsDelivered) {
   Attach("");
