@@ -17,7 +17,6 @@ namespace {
 
 const std::vector<int32_t> kOpenClose = {WWAN_NOTIFICATION_SDK_INITIALIZING, WWAN_NOTIFICATION_DETACHED_FROM_DEVICE,
                                          WWAN_NOTIFICATION_DETACHED_FROM_DEVICE, WWAN_NOTIFICATION_SDK_CLOSED};
-constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 TEST_F(DeviceManagerTest, EachOpenClosePairDeliversItsFourNotificationsInOrder) {
   std::vector<int32_t> expected;

@@ -66,8 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0},
     ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA},
     ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown},
-    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}), kLabel);
 // clang-format on
 
 // The diagnostic stress thread reports signal strengths while the library does: each notification
@@ -124,8 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid protocol preference (0x00000012)"},
     DecodeRow{"InvalidTechnologyWithAProtocol", 0xFFFFFFFB, NORMAL_SERVICESELECTION_Not_Supported,
-              "invalid technology preference (0xFFFFFFFB)"}),
-    [](const auto& info) { return std::string(info.param.label); });
+              "invalid technology preference (0xFFFFFFFB)"}), kLabel);
 // clang-format on
 
 // The modem's table from -112 to -64 dBm, every entry; 0 below it, 100 above it.
