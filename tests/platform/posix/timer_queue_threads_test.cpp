@@ -1,10 +1,16 @@
 // The queue's own threads, which only the POSIX timer queue has (Windows uses the system's pool).
+#include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "platform/posix/thread_census.h"
 #include "platform/timer_probe.h"
 
 namespace platform {
@@ -14,15 +20,40 @@ using std::chrono::milliseconds;
 using test::Probe;
 using test::TimerQueueTest;
 
+// The threads of this process by id, with their state ('S' blocked, 'R' runnable) and their context
+// switches so far, to tell blocked threads from polling ones.
+using Census = std::map<int, std::pair<char, uint64_t>>;
+
+Census ThreadCensus() {
+  Census census;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("/proc/self/task"), closedir);
+  while (const dirent* entry = dir ? readdir(dir.get()) : nullptr) {
+    std::ifstream status("/proc/self/task/" + std::string(entry->d_name) + "/status");
+    std::pair<char, uint64_t> activity{'?', 0};
+    for (std::string key; status >> key; status.ignore(4096, '\n')) {
+      uint64_t switches = 0;
+      if (key == "State:") {
+        status >> activity.first;
+      } else if (key.ends_with("voluntary_ctxt_switches:") && status >> switches) {
+        activity.second += switches;
+      }
+    }
+    if (entry->d_name[0] != '.' && activity.first != '?') {
+      census[std::stoi(entry->d_name)] = activity;
+    }
+  }
+  return census;
+}
+
 // Threads other than those before the test; one thread is started first because a sanitizer
 // runtime adds its own helper thread on the first start.
-std::map<int, std::pair<char, uint64_t>> Baseline() {
+Census Baseline() {
   std::thread([] {}).join();
-  return test::ThreadCensus();
+  return ThreadCensus();
 }
-std::vector<int> ThreadsBesides(const std::map<int, std::pair<char, uint64_t>>& baseline) {
+std::vector<int> ThreadsBesides(const Census& baseline) {
   std::vector<int> added;
-  for (const auto& [tid, activity] : test::ThreadCensus()) {
+  for (const auto& [tid, activity] : ThreadCensus()) {
     if (!baseline.contains(tid)) {
       added.push_back(tid);
     }
@@ -40,9 +71,9 @@ TEST_F(TimerQueueTest, IdleQueueThreadsStayBlocked) {
   EXPECT_GE(queueThreads.size(), 2u);  // the dispatcher and a pool thread
   // A polling thread switches many times over this window; a blocked one not at all.
   std::this_thread::sleep_for(milliseconds(100));
-  const auto before = test::ThreadCensus();
+  const auto before = ThreadCensus();
   std::this_thread::sleep_for(milliseconds(300));
-  const auto after = test::ThreadCensus();
+  const auto after = ThreadCensus();
   for (int tid : queueThreads) {
     EXPECT_EQ(after.at(tid).first, 'S');
     EXPECT_EQ(after.at(tid).second, before.at(tid).second);
