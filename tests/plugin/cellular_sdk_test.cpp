@@ -204,17 +204,12 @@ class BlockingSink : public hostkit::RecordingNotificationSink {
   platform::Event released{platform::Event::ResetPolicy::kManual};
 };
 
-class SlowHostTest : public PluginHostTest<BlockingSink>, public testing::WithParamInterface<bool> {
+// On the scaled clock the 10 s drain and the 5 s end of the notification thread pass in 200 ms and 100 ms.
+class SlowHostTest : public ScaledPluginHostTest<BlockingSink>, public testing::WithParamInterface<bool> {
  protected:
-  // The 10 s drain and the 5 s end of the notification thread pass in 100 ms and 50 ms.
-  void SetUp() override {
-    platform::SetTimeScale(0.01);
-    PluginHostTest<BlockingSink>::SetUp();
-  }
   void TearDown() override {
-    sink_.released.Set();
-    sdk_.reset();
-    platform::SetTimeScale(1.0);
+    sink_.released.Set();  // before the plug-in goes, should the test end early
+    ScaledPluginHostTest<BlockingSink>::TearDown();
   }
 };
 
