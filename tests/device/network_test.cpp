@@ -1,5 +1,4 @@
-// Data-capability, preference and signal reports as the library's callbacks deliver them, without a
-// modem.
+// Data-capability, preference and signal reports as the library's callbacks deliver them (no modem).
 #include <string>
 #include <thread>
 #include <tuple>
@@ -113,8 +112,7 @@ TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
   EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
 }
 
-// Automatic, and each technology with the other technology's protocol (the end-to-end tests read back
-// the valid ones).
+// Automatic, and each technology with the other's protocol; the end-to-end tests read back valid ones.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},

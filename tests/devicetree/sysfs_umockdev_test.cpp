@@ -331,8 +331,7 @@ TEST_F(SysfsCopyTest, DeviceRemovedAfterItWasLocatedGivesTheErrorsOfTheInterface
   EXPECT_EQ(WalkIds().first, ModemWithout({"/1-1:1.2"}));
 }
 
-// Interfaces, links out of the device folders, to an unplugged device or to another link are no USB
-// devices.
+// Not USB devices: interfaces, links out of the device folders, to an unplugged device or to another link.
 TEST_F(SysfsCopyTest, UsbBusListsItsDevicesButNothingOutsideTheDeviceFolders) {
   const fs::path bus = Path("/bus/usb/devices");
   fs::create_directory_symlink("../../../../../etc", bus / "escape");

@@ -1,6 +1,5 @@
-// Device information gathering and CDMA activation on a simulated modem: the order of what the host
-// is told, the phone number's retries and how they end, a detach during them, an account that is not
-// activated and over-the-air activation.
+// Device information gathering and CDMA activation on a simulated modem: the order of what the host is
+// told, failed queries, the phone number's retries and how they end, and an account activated over the air.
 #include <algorithm>
 #include <string>
 #include <vector>

@@ -119,9 +119,8 @@ class EndToEndTest : public testing::Test {
   std::vector<int32_t> CodesFrom(std::size_t from, std::vector<int32_t> kinds) const;
   std::u16string Cached(CachedText CachedCellularInfo::*field);
 
-  // Loads the scenario into the second-generation file when one is given, and attaches to the first
-  // modem found; returns once the attach is announced, the vendor callbacks are registered and the
-  // information pass has ended.
+  // Loads the scenario, if any, into the second-generation file and attaches to the first modem found;
+  // returns once the attach is announced, the vendor callbacks are registered and the information pass ended.
   void AttachAndWait(const std::string& scenario = "");
   // The same, returning once the attach, with its SIM or activation evaluation and any information
   // pass, has ended and what it posted has reached the host.

@@ -73,9 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
     GoneRow{"NoLongerReachable", [](const Simulator& sim) { sim.Fail("GetPower", NO_WWAN_DEVICE, UINT32_MAX); },
             [](const Simulator& sim) { sim.Fail("GetPower", 0, 0); },
             "    Device not available, and was 0, so setting power mode to offline"},
-    // The monitor's next tick would see the modem gone too, and its detach would end the connection
-    // before the library delivers the removal callback: the ticks fail meanwhile, so only the callback
-    // can tell.
+    // The ticks fail meanwhile: the next one would see the modem gone too and detach before the library
+    // delivers the removal callback, so only the callback can tell.
     GoneRow{"Removed",
             [](const Simulator& sim) {
               sim.Fail("GetPower", GENERAL_ERROR, UINT32_MAX);

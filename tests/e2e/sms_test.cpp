@@ -28,9 +28,8 @@ std::vector<uint8_t> Now() {
 // 2025-12-06 12:00:00, more than a day ago.
 const std::vector<uint8_t> kLastYear = {0x52, 0x21, 0x60, 0x21, 0x00, 0x00, 0x00};
 
-// An SMS-DELIVER PDU as hex: the sender (digits, or a name as an alphanumeric address), the time
-// stamp, a user-data header when one is given, and the text in 7-bit (ASCII letters and digits map to
-// themselves) or, when ucs2 is set, in UCS2.
+// An SMS-DELIVER PDU as hex: the sender (digits, or a name as an alphanumeric address), the time stamp,
+// any user-data header, and the text in 7-bit (ASCII letters and digits as they are) or, given ucs2, in UCS2.
 struct PduFields {
   std::string sender;
   std::vector<uint8_t> header;
