@@ -138,7 +138,8 @@ TEST_F(GpsTest, FirstGenerationFailsAfterSettingUp) {
   EXPECT_EQ(first_.CallCount("SetNMEACallback"), 1u);
   EXPECT_EQ(first_.CallCount("SetPDSState"), 1u);
   EXPECT_FALSE(sdk_->StopGPSTracking());
-  EXPECT_FALSE(sdk_->IsGPSTrackingActive());  const auto card = std::make_unique<CellularCardInfo>();
+  EXPECT_FALSE(sdk_->IsGPSTrackingActive());
+  const auto card = std::make_unique<CellularCardInfo>();
   ASSERT_TRUE(sdk_->GetCellularCardInfo(card.get()));
   EXPECT_EQ(std::u16string(card->libraryGeneration), u"Vesk1000");
 }
