@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -30,9 +30,7 @@ namespace {
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // xmllint's exit code: 0 when the file is valid GPX 1.1.
