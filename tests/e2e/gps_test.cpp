@@ -37,12 +37,9 @@ class GpsTest : public EndToEndTest {
 
   // True when no position notification comes after index from within three periods.
   bool NoGpsAfter(std::size_t from) {
-    return !sink_
-                .WaitFor(WWAN_NOTIFICATION_GPS_INFO_CHANGED,
-                         std::chrono::duration_cast<std::chrono::milliseconds>(
-                             platform::ScaledDuration(3 * kGpsPeriodMs)),
-                         from + 1)
-                .has_value();
+    const auto periods =
+        std::chrono::duration_cast<std::chrono::milliseconds>(platform::ScaledDuration(3 * kGpsPeriodMs));
+    return !sink_.WaitFor(WWAN_NOTIFICATION_GPS_INFO_CHANGED, periods, from + 1);
   }
 
   // Sends a sentence and returns once the worker has handled it.

@@ -14,9 +14,8 @@ namespace {
 
 // The service-centre time stamp of this moment, in local time.
 std::vector<uint8_t> Now() {
-  const std::time_t now = std::time(nullptr);
   std::tm local{};
-  platform::ToLocalTime(now, &local);
+  platform::ToLocalTime(std::time(nullptr), &local);
   std::vector<uint8_t> stamp;
   for (int part : {local.tm_year % 100, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec}) {
     stamp.push_back(static_cast<uint8_t>((part % 10) << 4 | part / 10));
