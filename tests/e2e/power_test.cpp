@@ -90,15 +90,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
 TEST_F(EndToEndTest, ThirdOverlappingPowerTickIsTurnedAway) {
   AttachAndWait();
   ASSERT_TRUE(second_.WaitForCalls("GetPower", 1));
-  second_.Call<void>("VeskSimDelay", "GetPower", UINT32_MAX);
+  second_.Delay("GetPower", UINT32_MAX);
   const uint32_t held = second_.CallCount("GetPower") + 1;
   ASSERT_TRUE(WaitForLines("More than 2 timer callbacks executing concurrently"));
   // The second tick waits for the first; the third never reached the library.
   EXPECT_LE(second_.CallCount("GetPower"), held);
-  second_.Call<void>("VeskSimDelay", "GetPower", 0u);
-  second_.Call<void>("VeskSimRelease", "GetPower");
+  second_.Delay("GetPower", 0);
+  second_.Release("GetPower");
   EXPECT_TRUE(sdk_->Close());
-  EXPECT_TRUE(traceLog_.FindLine("More than 2 timer callbacks")->level == kTraceLevelWarning);
+  EXPECT_TRUE(traceLog_.Contains("More than 2 timer callbacks", kTraceLevelWarning));
 }
 
 }  // namespace
