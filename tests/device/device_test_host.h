@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 
 #include "device/vesk_sdk.h"
 #include "host/kit/recording_notification_sink.h"
@@ -15,6 +16,8 @@ namespace device_test {
 
 inline constexpr std::chrono::milliseconds kWait{10000};
 inline constexpr double kTimeScale = 0.02;
+// Names the rows of a parameterised test by their label.
+inline constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 class DeviceManagerTest : public testing::Test {
  protected:

@@ -32,8 +32,7 @@ const std::string kLongId(300, '7');
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Table, ModemModelTest, testing::Values(
     ModelRow{"Vesk1000", "88", "Vesk MDM-1000 (88)"}, ModelRow{"TrailingBlank", "88 ", "88 "},
-    ModelRow{"Null", nullptr, ""}, ModelRow{"TooLong", kLongId.c_str(), kLongId.substr(0, 259)}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ModelRow{"Null", nullptr, ""}, ModelRow{"TooLong", kLongId.c_str(), kLongId.substr(0, 259)}), kLabel);
 // clang-format on
 
 struct CarrierRow {

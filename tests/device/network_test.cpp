@@ -1,5 +1,4 @@
-// Data-capability, preference and signal reports as the library's callbacks deliver them, without a
-// modem.
+// Data-capability, preference and signal reports as the library's callbacks deliver them (no modem).
 #include <string>
 #include <thread>
 #include <tuple>
@@ -66,8 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Capabilities, ServiceChoiceTest, testing::Values(
     ServiceRow{"EvdoRev0RanksAbove1xRtt", {6, 7}, NORMAL_SERVICETYPE_1xEVDORev0},
     ServiceRow{"OnlyTheLowByteCounts", {0x7703, 0xFF04}, NORMAL_SERVICETYPE_HSPA},
     ServiceRow{"UnknownCodes", {10, 11, 0}, NORMAL_SERVICETYPE_Unknown},
-    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ServiceRow{"CountWithoutAList", {}, NORMAL_SERVICETYPE_Unknown}), kLabel);
 // clang-format on
 
 // The diagnostic stress thread reports signal strengths while the library does: each notification
@@ -114,8 +112,7 @@ TEST_P(PreferenceDecodingTest, GivesTheSelectionAndSaysWhy) {
   EXPECT_EQ(traceLog_.Count("", kTraceLevelError), undecodable ? 1u : 0u);
 }
 
-// Automatic, and each technology with the other technology's protocol (the end-to-end tests read back
-// the valid ones).
+// Automatic, and each technology with the other's protocol; the end-to-end tests read back valid ones.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"Automatic", 0x0, NORMAL_SERVICESELECTION_Default, "currently using an automatic service selection"},
@@ -124,8 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Preferences, PreferenceDecodingTest, testing::Values(
     DecodeRow{"GsmWithTheCdma3GProtocol", 0x12, NORMAL_SERVICESELECTION_Not_Supported,
               "invalid protocol preference (0x00000012)"},
     DecodeRow{"InvalidTechnologyWithAProtocol", 0xFFFFFFFB, NORMAL_SERVICESELECTION_Not_Supported,
-              "invalid technology preference (0xFFFFFFFB)"}),
-    [](const auto& info) { return std::string(info.param.label); });
+              "invalid technology preference (0xFFFFFFFB)"}), kLabel);
 // clang-format on
 
 // The modem's table from -112 to -64 dBm, every entry; 0 below it, 100 above it.

@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -45,8 +42,7 @@ class DeviceTreeTest : public testing::TestWithParam<Param> {
   void ExpectLine(const char* text, int32_t level) {
     const auto line = log_.FindLine(text);
     ASSERT_TRUE(line.has_value()) << "missing trace line: " << text;
-    EXPECT_EQ(level, line->level) << line->text;
-    EXPECT_EQ(20, line->category);
+    EXPECT_EQ(std::pair(line->level, line->category), std::pair(level, 20)) << line->text;
   }
 };
 
@@ -60,8 +56,7 @@ struct HardwareIdCase {
 using HardwareIdTest = DeviceTreeTest<HardwareIdCase>;
 
 TEST_P(HardwareIdTest, FindsVidAndPidInOneId) {
-  std::u16string vid = u"unchanged";
-  std::u16string pid = u"unchanged";
+  std::u16string vid = u"unchanged", pid = u"unchanged";
   EXPECT_EQ(GetParam().found, helper_.GetVIDPID(GetParam().hardwareIds, vid, pid));
   EXPECT_EQ(N(GetParam().vid + u" " + GetParam().pid), N(vid + u" " + pid));
 }

@@ -148,8 +148,7 @@ TEST_F(UmockdevTest, ClimbStopsBelowAParentThatIsNotUsb) {
 }
 
 TEST_F(UmockdevTest, UnknownInstanceIdIsNotLocated) {
-  const DeviceInfoTree info = Walk(kHub + "/1-9", false);
-  EXPECT_TRUE(info.nodes.empty());
+  EXPECT_TRUE(Walk(kHub + "/1-9", false).nodes.empty());
   EXPECT_TRUE(traceLog_.Contains("Failed CM_Locate_DevNode 0xd", 2));
 }
 
@@ -223,10 +222,6 @@ class SysfsCopyTest : public UmockdevTest {
   std::string root_;
 };
 
-void Write(const fs::path& file, const std::string& text) {
-  std::ofstream(file, std::ios::trunc) << text;
-}
-
 // The modem's IDs without the functions below these folders.
 std::vector<std::string> ModemWithout(std::initializer_list<std::string> gone) {
   std::vector<std::string> ids;
@@ -263,10 +258,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
         fs::create_directory_symlink(".", m / "1-1:1.0/loop");
         fs::create_directory_symlink("../1-1:1.0", m / "1-1:1.0/again");
       }, ModemWithout({}), "vid_ffff"},
-    DamageRow{"OversizedInterfaceText", [](const fs::path& m) { Write(m / "1-1:1.1/interface", std::string(1 << 20, 'M')); },
-      ModemWithout({}), "vid_ffff"},
-    DamageRow{"OversizedUevent", [](const fs::path& m) { Write(m / "1-1:1.2/uevent", std::string(64 << 10, 'x')); },
-      ModemWithout({"/1-1:1.2"}), "vid_ffff"},
+    DamageRow{"OversizedInterfaceText", [](const fs::path& m) {
+        std::ofstream(m / "1-1:1.1/interface") << std::string(1 << 20, 'M');
+      }, ModemWithout({}), "vid_ffff"},
+    DamageRow{"OversizedUevent", [](const fs::path& m) {
+        std::ofstream(m / "1-1:1.2/uevent") << std::string(64 << 10, 'x');
+      }, ModemWithout({"/1-1:1.2"}), "vid_ffff"},
     DamageRow{"UeventMissing", [](const fs::path& m) { fs::remove(m / "1-1:1.0/net/wwan0/uevent"); },
       ModemWithout({"/1-1:1.0/net"}), "vid_ffff"},
     DamageRow{"AttributeIsAPipe", [](const fs::path& m) {
@@ -279,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SysfsDamageTest, testing::Values(
           path /= std::string("d").append(std::to_string(i));
         }
         fs::create_directories(path / "net/wwan9");
-        Write(path / "net/wwan9/uevent", "DEVTYPE=wwan\nSUBSYSTEM=net\n");
+        std::ofstream(path / "net/wwan9/uevent") << "DEVTYPE=wwan\nSUBSYSTEM=net\n";
       }, ModemWithout({}), "vid_ffff"},
     DamageRow{"InterfaceFolderIsALink", [](const fs::path& m) {
         fs::rename(m / "1-1:1.2", m / "../moved");
@@ -293,7 +290,7 @@ class SysfsLocateTest : public SysfsCopyTest, public testing::WithParamInterface
 TEST_P(SysfsLocateTest, RefusesWhatIsNotAShownDevice) {
   fs::create_directory_symlink("1-1:1.0", Path(kModem) / "alias");
   fs::create_directories(Path(kModem) / "ep_00");
-  Write(Path(kModem) / "ep_00/uevent", "DEVTYPE=usb_endpoint\n");
+  std::ofstream(Path(kModem) / "ep_00/uevent") << "DEVTYPE=usb_endpoint\n";
   const SysfsDeviceTree tree(root_);
   const std::u16string& id = GetParam();
   DeviceTree::Node node = 99;
@@ -332,8 +329,7 @@ TEST_F(SysfsCopyTest, DeviceRemovedAfterItWasLocatedGivesTheErrorsOfTheInterface
   EXPECT_EQ(WalkIds().first, ModemWithout({"/1-1:1.2"}));
 }
 
-// Interfaces, links out of the device folders, to an unplugged device or to another link are no USB
-// devices.
+// Not USB devices: interfaces, links out of the device folders, to an unplugged device or to another link.
 TEST_F(SysfsCopyTest, UsbBusListsItsDevicesButNothingOutsideTheDeviceFolders) {
   const fs::path bus = Path("/bus/usb/devices");
   fs::create_directory_symlink("../../../../../etc", bus / "escape");

@@ -43,8 +43,7 @@ TEST_P(AttachChoiceTest, ConnectsTheModemTheHostNamedOrTheFirstOneFound) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, AttachChoiceTest, testing::Values(
     ChoiceRow{"SecondOfTwoByTree", false, 2}, ChoiceRow{"FirstFoundWhenNoneNamed", false, 0},
-    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ChoiceRow{"FirstGenerationWhenEnumerationFails", true, 2}), kLabel);
 // clang-format on
 
 TEST_F(EndToEndTest, AbsentNamedModemIsReportedOnceAndRetriedEverySixSeconds) {
@@ -111,8 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, NoModemTest, testing::Values(
     NoModemRow{"ListRefused", "[modem]\npresent = 0\n", "QCWWAN2kEnumerateDevices", true,
                "    Could not get list of enumerated devices, will try to attach to any device, 0x1", kTraceLevelInfo},
     NoModemRow{"ConnectRefused", "", "QCWWANConnect", false, "    problem connecting QC WWAN device (rc = 1)",
-               kTraceLevelError}),
-    [](const auto& info) { return std::string(info.param.label); });
+               kTraceLevelError}), kLabel);
 // clang-format on
 
 // Without the connected modem's ID the attach stops short: nothing announced, no SIM or SMS pass.
@@ -203,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                             WWAN_NOTIFICATION_ATTACHED_TO_DEVICE},
                     WaitRow{"PhoneNumber", "GetVoiceNumber", "could not get the vesk voice number",
                             WWAN_NOTIFICATION_DEVICE_INFO_READY}),
-    [](const auto& info) { return std::string(info.param.label); });
+    kLabel);
 
 }  // namespace
 }  // namespace e2e

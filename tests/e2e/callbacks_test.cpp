@@ -1,5 +1,4 @@
 // Vendor callbacks that arrive while the manager closes or is released, or after it is gone.
-#include <algorithm>
 #include <atomic>
 #include <future>
 #include <iterator>
@@ -67,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CallbacksDuringTeardownTest,
                                          TeardownRow{"ReleaseWithoutClose", false, false},
                                          TeardownRow{"DisconnectFailsThenRelease", true, true},
                                          TeardownRow{"DisconnectFailsReleaseWithoutClose", false, true}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         kLabel);
 
 // The library's disconnect waits for the running callback; a removal callback that waited for the
 // lock that Close holds across that disconnect would never return.

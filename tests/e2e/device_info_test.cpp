@@ -1,6 +1,5 @@
-// Device information gathering and CDMA activation on a simulated modem: the order of what the host
-// is told, the phone number's retries and how they end, a detach during them, an account that is not
-// activated and over-the-air activation.
+// Device information gathering and CDMA activation on a simulated modem: the order of what the host is
+// told, failed queries, the phone number's retries and how they end, and an account activated over the air.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -105,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PhoneNumberTest, testing::Values(
     PhoneRow{"NotProvisionedOnUmtsIsAnUnknownSim", "", QMI_ERR_NOT_PROVISIONED, 10, false,
              WWAN_NOTIFICATION_SIM_STATUS, HOST_SIM_STATUS_MISSING, 0x4001},
     PhoneRow{"NotProvisionedOnCdmaIsNotActivated", kCdma, QMI_ERR_NOT_PROVISIONED, 10, false,
-             WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE, CVeskSDK::kDeviceStateNotActivated, 0x0}),
-    [](const auto& info) { return std::string(info.param.label); });
+             WWAN_NOTIFICATION_CELLULAR_DEVICE_STATE, CVeskSDK::kDeviceStateNotActivated, 0x0}), kLabel);
 // clang-format on
 
 TEST_F(DeviceInfoTest, CdmaAccountNotActivatedIsReportedOnceAndActivatedOverTheAir) {

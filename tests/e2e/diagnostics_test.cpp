@@ -93,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, DiagnosticsCommandTest, testing::Values(
                "    could not get home network info from the vesk device (rc = 15)", kTraceLevelError,
                "GetHomeNetwork", {}, true},
     CommandRow{"ServingNetworkBusy", 51234, false, "    could not get the serving network info (rc = 15)",
-               kTraceLevelError, "GetServingNetwork", {}, true}),
-    [](const auto& info) { return std::string(info.param.label); });
+               kTraceLevelError, "GetServingNetwork", {}, true}), kLabel);
 // clang-format on
 
 TEST_F(EndToEndTest, ImsiReportShowsAnImsiLongerThanSixtyTwoCharacters) {
@@ -141,8 +140,7 @@ INSTANTIATE_TEST_SUITE_P(States, SettingsReportTest, testing::Values(
     ReportRow{"Unreadable", nullptr, "GetSessionState",
               "VESKTEST: ERROR - could not get the current session state '1'"},
     ReportRow{"AutoconnectUnreadable", nullptr, "GetAutoconnect",
-              "VESKTEST: ERROR - could not get the current autoconnect setting '1'"}),
-    [](const auto& info) { return std::string(info.param.label); });
+              "VESKTEST: ERROR - could not get the current autoconnect setting '1'"}), kLabel);
 // clang-format on
 
 TEST_F(EndToEndTest, StressRunReportsTheFirstPatternInOrderAndRefusesASecondRun) {

@@ -35,6 +35,8 @@ inline constexpr std::chrono::milliseconds kWait{20000};
 inline constexpr char kPassword[] = "pw-Ac7Kq2";
 inline constexpr char kPin[] = "8642";
 inline constexpr char kWrongPin[] = "9731";
+// Names the rows of a parameterised test by their label.
+inline constexpr auto kLabel = [](const auto& info) { return std::string(info.param.label); };
 
 // One simulator file, loaded by path from the bin folder: the library the module loads too.
 class Simulator {
@@ -117,9 +119,8 @@ class EndToEndTest : public testing::Test {
   std::vector<int32_t> CodesFrom(std::size_t from, std::vector<int32_t> kinds) const;
   std::u16string Cached(CachedText CachedCellularInfo::*field);
 
-  // Loads the scenario into the second-generation file when one is given, and attaches to the first
-  // modem found; returns once the attach is announced, the vendor callbacks are registered and the
-  // information pass has ended.
+  // Loads the scenario, if any, into the second-generation file and attaches to the first modem found;
+  // returns once the attach is announced, the vendor callbacks are registered and the information pass ended.
   void AttachAndWait(const std::string& scenario = "");
   // The same, returning once the attach, with its SIM or activation evaluation and any information
   // pass, has ended and what it posted has reached the host.

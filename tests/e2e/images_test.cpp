@@ -1,5 +1,6 @@
 // Firmware images: the listing of the modem's image store, and switching to another image with its
 // preconditions, the detach, the attach 10 s later and the completion notification.
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -42,11 +43,7 @@ class ImagesTest : public EndToEndTest {
 class ImageStorePathTest : public ImagesTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(ImageStorePathTest, ListsEveryLevelOnceFollowingOnlyLinksIntoTheStore) {
-#ifdef _WIN32
-  const std::string separator = "\\";
-#else
-  const std::string separator = "/";
-#endif
+  const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
   const std::string store = VESK_LINKED_IMAGE_STORE;
   AttachAndWait("[modem]\nimage_store = " + store + (GetParam() ? separator : "") + "\n");
   std::vector<std::string> listed;  // folder, firmware ID, region, active
@@ -208,8 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SwitchRefusalTest, testing::Values(
                "    Cannot upgrade image when API is blocked"},
     RefusalRow{"PowerUnreadable", [](SwitchRefusalTest& t) { t.PowerUnreadable(); }, "    GetPower failed (1)"},
     RefusalRow{"GoingOffline5", [](SwitchRefusalTest& t) { t.GoingOffline(5); },
-               kRefusedOffline + std::string("5")}),
-    [](const auto& info) { return std::string(info.param.label); });
+               kRefusedOffline + std::string("5")}), kLabel);
 // clang-format on
 
 }  // namespace

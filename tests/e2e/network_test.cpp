@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Networks, NetworkInfoTest, testing::Values(
     // The modem did not say, so the host is not told that it roams.
     NetworkRow{"ServingNetworkUnknown", "[network]\nroaming = 0\n",
                [](const Simulator& s) { s.Fail("GetServingNetwork", 1, 1); }, 0, u"23415", u"Tessary", u"", 1}),
-    [](const auto& info) { return std::string(info.param.label); });
+    kLabel);
 // clang-format on
 
 }  // namespace

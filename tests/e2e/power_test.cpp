@@ -73,9 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
     GoneRow{"NoLongerReachable", [](const Simulator& sim) { sim.Fail("GetPower", NO_WWAN_DEVICE, UINT32_MAX); },
             [](const Simulator& sim) { sim.Fail("GetPower", 0, 0); },
             "    Device not available, and was 0, so setting power mode to offline"},
-    // The monitor's next tick would see the modem gone too, and its detach would end the connection
-    // before the library delivers the removal callback: the ticks fail meanwhile, so only the callback
-    // can tell.
+    // The ticks fail meanwhile: the next one would see the modem gone too and detach before the library
+    // delivers the removal callback, so only the callback can tell.
     GoneRow{"Removed",
             [](const Simulator& sim) {
               sim.Fail("GetPower", GENERAL_ERROR, UINT32_MAX);
@@ -85,22 +84,21 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModemGoneTest, testing::Values(
               sim.Fail("GetPower", 0, 0);
               sim.Event("device = returned");
             },
-            "    CVeskSDK::DeviceRemovalCallback()"}),
-    [](const auto& info) { return std::string(info.param.label); });
+            "    CVeskSDK::DeviceRemovalCallback()"}), kLabel);
 // clang-format on
 
 TEST_F(EndToEndTest, ThirdOverlappingPowerTickIsTurnedAway) {
   AttachAndWait();
   ASSERT_TRUE(second_.WaitForCalls("GetPower", 1));
-  second_.Call<void>("VeskSimDelay", "GetPower", UINT32_MAX);
+  second_.Delay("GetPower", UINT32_MAX);
   const uint32_t held = second_.CallCount("GetPower") + 1;
   ASSERT_TRUE(WaitForLines("More than 2 timer callbacks executing concurrently"));
   // The second tick waits for the first; the third never reached the library.
   EXPECT_LE(second_.CallCount("GetPower"), held);
-  second_.Call<void>("VeskSimDelay", "GetPower", 0u);
-  second_.Call<void>("VeskSimRelease", "GetPower");
+  second_.Delay("GetPower", 0);
+  second_.Release("GetPower");
   EXPECT_TRUE(sdk_->Close());
-  EXPECT_TRUE(traceLog_.FindLine("More than 2 timer callbacks")->level == kTraceLevelWarning);
+  EXPECT_TRUE(traceLog_.Contains("More than 2 timer callbacks", kTraceLevelWarning));
 }
 
 }  // namespace

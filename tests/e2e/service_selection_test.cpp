@@ -54,8 +54,7 @@ TEST_P(ServiceSelectionTest, WritesThePreferenceOfTheTechnologyPermanentlyAndRea
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Modems, ServiceSelectionTest, testing::Values(
     ModemRow{"Umts", "", false},
-    ModemRow{"Cdma", "[firmware]\ntechnology = 0\n[radio]\ndata_caps = 6 8\n", true}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ModemRow{"Cdma", "[firmware]\ntechnology = 0\n[radio]\ndata_caps = 6 8\n", true}), kLabel);
 // clang-format on
 
 // Reading the current preference, or writing 2G only: the failures and what each shows.
@@ -104,8 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ServiceSelectionAccessTest, testing::Values(
     AccessRow{"WriteRefused", "", true, GENERAL_ERROR, false, -1, 1, "    SetNetworkPreference failed (1)"},
     AccessRow{"WriteForUnknownTechnology", "[firmware]\ntechnology = 2\n", true, 0, false, -1, 0},
     AccessRow{"WriteWhileServiceTypeNotYetKnown", "[radio]\ndata_caps = 0\n", true, 0, true, -1, 1,
-              "    Setting service selection while service type is unknown"}),
-    [](const auto& info) { return std::string(info.param.label); });
+              "    Setting service selection while service type is unknown"}), kLabel);
 // clang-format on
 
 }  // namespace

@@ -53,8 +53,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PinStatusTest, testing::Values(
     PinRow{"NoSim", "[sim]\npresent = no\n", 0, 0, 0x4000, HOST_SIM_STATUS_UNKNOWN, 1},
     PinRow{"RetriedOnceAfterRetryLater", "", QMI_ERR_RETRY_LATER, 1, 0x1, HOST_SIM_STATUS_READY, 2},
     PinRow{"RetryLaterTwiceIsUnknown", "", RETRY_LATER, 2, 0x4000, HOST_SIM_STATUS_UNKNOWN, 2},
-    PinRow{"OtherFailureIsNotRetried", "", GENERAL_ERROR, 1, 0x4000, HOST_SIM_STATUS_UNKNOWN, 1}),
-    [](const auto& info) { return std::string(info.param.label); });
+    PinRow{"OtherFailureIsNotRetried", "", GENERAL_ERROR, 1, 0x4000, HOST_SIM_STATUS_UNKNOWN, 1}), kLabel);
 // clang-format on
 
 TEST_F(SimTest, LockedSimIsUnlockedWithItsPinAndTheAttachGoesOn) {

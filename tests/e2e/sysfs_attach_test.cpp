@@ -22,19 +22,13 @@ class SysfsAttachTest : public EndToEndTest {
     }
     EndToEndTest::SetUp();
   }
-
-  // The tree by which a host names a modem, as it reads it from the machine.
-  static DeviceInfoTree HostTree(const std::string& instanceId) {
-    NetUtilities::DeviceInfoHelper helper(nullptr, kTraceCategory, platform::SystemDeviceTree());
-    DeviceInfoTree tree;
-    helper.GetDeviceInfo(platform::Widen(instanceId), tree);
-    return tree;
-  }
 };
 
 TEST_F(SysfsAttachTest, ModemNamedByItsInstanceIdIsAttachedWithItsAdapterAndNmeaPort) {
-  const DeviceInfoTree tree = HostTree(kModem);
-  ASSERT_FALSE(tree.nodes.empty());
+  // The tree by which a host names the modem, as it reads it from the machine.
+  NetUtilities::DeviceInfoHelper helper(nullptr, kTraceCategory, platform::SystemDeviceTree());
+  DeviceInfoTree tree;
+  ASSERT_TRUE(helper.GetDeviceInfo(platform::Widen(kModem), tree));
   ASSERT_TRUE(sdk_->AttachToCellularDevice(tree));
   WaitFor(WWAN_NOTIFICATION_ATTACHED_TO_DEVICE);
 

@@ -2,22 +2,20 @@
 // --gpx writes every fix the simulated receiver sent, closing the file on quit, at the end of a script
 // and when a signal or a closed output pipe ends the host.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <filesystem>
-#include <thread>
-
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -32,9 +30,7 @@ namespace {
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // xmllint's exit code: 0 when the file is valid GPX 1.1.

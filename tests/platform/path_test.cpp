@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace platform {
 namespace {
 
-#ifdef _WIN32
-const std::u16string kSep = u"\\";
-#else
-const std::u16string kSep = u"/";
-#endif
+const std::u16string kSep(1, static_cast<char16_t>(std::filesystem::path::preferred_separator));
 
 TEST(PathTest, JoinsWithOneSeparator) {
   EXPECT_EQ(JoinPath(u"a", u"b"), u"a" + kSep + u"b");

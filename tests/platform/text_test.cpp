@@ -37,13 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
                     WidenCase{"\xF0\x9F\xC3\xA9", u"\xFFFD\u00E9", false},              // truncated
                     WidenCase{"\x80x\xFF", u"\xFFFDx\xFFFD", false}));                  // bad lead
 
-TEST(TextTest, NarrowReplacesUnpairedSurrogates) {
+TEST(TextTest, NarrowReplacesUnpairedSurrogatesAndNullPointersConvertToEmptyText) {
   bool valid = true;
   EXPECT_EQ(Narrow(u"\xDC00\xD800z", &valid), "\xEF\xBF\xBD\xEF\xBF\xBDz");
   EXPECT_FALSE(valid);
-}
-
-TEST(TextTest, NullPointersConvertToEmptyText) {
   EXPECT_EQ(Widen(static_cast<const char*>(nullptr)), u"");
   EXPECT_EQ(Narrow(static_cast<const char16_t*>(nullptr)), "");
 }

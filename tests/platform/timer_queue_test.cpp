@@ -1,22 +1,77 @@
+// The timer queue, and on POSIX the queue's own threads (Windows uses the system's pool).
 #include "platform/timer_queue.h"
 
+#if !defined(_WIN32)
+#include <dirent.h>
+#include <sched.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/event.h"
 #include "platform/scoped_time_scale.h"
-#include "platform/timer_probe.h"
 
 namespace platform {
 namespace {
 
-using test::Probe;
-using test::TimerQueueTest;
-
 using std::chrono::milliseconds;
+
+// One timer and what its callbacks did; an optional action runs inside each callback.
+struct Probe {
+  std::mutex lock;
+  std::condition_variable changed;
+  int started = 0, returned = 0, running = 0, maxRunning = 0;
+  std::chrono::steady_clock::time_point firstStart;
+  std::function<void(Probe&)> action;
+  TimerHandle handle = 0;
+
+  bool Create(uint32_t dueMs, uint32_t periodMs) {
+    return CreateQueueTimer(
+        &handle, [](void* p, bool) { static_cast<Probe*>(p)->Fire(); }, this, dueMs, periodMs, 0);
+  }
+  void Fire() {
+    Update([&] {
+      firstStart = started++ == 0 ? std::chrono::steady_clock::now() : firstStart;
+      maxRunning = std::max(maxRunning, ++running);
+    });
+    if (action) {
+      action(*this);
+    }
+    Update([&] { --running, ++returned; });
+  }
+  void Update(const std::function<void()>& change) {
+    std::lock_guard<std::mutex> guard(lock);
+    change();
+    changed.notify_all();
+  }
+  bool WaitUntil(const std::function<bool()>& condition) {
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, kGenerousWait, condition);
+  }
+  int Started() {
+    std::lock_guard<std::mutex> guard(lock);
+    return started;
+  }
+};
+
+class TimerQueueTest : public testing::Test {
+ protected:
+  ScopedTimeScale scale_{0.05};
+};
 
 class TimerExpiryTest : public TimerQueueTest,
                         public testing::WithParamInterface<std::tuple<uint32_t, uint32_t, int>> {};
@@ -144,6 +199,104 @@ TEST_F(TimerQueueTest, ChangeFromTheCallbackDuringAWaitingDeleteDoesNotDeadlock)
   deleter.join();
   EXPECT_TRUE(probe.WaitUntil([&] { return probe.running == 0; }));
 }
+
+#if !defined(_WIN32)
+// The threads of this process by id, with their state ('S' blocked, 'R' runnable) and their context
+// switches so far, to tell blocked threads from polling ones.
+using Census = std::map<int, std::pair<char, uint64_t>>;
+
+Census ThreadCensus() {
+  Census census;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("/proc/self/task"), closedir);
+  while (const dirent* entry = dir ? readdir(dir.get()) : nullptr) {
+    std::ifstream status("/proc/self/task/" + std::string(entry->d_name) + "/status");
+    std::pair<char, uint64_t> activity{'?', 0};
+    for (std::string key; status >> key; status.ignore(4096, '\n')) {
+      uint64_t switches = 0;
+      if (key == "State:") {
+        status >> activity.first;
+      } else if (key.ends_with("voluntary_ctxt_switches:") && status >> switches) {
+        activity.second += switches;
+      }
+    }
+    if (entry->d_name[0] != '.' && activity.first != '?') {
+      census[std::stoi(entry->d_name)] = activity;
+    }
+  }
+  return census;
+}
+
+// Threads other than those before the test; one thread is started first because a sanitizer
+// runtime adds its own helper thread on the first start.
+Census Baseline() {
+  std::thread([] {}).join();
+  return ThreadCensus();
+}
+std::vector<int> ThreadsBesides(const Census& baseline) {
+  std::vector<int> added;
+  for (const auto& [tid, activity] : ThreadCensus()) {
+    if (!baseline.contains(tid)) {
+      added.push_back(tid);
+    }
+  }
+  return added;
+}
+
+TEST_F(TimerQueueTest, IdleQueueThreadsStayBlocked) {
+  const auto baseline = Baseline();
+  Probe fired, pending;
+  ASSERT_TRUE(fired.Create(0, 0));
+  ASSERT_TRUE(pending.Create(GenerousWaitMs() * 100, 0));
+  ASSERT_TRUE(fired.WaitUntil([&] { return fired.returned == 1; }));
+  const std::vector<int> queueThreads = ThreadsBesides(baseline);
+  EXPECT_GE(queueThreads.size(), 2u);  // the dispatcher and a pool thread
+  // A polling thread switches many times over this window; a blocked one not at all.
+  std::this_thread::sleep_for(milliseconds(100));
+  const auto before = ThreadCensus();
+  std::this_thread::sleep_for(milliseconds(300));
+  const auto after = ThreadCensus();
+  for (int tid : queueThreads) {
+    EXPECT_EQ(after.at(tid).first, 'S');
+    EXPECT_EQ(after.at(tid).second, before.at(tid).second);
+  }
+  EXPECT_TRUE(DeleteQueueTimer(fired.handle, true));
+  EXPECT_TRUE(DeleteQueueTimer(pending.handle, true));
+}
+
+// The last Delete joins the queue's threads before it returns, so that a library holding the queue
+// can be unloaded right after. To show a thread that would still be on its way out, the queue's
+// threads are started at idle priority on the test thread's processor: they run only while the test
+// thread waits, and the census right after the Delete does not wait.
+TEST_F(TimerQueueTest, DeletingTheLastTimerEndsTheQueueThreads) {
+  cpu_set_t allowed, one;
+  ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+  CPU_ZERO(&one);
+  CPU_SET(sched_getcpu(), &one);
+  const auto pin = [&] { ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0); };
+  const auto baseline = Baseline();
+  pin();
+  // The second round deletes the timer while its callback runs, without waiting: only the thread
+  // inside the callback may then be left, to end on its own.
+  for (const bool waitForCallbacks : {true, false}) {
+    Event gate(Event::ResetPolicy::kManual);
+    Probe probe;
+    probe.action = [&](Probe&) { gate.Wait(waitForCallbacks ? 0 : kInfinite); };
+    std::thread([&] {
+      pin();
+      const sched_param idle{};
+      ASSERT_EQ(sched_setscheduler(0, SCHED_IDLE, &idle), 0);
+      ASSERT_TRUE(probe.Create(0, waitForCallbacks ? 50 : 0));  // one thread in the callback
+    }).join();
+    ASSERT_TRUE(probe.WaitUntil([&] { return probe.returned >= 2 || probe.running == 1; }));
+    EXPECT_FALSE(ThreadsBesides(baseline).empty());
+    EXPECT_TRUE(DeleteQueueTimer(probe.handle, waitForCallbacks));
+    EXPECT_EQ(ThreadsBesides(baseline).size(), waitForCallbacks ? 0u : 1u);
+    gate.Set();
+    ASSERT_TRUE(probe.WaitUntil([&] { return probe.running == 0; }));
+  }
+  sched_setaffinity(0, sizeof allowed, &allowed);
+}
+#endif
 
 }  // namespace
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -65,11 +66,7 @@ TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
                            FormatCallback(12400000, "NMEA", {Value::Text("$GPGGA,1*00\r\n")}) +
                            FormatCallback(12400000, "DeviceRemoval", {});
   // The same recording with Windows line ends reads the same.
-  std::string crlf;
-  for (const char c : text) {
-    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  }
-  for (const std::string& written : {text, crlf}) {
+  for (const std::string& written : {text, std::regex_replace(text, std::regex("\n"), "\r\n")}) {
     Recording recording;
     ASSERT_EQ(ReadRecording(written, recording).line, 0) << written;
     ASSERT_EQ(recording.events.size(), 3u);

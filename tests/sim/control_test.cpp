@@ -1,6 +1,6 @@
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "sim_library.h"
@@ -64,10 +64,9 @@ class ExampleScenarioTest : public SimTest, public ::testing::WithParamInterface
 TEST_P(ExampleScenarioTest, LoadsWithoutError) {
   std::ifstream file(std::string(VESK_EXAMPLES_DIR) + "/" + GetParam());
   ASSERT_TRUE(file) << GetParam();
-  std::stringstream text;
-  text << file.rdbuf();
-  EXPECT_EQ(0, lib_.LoadScenario(text.str())) << lib_.LastError();
-  EXPECT_EQ(0, SimLibrary::First().LoadScenario(text.str())) << SimLibrary::First().LastError();
+  const std::string text(std::istreambuf_iterator<char>(file), {});
+  EXPECT_EQ(0, lib_.LoadScenario(text)) << lib_.LastError();
+  EXPECT_EQ(0, SimLibrary::First().LoadScenario(text)) << SimLibrary::First().LastError();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ExampleScenarioTest,

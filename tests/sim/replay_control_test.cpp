@@ -1,6 +1,5 @@
 // The simulator replaying a recording: answers and out-values as recorded, callbacks after their
 // call, divergences reported, broken recordings refused.
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>

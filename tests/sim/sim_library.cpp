@@ -1,6 +1,7 @@
 #include "sim_library.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace simtest {
 
@@ -46,11 +47,8 @@ void CallbackRecorder::Clear() {
 std::vector<std::string> CallbackRecorder::Texts(const std::string& prefix) const {
   std::lock_guard<std::mutex> lock(lock_);
   std::vector<std::string> texts;
-  for (const auto& record : records_) {
-    if (record.rfind(prefix, 0) == 0) {
-      texts.push_back(record);
-    }
-  }
+  std::ranges::copy_if(records_, std::back_inserter(texts),
+                       [&](const auto& text) { return text.starts_with(prefix); });
   return texts;
 }
 

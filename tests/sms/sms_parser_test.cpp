@@ -9,7 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <iomanip>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -319,12 +318,10 @@ TEST(SMSParserTest, DecodesTheSharedCorpus) {
   while (std::getline(corpus, line)) {
     std::istringstream fields(line);
     std::string pduHex, sender, stamp, textHex;
-    std::getline(fields, pduHex, '\t');
-    std::getline(fields, sender, '\t');
-    std::getline(fields, stamp, '\t');
-    std::getline(fields, textHex, '\t');
-    const std::vector<uint8_t> pdu = FromHex(pduHex);
-    const SMSParser parser = Parsed(pdu);
+    for (std::string* field : {&pduHex, &sender, &stamp, &textHex}) {
+      std::getline(fields, *field, '\t');
+    }
+    const SMSParser parser = Parsed(FromHex(pduHex));
     ASSERT_EQ(parser.errorCode, 0) << pduHex;
     const std::vector<uint8_t> text = FromHex(textHex);
     EXPECT_EQ(parser.body, platform::Widen(std::string(text.begin(), text.end()))) << pduHex;
