@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, GpsSentenceTest,
     testing::Values(SentenceRow{"RmcWithStatusV", "$GPRMC,123521,V,,,,,,,230394,,", true, GpsInfo::kUnknown},
                     SentenceRow{"GsvWithoutAPosition", "$GPGSV,1,1,01,12,40,083,46", false, 0},
-                    SentenceRow{"TextAfterTheLineBreak", kFixAtSecond + "\r\n$GPRMC,garbage", true,
+                    SentenceRow{"TextAfterTheLineBreak", kFixAtSecond + "\r\n$GPRMC,garbage*00", true,
                                 kSecondLatitude}),
     kLabel);
 
