@@ -1,6 +1,6 @@
 #include "e2e_host.h"
 
-#include <regex>
+#include <cctype>
 #include <string_view>
 #include <utility>
 
@@ -14,11 +14,18 @@ namespace {
 
 // A secret counts as shown when it stands alone: its digits inside a longer number (a handle, a byte
 // total) are not the secret.
-bool ShowsSecret(const hostkit::RecordingTraceLog& log, const std::string& secret) {
-  const std::regex alone("(^|[^[:alnum:]])" + secret + "([^[:alnum:]]|$)");
-  return std::ranges::any_of(log.lines(), [&](const hostkit::TraceLine& line) {
-    return line.text.find(secret) != std::string::npos && std::regex_search(line.text, alone);
-  });
+bool ShowsSecret(const hostkit::RecordingTraceLog& log, std::string_view secret) {
+  const auto isWordChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (const hostkit::TraceLine& line : log.lines()) {
+    const std::string& text = line.text;
+    for (size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 1)) {
+      const size_t end = at + secret.size();
+      if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end]))) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace
