@@ -77,8 +77,9 @@ if(UNIX)
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vesk-plugin-dev
           COMPONENT vesk_headers)
+  # The mutation run's journal is the source tree's record for scripts/mutate, not reading for users.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vesk-plugin-dev
-          COMPONENT vesk_headers)
+          COMPONENT vesk_headers PATTERN mutation EXCLUDE)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vesk-plugin-dev/examples
           COMPONENT vesk_headers)
 endif()
