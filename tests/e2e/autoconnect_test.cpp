@@ -134,8 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SetModeTest, testing::Values(
     ModeRow{"OffAlreadyOffConnected", "[session]\nstate = 2\n", kOff, 0, 0, true, 0, 0, {}, false},
     ModeRow{"OffRefused", kOn, kOff, GENERAL_ERROR, 1, false, 1, 0, {kDisconnected}, false,
             "    there was an error disabling autoconnect (rc = 1)"},
-    ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false}),
-    [](const auto& info) { return std::string(info.param.label); });
+    ModeRow{"Unknown", "", NORMAL_AUTOCONNECT_Unknown, 0, 0, false, 0, 0, {}, false}), kLabel);
 // clang-format on
 
 }  // namespace

@@ -96,8 +96,7 @@ TEST_P(SessionStartTest, RetriesOnceAfterARetryableResult) {
 INSTANTIATE_TEST_SUITE_P(Rows, SessionStartTest, testing::Values(
     StartRow{"RetryLaterThenSuccess", true, QMI_ERR_RETRY_LATER, 1, 2, kConnected},
     StartRow{"RetryLaterTwice", true, RETRY_LATER, 2, 2, kDisconnected},
-    StartRow{"NoModem", false, 0, 0, 1, kDisconnected}),
-    [](const auto& info) { return std::string(info.param.label); });
+    StartRow{"NoModem", false, 0, 0, 1, kDisconnected}), kLabel);
 // clang-format on
 
 // The disconnect goes ahead once the modem acknowledges the start; a detach while waiting for that
