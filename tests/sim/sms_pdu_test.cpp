@@ -128,13 +128,5 @@ INSTANTIATE_TEST_SUITE_P(
                 "the text needs more than 255 parts"},
         BadCase{"07 9", "sms needs a hex PDU or 'from SENDER YYYY-MM-DD hh:mm:ss TEXT'"}));
 
-TEST(BuildDeliverPdu, LongTextIsCutTo160SeptetsBeforeAnEscapeThatWouldLoseItsCharacter) {
-  const auto cut = vesksim::BuildDeliverPdu("1", "2", {}, std::string(200, 'a'));
-  EXPECT_EQ(160, cut[cut.size() - 141]);  // user data length, then 140 bytes of septets
-  // 159 septets of text, then the euro sign's two: only the text fits.
-  const auto pdu = vesksim::BuildDeliverPdu("1", "2", {}, std::string(159, 'a') + "\xE2\x82\xAC");
-  EXPECT_EQ(159, pdu[pdu.size() - 141]);  // 159 septets fill 140 bytes too
-}
-
 }  // namespace
 }  // namespace simtest
