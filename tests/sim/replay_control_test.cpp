@@ -2,7 +2,6 @@
 // call, divergences reported, broken recordings refused.
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,21 +11,13 @@
 namespace simtest {
 namespace {
 
-std::mutex traceLock;
-std::vector<std::string> traceLines;
-
-void CollectTrace(uint32_t level, const char* text) {
-  std::lock_guard<std::mutex> lock(traceLock);
-  traceLines.push_back(std::to_string(level) + " " + text);
-}
-
 class ReplayControlTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    CALL(lib_, VeskSimSetTraceSink, &CollectTrace);
-    std::lock_guard<std::mutex> lock(traceLock);
-    traceLines.clear();
+    CALL(lib_, VeskSimSetTraceSink, [](uint32_t level, const char* text) {
+      CallbackRecorder::Get().Add("trace " + std::to_string(level) + " " + text);
+    });
   }
   void TearDown() override {
     CALL(lib_, VeskSimSetTraceSink, nullptr);
@@ -83,8 +74,7 @@ TEST_F(ReplayControlTest, ADivergenceIsTracedAtLevelTwoAndAnsweredAsConfigured) 
       "replay: call 2 diverges: expected SetRoamingIndicatorCallback (recording line 5), got GetIMSI; answered "
       "1014, replay stopped";
   EXPECT_EQ(expected, last);
-  std::lock_guard<std::mutex> lock(traceLock);
-  EXPECT_EQ(std::vector<std::string>{"2 " + expected}, traceLines);
+  EXPECT_EQ(std::vector<std::string>{"trace 2 " + expected}, recorder_.Texts("trace "));
 }
 
 TEST_F(ReplayControlTest, ABrokenRecordingIsRefusedWithItsLine) {
