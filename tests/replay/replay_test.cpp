@@ -64,19 +64,6 @@ TEST(ReplayTest, ADivergenceNamesTheExpectedAndTheActualCall) {
   EXPECT_EQ(replay.divergences(), 2u);
 }
 
-TEST(ReplayTest, AStoppedReplayAnswersNothingMoreAndReportsOnce) {
-  Replay replay(Read(kCalls), {.file = "", .stopOnDivergence = true, .window = 1, .slackMs = 0});
-  std::string divergence;
-  EXPECT_FALSE(Call(replay, "SetPower", 1, &divergence));  // GetPower comes first, and the window is 1
-  EXPECT_NE(divergence.find("expected GetPower (recording line 4), got SetPower; answered 1, replay stopped"),
-            std::string::npos);
-  EXPECT_TRUE(replay.stopped());
-  divergence.clear();
-  EXPECT_FALSE(Call(replay, "GetPower", 0, &divergence));
-  EXPECT_TRUE(divergence.empty());
-  EXPECT_EQ(replay.divergences(), 1u);
-}
-
 TEST(ReplayTest, ATimersPollIsFoundByItsTimeBeyondTheWindow) {
   const std::string polls =
       "0.000000 0.000001 call GetActivationState 2 -> 0\n"
