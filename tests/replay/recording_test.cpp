@@ -134,12 +134,5 @@ TEST(CallCodecTest, InputsMatchComparesNumbersAndNarrowTextsOnly) {
   EXPECT_TRUE(InputsMatch(sized, 2, {Value::Number(100), Value::Text("recorded")}));
 }
 
-TEST(CallCodecTest, OnlyRecordedCallbacksAreWrapped) {
-  EXPECT_EQ(CallbackOfRegistration("SetSessionStateCallback"), "SessionState");
-  EXPECT_EQ(CallbackOfRegistration("SetNMEACallback"), "NMEA");
-  EXPECT_EQ(CallbackOfRegistration("SetDataBearerCallback"), "");
-  EXPECT_EQ(CallbackOfRegistration("GetSessionState"), "");
-}
-
 }  // namespace
 }  // namespace veskrec
