@@ -51,18 +51,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecording{kHeader + "0x8000000000000000.0 callback Power 1\n", 4, "expected a time"}));
 
 TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
-  const std::vector<Value> values = {Value::Number(-128),
-                                     Value::Text("tab\there \"quoted\" back\\slash Café €"),
-                                     Value::Text("C:\\images\\x", true),
-                                     Value::Null(),
-                                     Value::Secret(),
-                                     Value::Numbers({-75, 0, 4294967295}),
-                                     Value::Bytes({0, 0x7f, 0xff}),
-                                     Value::Number(static_cast<int64_t>(0xfffffffffffffff0ull))};
-  // GetDefaultProfile takes 12 parameters; the values above fill the first eight.
-  std::vector<Value> call = values;
-  call.resize(12, Value::Number(7));
-  const std::string text = kHeader + FormatCall(12345678, 42, "GetDefaultProfile", call, 1014) +
+  // GetDefaultProfile takes 12 parameters: a value of every kind, then 7s.
+  std::vector<Value> values = {Value::Number(-128),
+                               Value::Text("tab\there \"quoted\" back\\slash Café €"),
+                               Value::Text("C:\\images\\x", true),
+                               Value::Null(),
+                               Value::Secret(),
+                               Value::Numbers({-75, 0, 4294967295}),
+                               Value::Bytes({0, 0x7f, 0xff}),
+                               Value::Number(static_cast<int64_t>(0xfffffffffffffff0ull))};
+  values.resize(12, Value::Number(7));
+  const std::string call = FormatCall(12345678, 42, "GetDefaultProfile", values, 1014);
+  const std::string text = kHeader + call +
                            FormatCallback(12400000, "NMEA", {Value::Text("$GPGGA,1*00\r\n")}) +
                            FormatCallback(12400000, "DeviceRemoval", {});
   // The same recording with Windows line ends reads the same.
@@ -70,10 +70,9 @@ TEST(RecordingTest, WrittenEventsReadBackAsWritten) {
     Recording recording;
     ASSERT_EQ(ReadRecording(written, recording).line, 0) << written;
     ASSERT_EQ(recording.events.size(), 3u);
-    const Event& first =
-        recording.events[0];  // written again: every value of its kind, the times, the result
-    EXPECT_EQ(FormatCall(first.timeUs, first.durationUs, first.name, first.values, first.result),
-              FormatCall(12345678, 42, "GetDefaultProfile", call, 1014));
+    // Written again: every value of its kind, the times, the result.
+    const Event& first = recording.events[0];
+    EXPECT_EQ(FormatCall(first.timeUs, first.durationUs, first.name, first.values, first.result), call);
     EXPECT_EQ(first.values[1].text, values[1].text);
     EXPECT_EQ(recording.events[1].values[0].text, "$GPGGA,1*00\r\n");
     EXPECT_EQ(std::pair(recording.events[2].type, recording.events[2].line),
