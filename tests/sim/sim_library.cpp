@@ -5,20 +5,6 @@
 
 namespace simtest {
 
-int SimLibrary::LoadScenario(const std::string& text) const {
-  return CALL(*this, VeskSimLoadScenario, text.c_str());
-}
-
-void SimLibrary::Reset() const {
-  CALL(*this, VeskSimReset);
-}
-
-std::string SimLibrary::LastError() const {
-  char text[256] = {};
-  CALL(*this, VeskSimLastError, text, sizeof text);
-  return text;
-}
-
 CallbackRecorder& CallbackRecorder::Get() {
   static CallbackRecorder recorder;
   return recorder;

@@ -19,6 +19,9 @@
 
 namespace simtest {
 
+// Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).
+#define CALL(lib, name, ...) ((lib).template Fn<decltype(&name)>(#name)(__VA_ARGS__))
+
 class SimLibrary {
  public:
   // QCWWAN2k.dll and QCWWAN.dll by their platform file names; loaded once and kept for the whole run.
@@ -35,16 +38,17 @@ class SimLibrary {
     return fn;
   }
 
-  int LoadScenario(const std::string& text) const;
-  void Reset() const;
-  std::string LastError() const;
+  int LoadScenario(const std::string& text) const { return CALL(*this, VeskSimLoadScenario, text.c_str()); }
+  void Reset() const { CALL(*this, VeskSimReset); }
+  std::string LastError() const {
+    char text[256] = {};
+    CALL(*this, VeskSimLastError, text, sizeof text);
+    return text;
+  }
 
  private:
   const platform::DynamicLibrary& library_;
 };
-
-// Calls an entry point or control function of a library by its name: CALL(lib, GetModelID, 100, buf).
-#define CALL(lib, name, ...) ((lib).template Fn<decltype(&name)>(#name)(__VA_ARGS__))
 
 // What the library called back, in order: "roaming 2", "nmea $GPRMC,...", "removal", ...
 class CallbackRecorder {
