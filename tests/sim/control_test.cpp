@@ -52,7 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, ScenarioErrorTest,
                                            BadScenario{"SignalOutOfRange", "[radio]\nsignal = -200\n", 2},
                                            BadScenario{"BadEvent", "[events]\nwait = 10\nsignal = loud\n", 3},
                                            BadScenario{"TrackPointOffTheMap", "[gps]\npoint = 90.5 11\n", 2},
-                                           BadScenario{"SmsPduNotHex", "[sms]\ndevice = 07 9\n", 2},
                                            BadScenario{"SmsPartNotInTheMessage",
                                                        "[sms]\nsim = from +1 2026-12-06 12:00:00 hi\n"
                                                        "sim = parts 2 from +1 2026-12-06 12:00:00 hi\n",
